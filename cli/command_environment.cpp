@@ -1,0 +1,11 @@
+#include "cli/command_environment.h"
+
+namespace gridlet::cli {
+
+CommandEnvironment::CommandEnvironment(OverwritePolicy policy) : boxes(policy) {}
+
+ConversionServices CommandEnvironment::Services() {
+  return ConversionServices{files, messages, devices, nullptr};
+}
+
+}  // namespace gridlet::cli

@@ -1,0 +1,21 @@
+// File type names on the command line and the types of file extensions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "server/file_types.h"
+
+namespace gridlet::cli {
+
+// "xls", "txt", "xbv", "xcy", "xdy", "xfy", "null".
+std::optional<GRIDLET_FILE_TYPES> ParseTypeName(std::string_view name);
+std::string_view TypeNameOf(GRIDLET_FILE_TYPES type);
+// The type a file's extension stands for (".xlsx" and ".ods" are
+// workbooks too).
+std::optional<GRIDLET_FILE_TYPES> TypeOfPath(std::string_view path);
+
+inline constexpr const char* TYPE_NAME_LIST = "xls, txt, xbv, xcy, xdy, xfy, null";
+
+}  // namespace gridlet::cli

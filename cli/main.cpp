@@ -1,0 +1,69 @@
+// The gridlet command: converts spreadsheets between workbooks, tab text
+// and calculator sheet files, and shows sheet files on the terminal.
+#include <CLI/CLI.hpp>
+
+#include "cli/convert_command.h"
+#include "cli/file_type_names.h"
+#include "cli/show_command.h"
+#include "cli/usage_error.h"
+#include "model/trace.h"
+
+using namespace gridlet::cli;
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Converts spreadsheets between workbooks (xls), tab-delimited text (txt) and the sheet files "
+      "of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy for the XC, "
+      "XD Plus and XF)."};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "gridlet 1.0");
+  bool trace = false;
+  app.add_flag("--trace", trace, "Show the engine's diagnostic trace on stderr");
+
+  ConvertOptions convert;
+  CLI::App* convertCommand = app.add_subcommand(
+      "convert",
+      "Convert each SOURCE to the target type; prints the path of every file written");
+  convertCommand->add_option("sources", convert.sources, "Files to convert")->required();
+  convertCommand->add_option("--to", convert.to, std::string("Target type: ") + TYPE_NAME_LIST)->required();
+  convertCommand->add_option("--from", convert.from,
+                             "Source type (default: from each file's extension)");
+  convertCommand->add_option("--name", convert.name,
+                             "Name of the sheet on the calculator, and base of the output file "
+                             "name (default: the source's base name)");
+  convertCommand->add_option("--sheet", convert.sheet, "Worksheet to take from a workbook source");
+  convertCommand->add_option("-o,--output", convert.outputDir, "Output folder (default: current folder)");
+  convertCommand->add_option("--overwrite", convert.overwrite,
+                             "When an output exists: ask, yes or no (default: ask on a terminal, "
+                             "otherwise no)");
+  convertCommand->add_option("--text-encoding", convert.textEncoding,
+                             "Encoding of tab-text files: cp1252 (default) or utf-8");
+  convertCommand->footer(
+      "Exit status: 0 when every file was converted or skipped, 1 when a conversion failed or "
+      "was cancelled, 2 for bad usage.");
+
+  ShowOptions show;
+  CLI::App* showCommand = app.add_subcommand("show", "Print a sheet file as a grid");
+  showCommand->add_option("file", show.file, "The sheet file")->required();
+  showCommand->add_option("--from", show.from, "Type of the file (default: from its extension)");
+  showCommand->add_option("--sheet", show.sheet, "Worksheet of a workbook");
+  showCommand->add_option("--text-encoding", show.textEncoding, "Encoding of a tab-text file");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return EXIT_USAGE;
+  }
+
+  if (!trace) gridlet::SetTraceSink(nullptr);
+  if (convertCommand->parsed()) return RunConvert(convert);
+  if (showCommand->parsed()) return RunShow(show);
+  return EXIT_USAGE;
+}

@@ -1,0 +1,54 @@
+// A read stream over a private copy of a sheet's source bytes: position,
+// single-byte reads with put-back, seeks, and bounded block reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace gridlet {
+
+class ByteReader {
+ public:
+  ByteReader(const std::uint8_t* bytes, std::size_t size) : data_(bytes, bytes + size) {}
+
+  std::size_t Size() const { return data_.size(); }
+  std::size_t Position() const { return pos_; }
+  // False once a read went past the end; later reads return nothing.
+  bool Good() const { return good_; }
+  bool AtEnd() const { return !good_ || pos_ >= data_.size(); }
+
+  // The next byte, or -1 (and the stream turns bad) at the end.
+  int Get() {
+    if (!good_ || pos_ >= data_.size()) {
+      good_ = false;
+      return -1;
+    }
+    return data_[pos_++];
+  }
+  void Unget() {
+    if (good_ && pos_ > 0) --pos_;
+  }
+  void Seek(std::size_t position) {
+    pos_ = position;
+    good_ = position <= data_.size();
+  }
+
+  // Copies n bytes; returns false (and reads nothing) when fewer remain.
+  bool Read(std::uint8_t* out, std::size_t n);
+
+  // Like Read, but a shortfall raises SheetDataError naming what was being
+  // read and where.
+  void ReadExact(std::uint8_t* out, std::size_t n, std::string_view what);
+  std::uint8_t ReadByte(std::string_view what);
+
+  const std::uint8_t* Data() const { return data_.data(); }
+
+ private:
+  std::vector<std::uint8_t> data_;
+  std::size_t pos_ = 0;
+  bool good_ = true;
+};
+
+}  // namespace gridlet

@@ -1,0 +1,41 @@
+// The intermediate form that every conversion passes through: one record
+// per non-empty cell, and the header of the sheet.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace gridlet {
+
+// Kind codes of IntermediateCell::Type. Translations from the intermediate
+// form decide on the low two bits.
+inline constexpr std::int16_t CELL_NUMBER = 0;
+inline constexpr std::int16_t CELL_TEXT = 1;
+inline constexpr std::int16_t CELL_FORMULA = 3;
+
+// Texts are 8-bit strings in the Windows ANSI code page; calculator
+// characters without an ANSI form are spelled as named escapes ("_pi_").
+struct IntermediateCell {
+  // Positions are 1-based. They are held in 32 bits so that long text
+  // files keep their layout; calculator sheets apply their own limits.
+  std::int32_t Row = 0;
+  std::int32_t Column = 0;
+  std::int16_t Type = CELL_NUMBER;
+  std::string Data;                  // number text, text, or a formula's value
+  std::optional<std::string> Data2;  // a formula's text; absent otherwise
+  std::int32_t Length = 0;           // a text's length as the text side saw it
+  std::uint8_t State = 0;            // 2 once a spreadsheet-text cell translated it
+};
+
+// Which format produced an intermediate sheet.
+inline constexpr std::int16_t ORIGIN_TAB_TEXT = 131;
+inline constexpr std::int16_t ORIGIN_SHEET68K = 132;
+inline constexpr std::int16_t ORIGIN_XB_PLUS = 133;
+
+struct SheetHeader {
+  std::int16_t origin = 0;
+  std::string name;
+};
+
+}  // namespace gridlet

@@ -1,0 +1,157 @@
+#include "model/text_cell.h"
+
+#include "model/spreadsheet_text_rewrites.h"
+#include "model/trace.h"
+
+namespace gridlet {
+
+namespace {
+constexpr char TAB = '\t';
+constexpr char CR = '\r';
+constexpr const char* NUMBER_CHARACTERS = "0123456789.-";
+}  // namespace
+
+TextCell::TextCell(ByteReader& input) {
+  // The field's bytes up to and including its TAB, or up to its CR.
+  const std::size_t start = input.Position();
+  int last = -1;
+  while (last != CR && !input.AtEnd()) {
+    last = input.Get();
+    if (last == TAB) break;
+  }
+  std::size_t end = input.Position();
+  if (last == TAB || last == CR) --end;  // the ending byte is not text
+  if (last == CR) input.Unget();         // the row end is read by the sheet
+  const char* begin = reinterpret_cast<const char*>(input.Data()) + start;
+  // The field is a zero-terminated text: a NUL byte ends it.
+  std::size_t length = end - start;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (begin[i] == '\0') {
+      length = i;
+      break;
+    }
+  }
+  text_.assign(begin, length);
+}
+
+std::string CollapseQuotes(const std::string& text, bool keepHalf) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] != '"') {
+      out.push_back(text[i++]);
+      continue;
+    }
+    std::size_t run = 0;
+    while (i < text.size() && text[i] == '"') ++run, ++i;
+    out.append(keepHalf ? run / 2 : (run - 1) / 2, '"');
+  }
+  return out;
+}
+
+bool IsNumberText(const std::string& text) {
+  return text.find_first_not_of(NUMBER_CHARACTERS) == std::string::npos;
+}
+
+void TextCell::TranslateToIntermediate() {
+  IntermediateCell& record = NewCell();
+  record.Row = row_;
+  record.Column = column_;
+  if (!text_.empty() && text_[0] == '=') {
+    record.Type = CELL_FORMULA;
+    record.Data2 = std::move(text_);
+    record.Data.clear();  // the value 0, read as an empty text
+  } else if (IsNumberText(text_)) {
+    record.Type = CELL_NUMBER;
+    record.Data = text_;
+  } else {
+    record.Type = CELL_TEXT;
+    std::string collapsed = CollapseQuotes(text_, false);
+    record.Length = static_cast<std::int32_t>(collapsed.size());
+    if (collapsed.size() > MAX_TEXT_CELL_LENGTH) collapsed.resize(MAX_TEXT_CELL_LENGTH);
+    record.Data = std::move(collapsed);
+  }
+  ReleaseText();
+  Trace("TextCell::TranslateToIntermediate4\n");
+}
+
+std::string TextCell::Dump() {
+  std::string out = "Text Data\nRow: " + std::to_string(row_) + "\t\tColumn: " +
+                    std::to_string(column_) + "\nData: " + text_ + "\n";
+  return out + SpreadsheetCell::Dump();
+}
+
+void TextCell::TextFromRecord(bool rewriteFormulas) {
+  const IntermediateCell* record = Cell();
+  if (!record) return;
+  row_ = record->Row;
+  column_ = record->Column;
+  switch (record->Type & 3) {
+    case CELL_NUMBER:
+      Trace("Code changed in mac version\n");
+      text_ = record->Data;
+      break;
+    case CELL_TEXT:
+      // A text from the calculator begins with a double quote, so it goes
+      // out enclosed in a pair.
+      text_ = record->Data + '"';
+      break;
+    case CELL_FORMULA:
+      text_ = record->Data2.value_or(std::string());
+      if (rewriteFormulas) IntermediateNamesToExcel();
+      break;
+    default:  // never produced: an empty field
+      text_.clear();
+      break;
+  }
+}
+
+void TextCell::TranslateFromIntermediate() {
+  const std::uint8_t state = Cell() ? Cell()->State : 0;
+  TextFromRecord(true);
+  if (Cell()) Cell()->State = state;
+}
+
+void TextCell::IntermediateNamesToExcel() {
+  if (text_.empty()) return;
+  if (Cell()) Cell()->State = 2;
+  ApplyRewrites(text_, IntermediateNamesToExcelTable());
+}
+
+ByteBuffer TextCell::GetOutput() {
+  ByteBuffer out(text_.begin(), text_.end());
+  out.push_back(TAB);
+  return out;
+}
+
+std::uint16_t TextCell::GetOutputLength() { return static_cast<std::uint16_t>(text_.size() + 1); }
+
+void ExcelTextCell::TranslateToIntermediate() {
+  if (text_.size() >= 2 && text_[1] == '=' && text_.front() == '"' && text_.back() == '"') {
+    text_ = text_.substr(1, text_.size() - 2);
+  }
+  TextCell::TranslateToIntermediate();
+  IntermediateCell& record = *Cell();
+  if (record.Type == CELL_TEXT || record.Type == CELL_FORMULA) {
+    record.Data = CollapseQuotes(record.Data, true);
+    record.Length = static_cast<std::int32_t>(record.Data.size());
+  }
+  ExcelNamesToIntermediate();
+  record.State = 2;
+}
+
+void ExcelTextCell::ExcelNamesToIntermediate() {
+  IntermediateCell* record = Cell();
+  if (!record || !record->Data2) return;
+  record->State = 2;
+  ApplyRewrites(*record->Data2, ExcelNamesToIntermediateTable());
+}
+
+void ExcelTextCell::TranslateFromIntermediate() {
+  const std::uint8_t state = Cell() ? Cell()->State : 0;
+  TextFromRecord(false);
+  IntermediateNamesToExcel();  // every type passes the table exactly once
+  if (Cell()) Cell()->State = state;
+}
+
+}  // namespace gridlet

@@ -1,0 +1,71 @@
+// A cell of a tab-delimited text file: one field's bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/byte_reader.h"
+#include "model/spreadsheet_cell.h"
+
+namespace gridlet {
+
+class TextCell : public SpreadsheetCell {
+ public:
+  // Reads one field from the stream: up to and including a TAB, or up to a
+  // CR, which is put back for the row end.
+  explicit TextCell(ByteReader& input);
+  // Takes the source cell's record over.
+  explicit TextCell(SpreadsheetCell& source) noexcept : SpreadsheetCell(source) {}
+
+  void TranslateToIntermediate() override;
+  std::string Dump() override;
+  void TranslateFromIntermediate() override;
+  // The text followed by one TAB.
+  ByteBuffer GetOutput() override;
+  std::uint16_t GetOutputLength() override;
+
+  std::int32_t Row() const { return row_; }
+  std::int32_t Column() const { return column_; }
+  void SetPosition(std::int32_t row, std::int32_t column) {
+    row_ = row;
+    column_ = column;
+  }
+  const std::string& Text() const { return text_; }
+  void ReleaseText() { std::string().swap(text_); }
+
+  // Rewrites the cell's text for the spreadsheet program; a cell without
+  // text is left alone.
+  void IntermediateNamesToExcel();
+
+ protected:
+  // Sets position and text from the record; formulas get their names
+  // rewritten for the spreadsheet program unless `rewriteFormulas` is off.
+  void TextFromRecord(bool rewriteFormulas);
+
+ private:
+  std::int32_t row_ = 0;
+  std::int32_t column_ = 0;
+};
+
+// A cell of the tab text exchanged with the spreadsheet program.
+class ExcelTextCell : public TextCell {
+ public:
+  using TextCell::TextCell;
+
+  void TranslateToIntermediate() override;
+  void TranslateFromIntermediate() override;
+
+  // Rewrites the record's formula text into intermediate names.
+  void ExcelNamesToIntermediate();
+};
+
+// Quote runs of n double quotes become (n - 1) / 2 of them (plain text
+// fields) or n / 2 (the second pass of spreadsheet-text fields).
+std::string CollapseQuotes(const std::string& text, bool keepHalf);
+
+// Whether every character is one of "0123456789.-".
+bool IsNumberText(const std::string& text);
+
+inline constexpr std::size_t MAX_TEXT_CELL_LENGTH = 239;
+
+}  // namespace gridlet

@@ -1,0 +1,72 @@
+#include "server/conversion_context.h"
+
+#include "model/com_error.h"
+#include "server/string_table.h"
+
+namespace gridlet {
+
+std::string BackslashesToFullStops(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c == '\\') c = '.';
+  }
+  return out;
+}
+
+DeviceFileService& ConversionContext::Device() {
+  if (!device_) {
+    device_ = services.devices.Create();
+    if (!device_) throw ComError(E_POINTER, "the device file service is not available");
+  }
+  return *device_;
+}
+
+namespace {
+
+// Fills the two %s of a message in order; the arguments are never read as
+// a format themselves.
+std::string FormatTwo(std::string_view format, std::string_view first, std::string_view second) {
+  std::string out;
+  std::string_view args[2] = {first, second};
+  int used = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && used < 2) {
+      out += args[used++];
+      ++i;
+    } else {
+      out += format[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+ConversionContext::CalculatorOutput ConversionContext::NameCalculatorOutput(
+    long modelCode, std::string_view extension) {
+  DeviceFileService& device = Device();
+  device.SetDeviceModel(modelCode);
+  device.SetDeviceName(request.saveInternalName);
+  CalculatorOutput output;
+  output.deviceName = device.GetDeviceName();
+  const std::string fileName = BackslashesToFullStops(output.deviceName + std::string(extension));
+  output.path = request.outputLocation + fileName;
+  if (output.deviceName != request.saveInternalName) {
+    UserMessages& messages = services.messages;
+    const std::string text =
+        FormatTwo(LoadResourceString(IDS_NAME_CHANGED), fileName, device.GetDeviceName());
+    messages.ShowMessage(messages.FindOwnerWindow(), text,
+                         LoadResourceString(IDS_INVALID_FILE_NAME), MB_OK | MB_ICONINFORMATION);
+  }
+  return output;
+}
+
+HRESULT ConversionContext::AskOverwrite(const std::string& path) {
+  switch (services.messages.AskOverwrite(path)) {
+    case OVERWRITE_SKIP: return CONVERT_SKIPPED;
+    case OVERWRITE_CANCEL: return CONVERT_CANCELLED;
+    default: return S_OK;
+  }
+}
+
+}  // namespace gridlet

@@ -1,0 +1,42 @@
+// The converter object that automation clients and the command line use:
+// it keeps the name of the file written last and runs conversions. Its
+// strings are wide (UTF-16); inside, the engine works in the Windows ANSI
+// code page.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/hresult.h"
+#include "server/conversion_driver.h"
+
+namespace gridlet {
+
+class Gridlet {
+ public:
+  explicit Gridlet(ConversionServices services, const SheetKindRegistry& kinds = DefaultSheetKinds())
+      : driver_(services, kinds) {}
+
+  // Stores a copy of the name; a null name stores none.
+  HRESULT SetTheFileName(const std::u16string* name);
+  // A copy of the stored name; empty when none is stored.
+  HRESULT GetTheFileName(std::u16string& name) const;
+
+  HRESULT Convert(std::u16string_view inputFileNameWithPath, GRIDLET_FILE_TYPES fromType,
+                  std::u16string_view sheetName, std::u16string_view outputFileNameWithPath,
+                  std::u16string_view saveInternalName, GRIDLET_FILE_TYPES toType, long overwrite);
+
+  ConversionDriver& Driver() { return driver_; }
+
+ private:
+  ConversionDriver driver_;
+  std::optional<std::u16string> fileName_;
+};
+
+// Wide text to the ANSI code page: characters without a form there become
+// "?", as the Windows conversion does.
+std::string ToAnsi(std::u16string_view text);
+std::u16string FromAnsi(std::string_view text);
+
+}  // namespace gridlet

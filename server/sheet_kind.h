@@ -1,0 +1,32 @@
+// A kind of sheet file as the driver sees it: how a source of that kind is
+// read into the intermediate form and how a target of that kind is
+// written. Adding a file kind is adding one of these to the registry.
+#pragma once
+
+#include "model/hresult.h"
+#include "server/conversion_context.h"
+#include "server/message_boxes.h"
+
+namespace gridlet {
+
+class SheetKind {
+ public:
+  virtual ~SheetKind() = default;
+
+  // Opens and checks the source, builds the sheet, names it, translates
+  // it into the intermediate form and hands it to the context. Returns
+  // S_OK to go on, or the result that ends the call (after reporting it
+  // where the failure is shown to the user).
+  virtual HRESULT ReadSource(ConversionContext& context) = 0;
+
+  // Builds this kind's sheet from the context's source, encodes it, asks
+  // before replacing a file, writes it and records its name in the
+  // context. Returns the result of the call.
+  virtual HRESULT WriteTarget(ConversionContext& context) = 0;
+
+  // The icon with which the driver shows a COM error raised while writing
+  // a target of this kind.
+  virtual unsigned ComErrorIcon() const { return MB_ICONERROR; }
+};
+
+}  // namespace gridlet

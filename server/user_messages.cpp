@@ -1,0 +1,48 @@
+#include "server/user_messages.h"
+
+#include "server/string_table.h"
+
+namespace gridlet {
+
+std::string UserMessages::ErrorText(HRESULT code, std::string_view detail, bool* fromService) {
+  std::unique_ptr<ErrorTextService> service = errorTexts_.Create();
+  if (fromService) *fromService = service != nullptr;
+  std::string text = service ? service->GetErrorText(code) : LoadResourceString(IDS_APPLICATION_ERROR);
+  if (!detail.empty()) text.append("\n").append(detail);
+  return text;
+}
+
+void UserMessages::ReportError(HRESULT code, std::string_view detail) {
+  bool fromService = false;
+  const std::string text = ErrorText(code, detail, &fromService);
+  boxes_.Show(NO_WINDOW, text, "", (fromService ? MB_OK : MB_TASKMODAL) | MB_ICONERROR);
+}
+
+void UserMessages::ReportComError(HRESULT hr, unsigned icon, std::string_view detail) {
+  const std::string text = ErrorText(hr, detail, nullptr);
+  boxes_.Show(FindOwnerWindow(), text, "", MB_TASKMODAL | icon);
+}
+
+WindowHandle UserMessages::FindOwnerWindow() {
+  // The front end may be creating its window just now: ask twice.
+  if (WindowHandle window = boxes_.FindWindowByTitle(FRONT_END_TITLE)) return window;
+  return boxes_.FindWindowByTitle(FRONT_END_TITLE);
+}
+
+int UserMessages::AskOverwrite(const std::string& path) {
+  if (!files_.Exists(path)) return OVERWRITE_WRITE;
+  const int answer = boxes_.Show(NO_WINDOW, LoadResourceString(IDS_FILE_EXISTS), path,
+                                 MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+  if (answer == IDCANCEL) return OVERWRITE_CANCEL;
+  if (answer == IDNO) return OVERWRITE_SKIP;
+  return OVERWRITE_WRITE;
+}
+
+void UserMessages::ShowNotice(const std::string& text) { boxes_.Show(NO_WINDOW, text, "", MB_OK); }
+
+int UserMessages::ShowMessage(WindowHandle owner, const std::string& text,
+                              const std::string& caption, unsigned style) {
+  return boxes_.Show(owner, text, caption, style);
+}
+
+}  // namespace gridlet

@@ -1,0 +1,59 @@
+// Error reports and prompts: every message the engine shows goes through
+// here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/hresult.h"
+#include "model/sheet_messages.h"
+#include "server/error_text_service.h"
+#include "server/file_system.h"
+#include "server/message_boxes.h"
+
+namespace gridlet {
+
+// Answers of AskOverwrite.
+inline constexpr int OVERWRITE_WRITE = 0;
+inline constexpr int OVERWRITE_SKIP = 1;
+inline constexpr int OVERWRITE_CANCEL = 2;
+
+inline constexpr const char* FRONT_END_TITLE = "QZ Gridlet Converter";
+
+class UserMessages : public SheetMessages {
+ public:
+  UserMessages(MessageBoxes& boxes, ErrorTextServiceFactory& errorTexts, FileSystem& files)
+      : boxes_(boxes), errorTexts_(errorTexts), files_(files) {}
+
+  // Shows the message for an error code. The detail, when given, says
+  // what exactly went wrong and is shown after the code's text.
+  void ReportError(HRESULT code, std::string_view detail = {}) override;
+
+  // Shows the message for the HRESULT of a failed outside call, owned by
+  // the front end's window, with the given icon.
+  void ReportComError(HRESULT hr, unsigned icon, std::string_view detail = {});
+
+  // The front end's top-level window, or NO_WINDOW.
+  WindowHandle FindOwnerWindow();
+
+  // Asks before an existing file is replaced: OVERWRITE_WRITE,
+  // OVERWRITE_SKIP or OVERWRITE_CANCEL. Asks nothing when there is no file.
+  int AskOverwrite(const std::string& path);
+
+  // A plain message box with an OK button, no owner and no caption.
+  void ShowNotice(const std::string& text) override;
+
+  // A plain message box.
+  int ShowMessage(WindowHandle owner, const std::string& text, const std::string& caption,
+                  unsigned style);
+
+ private:
+  // The text for a code; *fromService says whether the service gave it.
+  std::string ErrorText(HRESULT code, std::string_view detail, bool* fromService);
+
+  MessageBoxes& boxes_;
+  ErrorTextServiceFactory& errorTexts_;
+  FileSystem& files_;
+};
+
+}  // namespace gridlet

@@ -1,0 +1,215 @@
+// Tab-delimited text: splitting bytes into cells, classifying fields and
+// writing cells back.
+#include <gtest/gtest.h>
+
+#include "model/text_sheet.h"
+#include "model/trace.h"
+#include "support/sheet_helpers.h"
+
+namespace gridlet {
+namespace {
+
+using testing::CellSpec;
+using testing::OutputText;
+using testing::ReadSheet;
+using testing::Records;
+
+class TextSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = SetTraceSink(nullptr); }
+  void TearDown() override { SetTraceSink(previous_); }
+  TraceSink previous_ = nullptr;
+};
+
+std::vector<std::pair<int, int>> Positions(const SpreadsheetFile& sheet) {
+  std::vector<std::pair<int, int>> out;
+  for (const CellSpec& c : Records(sheet)) out.emplace_back(c.row, c.column);
+  return out;
+}
+
+TEST_F(TextSheetTest, SplitsFieldsAtTabsAndRowsAtLineEnds) {
+  using P = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(Positions(*ReadSheet<TextSheet>("a\tb\r\nc\r\n")), (P{{1, 1}, {1, 2}, {2, 1}}));
+  EXPECT_EQ(Positions(*ReadSheet<TextSheet>("a\t\tc")), (P{{1, 1}, {1, 3}}));
+  EXPECT_EQ(Positions(*ReadSheet<TextSheet>("\r\n\r\nx")), (P{{3, 1}}));
+  EXPECT_EQ(Positions(*ReadSheet<TextSheet>("a\rb")), (P{{1, 1}, {2, 1}}));
+  EXPECT_EQ(Positions(*ReadSheet<TextSheet>("a\t")), (P{{1, 1}}));
+  // A TAB before the row end does not open an empty field.
+  EXPECT_EQ(Positions(*ReadSheet<TextSheet>("a\t\r\nb\t")), (P{{1, 1}, {2, 1}}));
+}
+
+TEST_F(TextSheetTest, LoneLineFeedIsPartOfTheField) {
+  auto sheet = ReadSheet<TextSheet>("a\nb\tc");
+  const auto records = Records(*sheet);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_TEXT, "a\nb"}));
+  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "c"}));
+}
+
+TEST_F(TextSheetTest, NulByteEndsTheFieldText) {
+  const std::string bytes("ab\0cd\tx\r\n\0zz\ty", 15);
+  const auto records = Records(*ReadSheet<TextSheet>(bytes));
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_TEXT, "ab"}));
+  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "x"}));
+  // The field that begins with NUL is no cell, but still takes its column.
+  EXPECT_EQ(records[2], (CellSpec{2, 2, CELL_TEXT, "y"}));
+}
+
+TEST_F(TextSheetTest, EmptyInputHasNoCellsAndTheHeaderTakesTheName) {
+  auto sheet = ReadSheet<TextSheet>("", "BUDGET");
+  EXPECT_TRUE(Records(*sheet).empty());
+  ASSERT_NE(sheet->GetHeader(), nullptr);
+  EXPECT_EQ(sheet->GetHeader()->origin, ORIGIN_TAB_TEXT);
+  EXPECT_EQ(sheet->GetHeader()->name, "BUDGET");
+  EXPECT_TRUE(sheet->GetName().empty());
+}
+
+TEST_F(TextSheetTest, ClassifiesNumbersTextsAndFormulas) {
+  const auto records = Records(*ReadSheet<TextSheet>("12.50\t1,5\t=\t-\t1.2.3\t=A1+1\t\"hi\"\ta\"\"\"b"));
+  ASSERT_EQ(records.size(), 8u);
+  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_NUMBER, "12.50"}));
+  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "1,5"}));
+  EXPECT_EQ(records[2], (CellSpec{1, 3, CELL_FORMULA, "", "="}));
+  EXPECT_EQ(records[3], (CellSpec{1, 4, CELL_NUMBER, "-"}));
+  EXPECT_EQ(records[4], (CellSpec{1, 5, CELL_NUMBER, "1.2.3"}));
+  EXPECT_EQ(records[5], (CellSpec{1, 6, CELL_FORMULA, "", "=A1+1"}));
+  EXPECT_EQ(records[6], (CellSpec{1, 7, CELL_TEXT, "hi"}));
+  EXPECT_EQ(records[7], (CellSpec{1, 8, CELL_TEXT, "a\"b"}));
+}
+
+TEST_F(TextSheetTest, CollapsesQuoteRunsByBothRules) {
+  EXPECT_EQ(CollapseQuotes("\"\"\"\"\"x", false), "\"\"x");  // 5 -> 2
+  EXPECT_EQ(CollapseQuotes("a\"\"b", false), "ab");           // 2 -> 0
+  EXPECT_EQ(CollapseQuotes("a\"\"\"b", true), "a\"b");        // 3 -> 1
+  EXPECT_EQ(CollapseQuotes("\"\"\"\"", true), "\"\"");        // 4 -> 2
+}
+
+TEST_F(TextSheetTest, LongTextsAreCutButKeepTheirLength) {
+  const std::string text(300, 'x');
+  auto plain = ReadSheet<TextSheet>(text);
+  const IntermediateCell* record = plain->GetCellList()->At(0).Cell();
+  EXPECT_EQ(record->Data, std::string(239, 'x'));
+  EXPECT_EQ(record->Length, 300);
+  auto excel = ReadSheet<ExcelTextSheet>(text);
+  EXPECT_EQ(excel->GetCellList()->At(0).Cell()->Length, 239);
+  EXPECT_EQ(excel->GetCellList()->At(0).Cell()->State, 2);
+  EXPECT_EQ(record->State, 0);
+}
+
+TEST_F(TextSheetTest, ExcelFieldsLoseEnclosingQuotesAndNamesAreRewritten) {
+  const auto records = Records(*ReadSheet<ExcelTextSheet>(
+      "\"=A1\"\t\"say \"\"hi\"\"\"\t=IF(A1>=2,SQRTPI(),ACOS(-A2))\t\"x=1\""));
+  ASSERT_EQ(records.size(), 4u);
+  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_FORMULA, "", "=A1"}));
+  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "say hi"}));
+  EXPECT_EQ(records[2],
+            (CellSpec{1, 3, CELL_FORMULA, "", "=If(A1_>=_2,SQRT(_pi_),COS_^-1_(_neg_A2))"}));
+  // A quoted field whose second character is not "=" is only collapsed.
+  EXPECT_EQ(records[3], (CellSpec{1, 4, CELL_TEXT, "x=1"}));
+}
+
+// Builds a destination text sheet of type SheetT from records.
+template <class SheetT>
+std::string WriteRecords(const std::vector<CellSpec>& cells) {
+  // The records travel through a plain text source sheet, as they would
+  // from any source kind.
+  auto source = ReadSheet<TextSheet>("");
+  for (const CellSpec& spec : cells) {
+    struct Seed : TextCell {
+      explicit Seed(const CellSpec& s) : TextCell(empty_) {
+        IntermediateCell& r = NewCell();
+        r.Row = s.row;
+        r.Column = s.column;
+        r.Type = s.type;
+        r.Data = s.data;
+        r.Data2 = s.data2;
+      }
+      ByteReader empty_{nullptr, 0};
+    };
+    source->GetCellList()->Append(std::make_unique<Seed>(spec));
+  }
+  SheetT destination(*source);
+  destination.TranslateFromIntermediate();
+  return OutputText(destination);
+}
+
+TEST_F(TextSheetTest, WritesRowsAndSkippedColumnsAsTabs) {
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "x"}}), "x\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{2, 3, CELL_NUMBER, "y"}}), "\t\r\n\t\ty\t");
+  EXPECT_EQ(WriteRecords<TextSheet>(
+                {{1, 1, CELL_NUMBER, "a"}, {1, 2, CELL_NUMBER, "b"}, {2, 1, CELL_NUMBER, "c"}}),
+            "a\tb\t\t\r\nc\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "1"}, {1, 4, CELL_NUMBER, "4"}}),
+            "1\t\t\t4\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({}), "");
+}
+
+TEST_F(TextSheetTest, EmptySheetOutputIsTwoNuls) {
+  auto source = ReadSheet<TextSheet>("");
+  TextSheet destination(*source);
+  destination.TranslateFromIntermediate();
+  EXPECT_EQ(destination.GetOutputLength(), 0);
+  EXPECT_EQ(destination.GetOutput(), (ByteBuffer{0, 0}));
+}
+
+TEST_F(TextSheetTest, TextsGoOutWithAClosingQuoteAndFormulasWithSpreadsheetNames) {
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "abc"}}), "abc\"\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=rand+cos_^-1_(x)+_e_^(x)"}}),
+            "=rand()+ACOS(x)+EXP(x)\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=_e_"}}), "=EXP(1)\t");
+  // Plain text keeps the escape in numbers; the spreadsheet text rewrites
+  // every cell.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "_neg_5"}}), "_neg_5\t");
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_NUMBER, "_neg_5"}}), "-5\t");
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "_pi_"}}), "PI()\"\t");
+  // Type 2 is never produced; it is written as an empty field.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, 2, "zz"}, {1, 2, CELL_NUMBER, "1"}}), "\t1\t");
+}
+
+TEST_F(TextSheetTest, WritingLeavesTheRecordStateAsItWas) {
+  auto source = ReadSheet<ExcelTextSheet>("=LOG10(A1)");
+  ExcelTextSheet destination(*source);
+  destination.TranslateFromIntermediate();
+  // The two tables are no inverses: LOG10( comes in as LOG( and, being in
+  // capitals, goes out unchanged.
+  EXPECT_EQ(OutputText(destination), "=LOG(A1)\t");
+  EXPECT_EQ(destination.GetCellList()->At(0).Cell()->State, 2);
+}
+
+TEST_F(TextSheetTest, PlainTextRoundTripKeepsNumbersAndFormulasByteForByte) {
+  const std::string bytes = "1\t2.5\t=A1+B1\r\n\t-3\t=SUM(A1:B1)";
+  auto source = ReadSheet<TextSheet>(bytes);
+  TextSheet destination(*source);
+  destination.TranslateFromIntermediate();
+  EXPECT_EQ(OutputText(destination), "1\t2.5\t=A1+B1\t\t\r\n\t-3\t=SUM(A1:B1)\t");
+  // Read again, the written text gives the same records.
+  auto again = ReadSheet<TextSheet>(OutputText(destination));
+  EXPECT_EQ(Records(*again), Records(destination));
+}
+
+TEST_F(TextSheetTest, VeryLongFieldsAreWrittenWhole) {
+  const std::string formula = "=" + std::string(70000, '1');
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", formula}}), formula + "\t");
+}
+
+TEST_F(TextSheetTest, RowsBeyondSixteenBitsKeepTheirPlace) {
+  std::string bytes(40000, '\r');
+  bytes += "x";
+  auto sheet = ReadSheet<TextSheet>(bytes);
+  ASSERT_EQ(Records(*sheet).size(), 1u);
+  EXPECT_EQ(Records(*sheet)[0].row, 40001);
+}
+
+TEST_F(TextSheetTest, TracesGoToTheSink) {
+  static std::string seen;
+  seen.clear();
+  SetTraceSink([](std::string_view text) { seen += text; });
+  ReadSheet<TextSheet>("a");
+  EXPECT_EQ(seen,
+            "\t TTranslateToIntermediate\nDONE WITH TELLG1TextCell::TranslateToIntermediate4\n"
+            "DONE WITH TELLG11\t after Initialise\n");
+}
+
+}  // namespace
+}  // namespace gridlet
