@@ -1,0 +1,223 @@
+#include "platform/std_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <random>
+#include <system_error>
+
+#include "encoding/cp1252.h"
+
+namespace gridlet {
+
+namespace {
+
+std::string ErrorText(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+void SetWhy(std::string* why, std::string text) {
+  if (why) *why = std::move(text);
+}
+
+// The operating system's form of an engine path, or nothing for a path the
+// system cannot name (empty, or holding a zero byte that would cut it short).
+std::optional<std::string> OsPath(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
+  return Cp1252ToUtf8(path);
+}
+
+// A temporary file beside the target, removed again unless the write is
+// committed by renaming it into place.
+class PendingFile {
+ public:
+  PendingFile() = default;
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile() {
+    Close();
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+
+  // Creates the file with a new name; returns errno on failure.
+  int Create(const std::string& folder, const std::string& base) {
+    static thread_local std::mt19937_64 random(std::random_device{}() ^
+                                               static_cast<std::uint64_t>(::getpid()));
+    // Keep within the system's limit on a name's length.
+    const std::string stem = "." + base.substr(0, 200) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      static constexpr char kDigits[] = "0123456789abcdef";
+      std::string unique;
+      for (std::uint64_t bits = random(); unique.size() < 12; bits >>= 4) unique += kDigits[bits & 15];
+      const std::string candidate = folder + stem + unique + ".tmp";
+      fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ >= 0) {
+        path_ = candidate;
+        return 0;
+      }
+      if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+  }
+
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+
+  // Returns errno, or 0.
+  int Close() {
+    if (fd_ < 0) return 0;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+  // After the rename the temporary name is gone and there is nothing to remove.
+  void Committed() { path_.clear(); }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// Returns errno, or 0.
+int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+int SyncFile(int fd) {
+  while (::fsync(fd) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
+// Makes the rename itself durable. Some file systems cannot sync a folder;
+// the file's content is on the disk already, so this is best effort.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+std::optional<std::string> TryCreateTemp(std::string folder, const std::string& prefix) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  struct stat info;
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  std::string name = (folder == "/" ? "" : folder) + "/" + prefix + "XXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  // The engine holds paths in Windows-1252; a folder it cannot name is no use.
+  Cp1252Conversion engine_path = Utf8ToCp1252(name);
+  if (!engine_path.ok()) {
+    ::unlink(name.c_str());
+    return std::nullopt;
+  }
+  return std::move(engine_path.text);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::string& path) {
+  const std::optional<std::string> os_path = OsPath(path);
+  if (!os_path) return std::nullopt;
+  const int fd = ::open(os_path->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::vector<std::uint8_t>> content;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    std::uint8_t block[65536];
+    for (;;) {
+      const ssize_t got = ::read(fd, block, sizeof block);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) break;
+      if (got == 0) {
+        content = std::move(bytes);
+        break;
+      }
+      bytes.insert(bytes.end(), block, block + got);
+    }
+  }
+  ::close(fd);
+  return content;
+}
+
+bool StdFileSystem::Exists(const std::string& path) {
+  const std::optional<std::string> os_path = OsPath(path);
+  struct stat info;
+  return os_path && ::stat(os_path->c_str(), &info) == 0;
+}
+
+bool StdFileSystem::WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                              std::string* why) {
+  const std::optional<std::string> target = OsPath(path);
+  if (!target) {
+    SetWhy(why, path.empty() ? "No file name given" : "The file name holds a zero byte");
+    return false;
+  }
+  if (data == nullptr && size > 0) {
+    SetWhy(why, "No data given");
+    return false;
+  }
+  const std::size_t slash = target->rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target->substr(0, slash == 0 ? 1 : slash);
+  const std::string base = slash == std::string::npos ? *target : target->substr(slash + 1);
+  if (base.empty()) {
+    SetWhy(why, ErrorText(EISDIR));
+    return false;
+  }
+  // The folder part of a temporary name: "" for the current folder.
+  const std::string folder_prefix = slash == std::string::npos ? "" : target->substr(0, slash + 1);
+
+  PendingFile pending;
+  int error = pending.Create(folder_prefix, base);
+  if (error == 0) {
+    struct stat old_info;
+    if (::stat(target->c_str(), &old_info) == 0 && S_ISREG(old_info.st_mode)) {
+      ::fchmod(pending.fd(), old_info.st_mode & 07777);  // best effort: the content matters most
+    }
+    error = WriteAll(pending.fd(), data, size);
+  }
+  if (error == 0) error = SyncFile(pending.fd());
+  if (error == 0) error = pending.Close();
+  if (error == 0 && ::rename(pending.path().c_str(), target->c_str()) != 0) error = errno;
+  if (error != 0) {
+    SetWhy(why, ErrorText(error));
+    return false;  // the pending file removes itself
+  }
+  pending.Committed();
+  SyncFolder(folder);
+  return true;
+}
+
+std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& prefix) {
+  if (prefix.find('/') != std::string::npos || prefix.find('\0') != std::string::npos) {
+    return std::nullopt;
+  }
+  const std::string os_prefix = Cp1252ToUtf8(prefix);
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (tmpdir != nullptr && *tmpdir != '\0') {
+    if (std::optional<std::string> made = TryCreateTemp(tmpdir, os_prefix)) return made;
+  }
+  return TryCreateTemp("/tmp", os_prefix);
+}
+
+bool StdFileSystem::RemoveFile(const std::string& path) {
+  const std::optional<std::string> os_path = OsPath(path);
+  return os_path && ::unlink(os_path->c_str()) == 0;
+}
+
+}  // namespace gridlet

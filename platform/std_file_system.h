@@ -1,0 +1,31 @@
+// The file system on POSIX. Paths arrive in Windows-1252, as the engine
+// holds them, and are handed to the operating system in UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "server/file_system.h"
+
+namespace gridlet {
+
+class StdFileSystem : public FileSystem {
+ public:
+  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+
+  // Writes a temporary file beside the target, flushes it to the disk and
+  // renames it into place, so that readers see the old content or the new,
+  // never a part. An existing target keeps its permissions.
+  bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                 std::string* why = nullptr) override;
+
+  // In TMPDIR when that names a usable folder, otherwise in /tmp.
+  std::optional<std::string> CreateTempFile(const std::string& prefix) override;
+
+  bool RemoveFile(const std::string& path) override;
+};
+
+}  // namespace gridlet

@@ -1,0 +1,319 @@
+#include "calc/formula_rewrites.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "calc/named_char_table.h"
+
+namespace gridlet {
+namespace {
+
+// ---- The special-character table ----------------------------------------
+
+// Every escape name of the intermediate form that has a calculator
+// character, in alphabetical table order (the grave-accented letters and
+// the repeated names are placed among them by the table itself).
+const std::vector<std::string_view> kTableVocabulary = {
+    "_!_", "_!=_", "_(C)_", "_))_", "_/_", "_?_", "_[_", "_^-_", "_neg_", "_^-1_", "_degrees_",
+    "_^2_", "_^3_", "_^a_", "_^x_", "_-_", "_|_", "_+_", "_+-_", "_<-_", "_<<_", "_<=_", "_>_",
+    "_->_", "_>=_", "_>>_", "_0_", "_1_", "_10_", "_2_", "_3_", "_4_", "_5_", "_6_", "_7_",
+    "_8_", "_9_", "_A:_", "_a:_", "_A^_", "_a^_", "_A_", "_A'_", "_a'_", "_A~_", "_a~_",
+    "_accent_", "_ae_", "_AE_", "_alpha_", "_angle_", "_Ao_", "_ao_", "_B_", "_beta_", "_bin_",
+    "_block_", "_box_", "_boxplot1_", "_boxplot2_", "_C_", "_c_", "_cents_", "_chi_", "_cubed_",
+    "_D_", "_Dbar_", "_dbar_", "_dec_", "_DELTA_", "_delta_", "_dier_", "_diff_", "_dn-arrow_",
+    "_dn-triangle_", "_dot_", "_E:_", "_e:_", "_E^_", "_e^_", "_E_", "_E'_", "_e'_", "_e_",
+    "_element_", "_ellipsis_", "_enter_", "_epsilon_", "_F_", "_F-stat_", "_gamma_", "_GAMMA_",
+    "_grave_", "_hex_", "_hist1_", "_hist2_", "_I:_", "_i:_", "_I^_", "_i^_", "_i_", "_I'_",
+    "_i'_", "_infinity_", "_integral_", "_intersect_", "_invEq_", "_L_", "_lambda_",
+    "_listlock_", "_lnot_", "_modbox1_", "_modbox2_", "_mu_", "_n_", "_N_", "_N~_", "_n~_",
+    "_narrow-E_", "_normplot1_", "_normplot2_", "_not_", "_O/_", "_o/_", "_O:_", "_o:_", "_O^_",
+    "_o^_", "_O'_", "_o'_", "_O~_", "_o~_", "_oct_", "_OMEGA_", "_omega_", "_ord_", "_P_", "_p_",
+    "_para_", "_per_", "_phi_", "_pi_", "_PI_", "_pounds_", "_psi_", "_radians_", "_registered_",
+    "_rho^_", "_rho_", "_root_", "_scatter1_", "_scatter2_", "_section_", "_sideways+_",
+    "_SIGMA_", "_sigma_", "_sp4_", "_squared_", "_ss_", "_starburst_", "_subset_", "_T_",
+    "_tau_", "_temp_", "_theta_", "_trans_", "_U:_", "_u:_", "_U^_", "_u^_", "_u_", "_U'_",
+    "_u'_", "_union_", "_up-arrow_", "_v_", "_w_", "_xi_", "_xmean_", "_xyplot1_", "_xyplot2_",
+    "_y:_", "_Y'_", "_y'_", "_yen_", "_ymean_", "_zeta_",
+};
+
+// Escape names used only by the XB Plus tokens: not characters of this table.
+const std::vector<std::string_view> kTokenOnlyNames = {
+    "_^+_", "_^1_", "_C,_", "_c,_", "_EE_", "_softwrap_", "_sp1_", "_sp2_", "_sp3_", "_tab_",
+};
+
+const std::vector<std::pair<std::string_view, std::uint32_t>> kGraveLetters = {
+    {"_A`_", 192}, {"_a`_", 220}, {"_E`_", 199}, {"_e`_", 228}, {"_I`_", 0},
+    {"_i`_", 0},   {"_O`_", 208}, {"_o`_", 238}, {"_U`_", 214}, {"_u`_", 244}};
+
+// The coded entries other than the grave-accented letters, in table order.
+const std::vector<std::pair<std::string_view, std::uint32_t>> kCodedEntries = {
+    {"_!_", 162}, {"_!=_", 157}, {"_(C)_", 168}, {"_?_", 185}, {"_^-_", 171}, {"_neg_", 173},
+    {"_^-1_", 180}, {"_degrees_", 176}, {"_^2_", 174}, {"_^3_", 175}, {"_^x_", 179},
+    {"_<<_", 253}, {"_<=_", 156}, {"_>_", 252}, {"_->_", 187}, {"_>=_", 158}, {"_>>_", 254},
+    {"_A:_", 196}, {"_a:_", 196}, {"_A^_", 194}, {"_a^_", 194}, {"_A'_", 193}, {"_a'_", 221},
+    {"_A~_", 195}, {"_a~_", 195}, {"_ae_", 226}, {"_AE_", 194}, {"_alpha_", 128},
+    {"_angle_", 159}, {"_Ao_", 197}, {"_ao_", 225}, {"_beta_", 129}, {"_C_", 198}, {"_c_", 227},
+    {"_cents_", 163}, {"_dbar_", 236}, {"_degrees_", 172}, {"_DELTA_", 132}, {"_delta_", 133},
+    {"_diff_", 182}, {"_E:_", 202}, {"_e:_", 231}, {"_E^_", 201}, {"_e^_", 230}, {"_E'_", 200},
+    {"_e'_", 229}, {"_e_", 150}, {"_element_", 191}, {"_ellipsis_", 161}, {"_epsilon_", 134},
+    {"_gamma_", 131}, {"_GAMMA_", 130}, {"_i_", 151}, {"_lambda_", 137}, {"_lnot_", 169},
+    {"_mu_", 177}, {"_N~_", 207}, {"_n~_", 237}, {"_neg_", 170}, {"_O/_", 213}, {"_o/_", 243},
+    {"_O:_", 212}, {"_o:_", 242}, {"_O^_", 210}, {"_o^_", 240}, {"_O'_", 209}, {"_o'_", 239},
+    {"_O~_", 211}, {"_o~_", 241}, {"_OMEGA_", 147}, {"_omega_", 148}, {"_ord_", 181},
+    {"_p_", 249}, {"_phi_", 145}, {"_pi_", 140}, {"_PI_", 139}, {"_pounds_", 164},
+    {"_psi_", 146}, {"_radians_", 152}, {"_rho_", 141}, {"_root_", 167}, {"_SIGMA_", 142},
+    {"_sigma_", 143}, {"_ss_", 219}, {"_starburst_", 165}, {"_subset_", 190}, {"_tau_", 144},
+    {"_theta_", 136}, {"_trans_", 153}, {"_U:_", 217}, {"_u:_", 247}, {"_U^_", 216},
+    {"_u^_", 246}, {"_U'_", 215}, {"_u'_", 245}, {"_union_", 188}, {"_xi_", 138},
+    {"_xmean_", 154}, {"_y:_", 250}, {"_Y'_", 218}, {"_y'_", 248}, {"_yen_", 166},
+    {"_ymean_", 155}, {"_zeta_", 135},
+};
+
+bool IsGrave(std::string_view name) { return name.find('`') != std::string_view::npos; }
+
+TEST(NamedCharTable, HasTwoHundredNamedEntriesAndAnEmptyLastOne) {
+  const auto table = NamedCharTable();
+  ASSERT_EQ(table.size(), 201u);
+  for (std::size_t i = 0; i + 1 < table.size(); ++i) {
+    const std::string_view name = table[i].name;
+    ASSERT_GE(name.size(), 3u) << i;
+    EXPECT_EQ(name.front(), '_') << name;
+    EXPECT_EQ(name.back(), '_') << name;
+  }
+  EXPECT_TRUE(table.back().name.empty());
+  for (std::uint32_t code : table.back().codes) EXPECT_EQ(code, 0u);
+}
+
+TEST(NamedCharTable, OnlyThe68kColumnIsFilled) {
+  for (const SpecialCharEntry& entry : NamedCharTable()) {
+    for (std::size_t column = 0; column < kCharsetColumnCount; ++column) {
+      if (column != kColumn68k) {
+        EXPECT_EQ(entry.codes[column], 0u) << entry.name;
+      }
+    }
+    EXPECT_LT(entry.codes[kColumn68k], 256u) << entry.name;
+  }
+}
+
+TEST(NamedCharTable, CodedEntriesInTableOrder) {
+  std::vector<std::pair<std::string_view, std::uint32_t>> coded;
+  for (const SpecialCharEntry& entry : NamedCharTable()) {
+    if (entry.codes[kColumn68k] != 0 && !IsGrave(entry.name)) {
+      coded.emplace_back(entry.name, entry.codes[kColumn68k]);
+    }
+  }
+  EXPECT_EQ(coded, kCodedEntries);
+}
+
+TEST(NamedCharTable, GraveAccentedLetters) {
+  const auto table = NamedCharTable();
+  for (const auto& [name, code] : kGraveLetters) {
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const SpecialCharEntry& e) { return e.name == name; });
+    ASSERT_NE(it, table.end()) << name;
+    EXPECT_EQ(it->codes[kColumn68k], code) << name;
+  }
+}
+
+TEST(NamedCharTable, NamesAreTheVocabularyWithThreeRepeats) {
+  const auto table = NamedCharTable();
+  std::map<std::string_view, std::vector<std::uint32_t>> codesByName;
+  std::vector<std::string_view> firstOrder;
+  for (std::size_t i = 0; i + 1 < table.size(); ++i) {
+    auto& codes = codesByName[table[i].name];
+    if (codes.empty()) firstOrder.push_back(table[i].name);
+    codes.push_back(table[i].codes[kColumn68k]);
+  }
+  EXPECT_EQ(codesByName.size(), 197u);
+  EXPECT_EQ(codesByName["_degrees_"], (std::vector<std::uint32_t>{176, 172}));
+  EXPECT_EQ(codesByName["_neg_"], (std::vector<std::uint32_t>{173, 170}));
+  EXPECT_EQ(codesByName["_C_"], (std::vector<std::uint32_t>{198, 0}));
+  for (const auto& [name, codes] : codesByName) {
+    if (name != "_degrees_" && name != "_neg_" && name != "_C_") {
+      EXPECT_EQ(codes.size(), 1u) << name;
+    }
+  }
+  // Without the grave-accented letters the first entries follow the
+  // vocabulary order exactly.
+  std::vector<std::string_view> withoutGrave;
+  std::copy_if(firstOrder.begin(), firstOrder.end(), std::back_inserter(withoutGrave),
+               [](std::string_view name) { return !IsGrave(name); });
+  EXPECT_EQ(withoutGrave, kTableVocabulary);
+  for (std::string_view name : kTokenOnlyNames) EXPECT_EQ(codesByName.count(name), 0u) << name;
+}
+
+// ---- Rewrite tables -------------------------------------------------------
+
+TEST(RewriteTables, SizesAndRowLimits) {
+  EXPECT_EQ(XbToIntermediateRewrites().size(), 48u);
+  EXPECT_EQ(IntermediateToXbRewrites().size(), 55u);
+  EXPECT_EQ(Sheet68kToIntermediateRewrites().size(), 22u);
+  EXPECT_EQ(IntermediateToSheet68kRewrites().size(), 23u);
+  // Rows hold short texts: 19 bytes for the XB Plus tables, 17 for the
+  // 68k-class ones.
+  auto check = [](std::span<const RewriteRule> table, std::size_t limit) {
+    for (const RewriteRule& rule : table) {
+      EXPECT_FALSE(rule.find.empty());
+      EXPECT_LE(rule.find.size(), limit) << rule.find;
+      EXPECT_LE(rule.replace.size(), limit) << rule.replace;
+    }
+  };
+  check(XbToIntermediateRewrites(), 19);
+  check(IntermediateToXbRewrites(), 19);
+  check(Sheet68kToIntermediateRewrites(), 17);
+  check(IntermediateToSheet68kRewrites(), 17);
+}
+
+std::string FromXb(std::string text) {
+  XbNamesToIntermediate(text);
+  return text;
+}
+std::string ToXb(std::string text) {
+  IntermediateNamesToXb(text);
+  return text;
+}
+std::string From68k(std::string text) {
+  Sheet68kNamesToIntermediate(text);
+  return text;
+}
+std::string To68k(std::string text) {
+  IntermediateNamesToSheet68k(text);
+  return text;
+}
+
+TEST(XbRewrites, AverageRoundTrip) {
+  const std::string intermediate = FromXb("mean(A1:A3)");
+  EXPECT_EQ(intermediate, "AVERAGE(A1:A3)");
+  EXPECT_EQ(ToXb(intermediate), "mean(A1:A3)");
+}
+
+TEST(XbRewrites, ReadingNames) {
+  EXPECT_EQ(FromXb("_root_(A1)+log(B2)"), "SQRT(A1)+LOG10(B2)");
+  EXPECT_EQ(FromXb("A1_^2_+A2_^3_"), "A1^2+A2^3");
+  EXPECT_EQ(FromXb("1_EE_3"), "1*10^3");
+  EXPECT_EQ(FromXb("\x04" "A1_trans_"), "$A1$");
+  EXPECT_EQ(FromXb("90_degrees_"), "90\xB0");
+  EXPECT_EQ(FromXb("variance(L1)+stdDev(L1)"), "var(L1)+STDDEV(L1)");
+  EXPECT_EQ(FromXb("ipart(A1/2)"), "QUOTIENT(A1/2)");
+  EXPECT_EQ(FromXb("if(A1,det(B1),prod(C1))"), "IF(A1,MDETERM(B1),PRODUCT(C1))");
+  EXPECT_EQ(FromXb("imag(A1)+conj(A2)+real(A3)"), "IMAGINARY(A1)+IMCONJUGATE(A2)+REAL(A3)");
+  // Escapes and inverse functions keep their intermediate spelling.
+  EXPECT_EQ(FromXb("cos_^-1_(_neg_1)+_e_^(2)+_10_^(3)"), "cos_^-1_(_neg_1)+_e_^(2)+_10_^(3)");
+  EXPECT_EQ(FromXb("Total"), "Total");
+  EXPECT_EQ(FromXb(""), "");
+}
+
+TEST(XbRewrites, RandBecomesRandCallSoTheSecondRowNeverApplies) {
+  EXPECT_EQ(FromXb("rand"), "RAND()");
+  EXPECT_EQ(FromXb("rand+rand"), "RAND()+RAND()");
+  EXPECT_EQ(FromXb("rand(5)"), "RAND()(5)");
+}
+
+TEST(XbRewrites, EarlierRowsPreEmptLaterOnes) {
+  // "LN(" is rewritten before "IMLN(" and "LOG10(" before "IMLOG10(".
+  EXPECT_EQ(ToXb("IMLN(A1)"), "IMln(A1)");
+  EXPECT_EQ(ToXb("IMLOG10(A1)"), "IMlog(A1)");
+  // The lower-case "_root_(_pi_)" is not touched by the "_PI_" row.
+  EXPECT_EQ(ToXb("SQRT_PI_"), "_root_(_pi_)");
+}
+
+TEST(XbRewrites, WritingNames) {
+  EXPECT_EQ(ToXb("SQRT(A1)+LOG10(B2)"), "_root_(A1)+log(B2)");
+  EXPECT_EQ(ToXb("ABS(A1)"), "abs(A1)");
+  EXPECT_EQ(ToXb("A1^2+A2^3"), "A1_^2_+A2_^3_");
+  EXPECT_EQ(ToXb("EXP(1)+IMEXP(2)"), "_e_^(1)+_e_^(2)");
+  EXPECT_EQ(ToXb("$A$1"), "_trans_A_trans_1");
+  EXPECT_EQ(ToXb("_NEG_5+(_NEG_2)"), "_neg_5+(_neg_2)");
+  EXPECT_EQ(ToXb("90\xB0"), "90_degrees_");
+  EXPECT_EQ(ToXb("_PI_*_E_+_I_"), "_pi_*_e_+_i_");
+  EXPECT_EQ(ToXb("STDEV(L1)+VAR(L1)"), "stdDev(L1)+variance(L1)");
+  EXPECT_EQ(ToXb("RAND()"), "rand");
+  EXPECT_EQ(ToXb("COS_^-1_(A1)"), "cos_^-1_(A1)");
+  EXPECT_EQ(ToXb(""), "");
+}
+
+TEST(XbRewrites, CommonFunctionsRoundTrip) {
+  for (const char* formula :
+       {"SUM(A1:A3)", "MAX(A1,B1)", "MIN(A1,B1)", "MEDIAN(A1:A9)", "ROUND(A1,2)", "INT(A1)",
+        "GCD(A1,B1)+LCM(A1,B1)", "SIN(A1)+COS(A2)+TAN(A3)", "SINH(A1)+COSH(A2)+TANH(A3)",
+        "LN(A1)", "LOG10(A1)", "SQRT(A1)", "AVERAGE(A1:A3)", "IF(A1,1,2)", "QUOTIENT(A1,2)",
+        "PRODUCT(A1:A3)", "MDETERM(A1)", "IMAGINARY(A1)", "IMCONJUGATE(A1)"}) {
+    EXPECT_EQ(FromXb(ToXb(formula)), formula);
+  }
+}
+
+TEST(Sheet68kRewrites, IfRoundTripsThroughTheApplicationFunction) {
+  // The cell has lower-cased =IF(A1>0,1,2) before the rewrite.
+  const std::string device = To68k("=if(a1>0,1,2)");
+  EXPECT_EQ(device, "=QZGRIDLT.cellIf(a1>0,1,2)");
+  EXPECT_EQ(From68k(device), "=if(a1>0,1,2)");
+  EXPECT_EQ(To68k("if (a1,1,2)"), "QZGRIDLT.cellIf(a1,1,2)");
+}
+
+TEST(Sheet68kRewrites, PiIsOneDeviceByte) {
+  EXPECT_EQ(To68k("_pi_"), "\x8C");
+  EXPECT_EQ(From68k("\x8C"), "_pi_");
+  EXPECT_EQ(To68k("2*pi()"), "2*\x8C");
+}
+
+TEST(Sheet68kRewrites, DegreesInBothSpellingsBecomeOneByte) {
+  EXPECT_EQ(To68k("90_degrees_"), "90\xB0");
+  EXPECT_EQ(To68k("90\xB0"), "90\xB0");  // the ANSI degree sign
+  // Both device codes read back as the ANSI degree sign.
+  EXPECT_EQ(From68k("90\xB0"), "90\xB0");
+  EXPECT_EQ(From68k("90\xAC"), "90\xB0");
+}
+
+TEST(Sheet68kRewrites, TextWithoutEscapesPassesUnchanged) {
+  EXPECT_EQ(To68k("a_b_c"), "a_b_c");
+  EXPECT_EQ(From68k("a_b_c"), "a_b_c");
+  EXPECT_EQ(To68k("Total 12"), "Total 12");
+  EXPECT_EQ(To68k(""), "");
+  EXPECT_EQ(From68k(""), "");
+}
+
+TEST(Sheet68kRewrites, FunctionsRoundTrip) {
+  EXPECT_EQ(To68k("average(a1:a3)"), "mean(a1:a3)");
+  EXPECT_EQ(To68k("sqrt(a1)"), "\xA8(a1)");
+  EXPECT_EQ(To68k("exp(1)"), "\x96^(1)");
+  EXPECT_EQ(To68k("(-3)"), "(\xAD" "3)");
+  EXPECT_EQ(To68k("2*_10_^(3)"), "2**10^(3)");
+  EXPECT_EQ(To68k("stdev(l1)+var(l1)"), "stdDev(l1)+variance(l1)");
+  EXPECT_EQ(To68k("quotient(a1,2)+mdeterm(m)"), "ipart(a1,2)+det(m)");
+  EXPECT_EQ(To68k("imaginary(a1)+imconjugate(a2)+imreal(a3)"), "imag(a1)+conj(a2)+real(a3)");
+  EXPECT_EQ(To68k("imexp(1)+imabs(a1)+imsqrt(a2)+imlog10(a3)"),
+            "e^(1)+abs(a1)+\xA8(a2)+log(a3)");
+  for (const char* formula :
+       {"average(a1:a3)", "sqrt(a1)", "log10(a1)", "mdeterm(a1)", "quotient(a1,2)",
+        "stdev(l1)", "var(l1)", "imaginary(a1)", "imconjugate(a1)", "imreal(a1)",
+        "product(a1:a3)", "rand(6)", "if(a1,1,2)"}) {
+    EXPECT_EQ(From68k(To68k(formula)), formula);
+  }
+  // Bytes read back through their escapes.
+  EXPECT_EQ(From68k("\x96^(1)"), "_e_^(1)");
+  EXPECT_EQ(From68k("(\xAD" "3)"), "(_neg_3)");
+  EXPECT_EQ(From68k("\xA8(a1)"), "sqrt(a1)");
+}
+
+TEST(Sheet68kRewrites, ReadingDeviceBytes) {
+  EXPECT_EQ(From68k("1\x95" "3"), "1*10^3");  // the exponent mark has no escape
+  EXPECT_EQ(From68k("10^(2)"), "_10_^(2)");
+  EXPECT_EQ(From68k("IMEXP(1)"), "e\xF6(1)");
+  EXPECT_EQ(From68k("IMLOG10(a1)"), "log10(a1)");
+  // The root and pi bytes become escapes first, so the byte-level row for
+  // them never matches.
+  EXPECT_EQ(From68k("\xC3(\xB9)"), "_A~_(_?_)");
+  EXPECT_EQ(From68k("a\xBB" "b"), "a_->_b");
+  EXPECT_EQ(From68k("\x01"), "\x01");
+}
+
+}  // namespace
+}  // namespace gridlet

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what building and testing Gridlet needs on a fresh Debian machine.
+set -euo pipefail
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
