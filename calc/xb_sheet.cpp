@@ -1,0 +1,174 @@
+#include "calc/xb_sheet.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "model/sheet_data_error.h"
+
+namespace gridlet {
+
+namespace {
+
+constexpr std::size_t kNameAt = 6;
+constexpr std::uint8_t kReserved13Fill = 0xAA;
+constexpr std::uint8_t kPlaceholder = 0x61;
+// The size field counts the header after itself; the terminator comes last.
+constexpr std::int32_t kHeaderAfterSizeField = XB_SHEET_HEADER_SIZE - 2;
+constexpr std::int32_t kTerminatorSize = 2;
+
+// A name field's text: up to its first 0x00, at most 8 characters.
+std::string FieldName(const std::uint8_t* field, std::size_t size) {
+  const std::uint8_t* end = std::find(field, field + size, 0);
+  return std::string(field, end);
+}
+
+bool IsAsciiUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsAsciiAlnum(char c) {
+  return IsAsciiUpper(c) || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+}  // namespace
+
+XbSheet::XbSheet(const std::uint8_t* data, std::size_t length) : SpreadsheetFile(data, length) {
+  cells_ = std::make_unique<CellList>();
+  if (!input_ || input_->Size() < XB_SHEET_HEADER_SIZE) {
+    throw SheetDataError("the XB Plus sheet data of " + std::to_string(data ? length : 0) +
+                         " bytes is shorter than its " + std::to_string(XB_SHEET_HEADER_SIZE) +
+                         "-byte header");
+  }
+  ByteReader& input = *input_;
+  std::uint8_t size[2];
+  input.ReadExact(size, sizeof size, "the data size");
+  outputLength_ = size[0] | size[1] << 8;
+  input.Seek(kNameAt);
+  std::uint8_t name[XB_SHEET_NAME_SIZE];
+  input.ReadExact(name, sizeof name, "the sheet name");
+  name_ = FieldName(name, sizeof name);
+  input.ReadExact(reserved2_.data(), reserved2_.size(), "the reserved fields");
+  input.ReadExact(reserved13_.data(), reserved13_.size(), "the reserved fields");
+
+  input.Seek(XB_SHEET_HEADER_SIZE);
+  try {
+    for (;;) {
+      auto cell = std::make_unique<XbCell>(input);
+      if (cell->Length() == 0) break;
+      cell->TranslateToIntermediate();
+      outputLength_ += cell->Length();
+      cells_->Append(std::move(cell));
+    }
+  } catch (...) {
+    cells_->DeleteAll();
+    throw;
+  }
+  cells_->SortByPosition();
+  input_.reset();
+}
+
+XbSheet::XbSheet(SpreadsheetFile& source) : SpreadsheetFile(source) {
+  outputLength_ = -1;
+  TakeCellsFromSource<XbCell>();
+}
+
+void XbSheet::TranslateToIntermediate() { CreateHeader(ORIGIN_XB_PLUS); }
+
+std::string XbSheet::Dump() {
+  std::string out;
+  if (!cells_) return out;
+  for (const auto& cell : *cells_) out += cell->Dump() + "\n";
+  return out;
+}
+
+bool XbSheet::SetName(std::string_view name) {
+  std::array<char, XB_SHEET_NAME_SIZE + 1> buffer{};
+  const std::string_view text = name.substr(0, std::min(name.find('\0'), XB_SHEET_NAME_SIZE));
+  std::copy(text.begin(), text.end(), buffer.begin());
+  for (std::size_t i = 0; i < XB_SHEET_NAME_SIZE; ++i) {
+    char& c = buffer[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != '\0' && !IsAsciiAlnum(c)) c = 'A';
+  }
+  if (!IsAsciiUpper(buffer[0])) buffer[0] = 'A';
+  name_ = buffer.data();
+  return true;
+}
+
+void XbSheet::TranslateFromIntermediate() {
+  std::string name = HeaderName();
+  name = name.substr(0, std::min(name.find('\0'), XB_SHEET_NAME_SIZE));
+  UpperCaseAscii(name);
+  name_ = std::move(name);
+  reserved13_.fill(kReserved13Fill);
+  reserved2_ = {'0', '0'};
+
+  outputLength_ = kHeaderAfterSizeField;
+  output_.assign(XB_SHEET_HEADER_SIZE, kPlaceholder);
+  const XbCell* firstOutOfRange = nullptr;
+  std::size_t written = 0;
+  std::size_t examined = 0;
+  bool tooLarge = false;
+  if (cells_) {
+    for (const auto& pointer : *cells_) {
+      auto& cell = static_cast<XbCell&>(*pointer);
+      cell.TranslateFromIntermediate();
+      if (!cell.FitsOnSheet()) {
+        ++examined;
+        continue;
+      }
+      // Only whole cells that fit go out; the calculator holds no more.
+      if (outputLength_ + cell.GetOutputLength() > XB_MAX_SHEET_DATA) {
+        tooLarge = true;
+        break;
+      }
+      ++examined;
+      if (cell.NumberOutOfRange() && !firstOutOfRange) firstOutOfRange = &cell;
+      const ByteBuffer record = cell.GetOutput();
+      const std::uint8_t length = cell.GetOutputLength();
+      output_.insert(output_.end(), record.begin(), record.begin() + length);
+      outputLength_ += length;
+      cell.ReleaseBytes();
+      ++written;
+    }
+  }
+  if (messages_ && firstOutOfRange) {
+    const IntermediateCell& record = *firstOutOfRange->Cell();
+    messages_->ReportError(
+        E_CALC_NUMBER_RANGE,
+        "Cell " + XbCellName(record.Row, record.Column) +
+            " holds a number beyond 9.9999999999999E99. Such numbers are kept as text, "
+            "and such formula values as 0.");
+  }
+  if (tooLarge && messages_) {
+    const std::size_t left = cells_->Size() - examined;
+    messages_->ReportError(GRIDLET_E_SHEET_TOO_LARGE,
+                           "The sheet keeps its first " + std::to_string(written) + " cells; " +
+                               std::to_string(left) + " more were left out.");
+  }
+  outputLength_ += kTerminatorSize;
+}
+
+ByteBuffer XbSheet::GetOutput() {
+  if (output_.size() < XB_SHEET_HEADER_SIZE || outputLength_ < kHeaderAfterSizeField) {
+    throw std::logic_error("an XB Plus sheet is output before it is encoded");
+  }
+  ByteBuffer out(output_);
+  auto at = out.begin();
+  *at++ = static_cast<std::uint8_t>(outputLength_ & 0xFF);
+  *at++ = static_cast<std::uint8_t>(outputLength_ >> 8 & 0xFF);
+  for (int i = 0; i < 4; ++i) *at++ = static_cast<std::uint8_t>(XB_SHEET_SIGNATURE >> (8 * i));
+  const std::string name = name_.substr(0, std::min(name_.find('\0'), XB_SHEET_NAME_SIZE));
+  at = std::copy(name.begin(), name.end(), at);
+  if (name.size() < XB_SHEET_NAME_SIZE) {
+    *at++ = 0;
+    at = std::fill_n(at, XB_SHEET_NAME_SIZE - 1 - name.size(), ' ');
+  }
+  *at++ = 0;
+  *at++ = 0;
+  at = std::copy(reserved13_.begin(), reserved13_.end(), at);
+  std::fill(at, out.begin() + XB_SHEET_HEADER_SIZE, 0);
+  // The terminator at offset output length, then the trailing 0x00.
+  out.resize(static_cast<std::size_t>(outputLength_));
+  out.insert(out.end(), {0, 0, 0});
+  return out;
+}
+
+}  // namespace gridlet

@@ -1,0 +1,23 @@
+// XB Plus sheet files (".xbv"): one application variable holding an
+// XB Plus sheet.
+#pragma once
+
+#include "server/sheet_kind.h"
+
+namespace gridlet {
+
+class XbPlusKind : public SheetKind {
+ public:
+  // Reads the variable data of the file (from offset 72, without the
+  // closing checksum) as an XB Plus sheet.
+  HRESULT ReadSource(ConversionContext& context) override;
+  // Encodes the sheet, names it for the device (model 5, ".xbv") and has
+  // the device file service write it.
+  HRESULT WriteTarget(ConversionContext& context) override;
+  unsigned ComErrorIcon() const override { return MB_ICONERROR; }
+};
+
+// The instance the registry uses.
+SheetKind& XbPlusSheetKind();
+
+}  // namespace gridlet
