@@ -253,6 +253,9 @@ void XbCell::EncodeText(IntermediateCell& record) {
     text = upper;
     std::replace(text.begin(), text.end(), '$', static_cast<char>(kTransSubstitute));
   }
+  // A text read from a calculator sheet begins with the calculator's
+  // opening quote; the quote token written first stands for it.
+  if (text.starts_with('"')) text.erase(0, 1);
   IntermediateNamesToXb(text);
   EncodeTokens(text);
 }

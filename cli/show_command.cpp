@@ -37,6 +37,12 @@ int RunShow(const ShowOptions& options) {
   std::vector<IntermediateCell> records;
   SheetHeader header;
   if (driver.ReadRecords(request, records, &header) != S_OK) return EXIT_FAILED;
+  // XB Plus texts carry the calculator's opening quote; show the text.
+  if (header.origin == ORIGIN_XB_PLUS) {
+    for (IntermediateCell& record : records) {
+      if ((record.Type & 3) == CELL_TEXT && record.Data.starts_with('"')) record.Data.erase(0, 1);
+    }
+  }
   if (!header.name.empty() && *type != QZ_TAB_TEXT)
     std::printf("Sheet %s\n", Cp1252ToUtf8(header.name).c_str());
   std::fputs(FormatGrid(records).c_str(), stdout);

@@ -1,0 +1,190 @@
+#include "calc/sheet68k.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <vector>
+
+#include "model/sheet_data_error.h"
+
+namespace gridlet {
+
+namespace {
+
+constexpr std::size_t kLengthField = 2;     // the output length before the data
+constexpr std::int32_t kTrailerBytes = 8;   // terminator, and what the device adds after it
+constexpr std::uint8_t kPlaceholder = 0x61;
+constexpr std::size_t kMaxName = 8;
+constexpr std::size_t kMaxListedCells = 10;
+
+std::array<std::uint8_t, kSheet68kHeaderSize> Header() {
+  std::array<std::uint8_t, kSheet68kHeaderSize> header{};
+  auto at = header.begin();
+  for (char c : std::string_view("Gridlt")) *at++ = static_cast<std::uint8_t>(c);
+  at += 3;     // three 0x00 end the label
+  *at++ = 0x00;
+  *at++ = 0x01;
+  at = std::fill_n(at, 32, std::uint8_t{0x66});
+  at = std::fill_n(at, 32, std::uint8_t{0x00});
+  at = std::fill_n(at, 64, std::uint8_t{0x14});
+  for (std::uint8_t b : {0x01, 0x00, 0x01, 0x00, 0x02}) *at++ = b;  // ..., then d = 2
+  return header;
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsNameCharacter(char c) { return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+
+// The spreadsheet name of a position: column letters, then the row.
+std::string CellName(const IntermediateCell& record) {
+  std::string letters;
+  for (std::int32_t column = record.Column; column > 0; column = (column - 1) / 26) {
+    letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
+  }
+  return letters + std::to_string(record.Row);
+}
+
+std::string TooLongNotice(const std::vector<std::string>& cells) {
+  std::string text = "Formulas longer than " + std::to_string(kSheet68kMaxFormula) +
+                     " characters do not fit in a cell of a 68k-class sheet. These cells were "
+                     "left out: ";
+  for (std::size_t i = 0; i < cells.size() && i < kMaxListedCells; ++i) {
+    text += (i ? ", " : "") + cells[i];
+  }
+  if (cells.size() > kMaxListedCells) {
+    text += " and " + std::to_string(cells.size() - kMaxListedCells) + " more";
+  }
+  return text + ".";
+}
+
+}  // namespace
+
+Sheet68k::Sheet68k(const std::uint8_t* data, std::size_t length) : SpreadsheetFile(data, length) {
+  cells_ = std::make_unique<CellList>();
+  ReadCells(length);
+  input_.reset();
+}
+
+Sheet68k::Sheet68k(SpreadsheetFile& source) : SpreadsheetFile(source) {
+  outputLength_ = -1;
+  TakeCellsFromSource<Cell68k>();
+}
+
+void Sheet68k::ReadCells(std::size_t length) {
+  const std::size_t size = input_ ? input_->Size() : 0;
+  if (size < kSheet68kHeaderSize) {
+    throw SheetDataError("the sheet data is " + std::to_string(size) +
+                         " bytes long, shorter than its " +
+                         std::to_string(kSheet68kHeaderSize) + "-byte header");
+  }
+  ByteReader& input = *input_;
+  input.Seek(kSheet68kCellOffsetField);
+  std::uint8_t field[2];
+  input.ReadExact(field, sizeof field, "the cell offset");
+  const std::size_t d = static_cast<std::size_t>(field[0] << 8 | field[1]);
+  const std::size_t start = kSheet68kCellOffsetField + d;
+  if (start >= size) {
+    throw SheetDataError("the cell offset " + std::to_string(d) + " points to offset " +
+                         std::to_string(start) + ", outside the " + std::to_string(size) +
+                         " bytes of sheet data");
+  }
+  input.Seek(start);
+  std::int64_t total = static_cast<std::int64_t>(std::min<std::size_t>(
+      length, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
+  for (;;) {
+    auto cell = std::make_unique<Cell68k>(input);
+    if (cell->Length() == 0) break;
+    cell->TranslateToIntermediate();
+    total += cell->Length();
+    cells_->Append(std::move(cell));
+  }
+  cells_->SortByPosition();
+  outputLength_ = static_cast<std::int32_t>(
+      std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max()));
+}
+
+bool Sheet68k::SetName(std::string_view name) {
+  std::string normalised(name);
+  for (char& c : normalised) {
+    if (!IsNameCharacter(c)) c = '_';  // spaces included
+  }
+  if (normalised.empty()) {
+    normalised = "A";
+  } else if (!IsAsciiLetter(normalised.front())) {
+    normalised.front() = 'A';
+  }
+  if (normalised.size() > kMaxName) normalised.resize(kMaxName);
+  const bool changed = normalised != name;
+  name_ = std::move(normalised);
+  return changed;
+}
+
+void Sheet68k::TranslateToIntermediate() { CreateHeader(ORIGIN_SHEET68K); }
+
+void Sheet68k::TranslateFromIntermediate() {
+  // Kept for the record; the name is not part of the data (the device file
+  // service names the variable).
+  name_ = HeaderName().substr(0, kMaxName);
+  outputLength_ = static_cast<std::int32_t>(kSheet68kHeaderSize);
+  output_.assign(kLengthField + kSheet68kHeaderSize, kPlaceholder);
+
+  bool rangeNoticeShown = false;
+  bool full = false;
+  std::size_t leftOut = 0;
+  std::vector<std::string> tooLong;
+  for (const auto& cellPointer : *cells_) {
+    auto& cell = static_cast<Cell68k&>(*cellPointer);
+    const IntermediateCell* record = cell.Cell();
+    if (!record) continue;
+    // Column 0 would give a negative position, which reads back elsewhere.
+    if (record->Row < 0 || record->Row > kSheet68kMaxRow || record->Column < 1 ||
+        record->Column > kSheet68kMaxColumn) {
+      continue;
+    }
+    if (full) {
+      ++leftOut;
+      continue;
+    }
+    cell.TranslateFromIntermediate();
+    if (cell.ValueOutOfRange() && !rangeNoticeShown) {
+      rangeNoticeShown = true;
+      if (messages_) messages_->ShowNotice(kValueOutOfRangeNotice);
+    }
+    if (cell.FormulaTooLong()) {
+      tooLong.push_back(CellName(*record));
+      continue;
+    }
+    // The whole sheet must stay within what its length fields can hold.
+    if (outputLength_ + cell.Length() > kSheet68kMaxOutput) {
+      full = true;
+      ++leftOut;
+      cell.ReleasePayload();
+      continue;
+    }
+    const ByteBuffer bytes = cell.GetOutput();
+    output_.insert(output_.end(), bytes.begin(), bytes.begin() + cell.Length());
+    outputLength_ += cell.Length();
+    cell.ReleasePayload();
+  }
+  if (leftOut != 0 && messages_) {
+    messages_->ReportError(GRIDLET_E_SHEET_TOO_LARGE,
+                           std::to_string(leftOut) + " cells beyond the sheet's limit of " +
+                               std::to_string(kSheet68kMaxOutput) +
+                               " bytes were left out");
+  }
+  if (!tooLong.empty() && messages_) messages_->ShowNotice(TooLongNotice(tooLong));
+  outputLength_ += kTrailerBytes;
+}
+
+ByteBuffer Sheet68k::GetOutput() {
+  if (output_.size() < kLengthField + kSheet68kHeaderSize || outputLength_ < 0) return {};
+  ByteBuffer out = output_;
+  out[0] = static_cast<std::uint8_t>(outputLength_ & 0xFF);
+  out[1] = static_cast<std::uint8_t>((outputLength_ >> 8) & 0xFF);
+  const auto header = Header();
+  std::copy(header.begin(), header.end(), out.begin() + kLengthField);
+  out.push_back(0);  // the terminator
+  out.push_back(0);
+  return out;
+}
+
+}  // namespace gridlet
