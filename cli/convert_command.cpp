@@ -132,7 +132,6 @@ int RunConvert(const ConvertOptions& options) {
     }
 
     gridlet.SetTheFileName(nullptr);
-    environment.boxes.ResetErrorCount();
     const HRESULT result = gridlet.Convert(
         Cp1252ToUtf16(prepared.EnginePath()), *sourceType, Utf8ToUtf16(options.sheet),
         Utf8ToUtf16(outputDir), Utf8ToUtf16(name), *to, 0);
@@ -153,6 +152,10 @@ int RunConvert(const ConvertOptions& options) {
     }
     if (written.empty()) continue;  // read only
     const std::string writtenPath = Utf16ToCp1252(written, '?');
+    if (!environment.files.Exists(writtenPath)) {  // reported, but nothing was written
+      ++failures;
+      continue;
+    }
     if (encoding == TextEncoding::Utf8 && *to == QZ_TAB_TEXT) {
       if (auto message = TranscodeOutputToUtf8(environment, writtenPath)) {
         ProgressLine::ClearActive();

@@ -39,7 +39,6 @@ int TerminalMessageBoxes::Show(WindowHandle, const std::string& text, const std:
   const char* prefix = "";
   if (style & MB_ICONERROR) {
     prefix = "error: ";
-    ++errors_;
   } else if (style & MB_ICONINFORMATION) {
     prefix = "note: ";
   }

@@ -21,10 +21,6 @@ class TerminalMessageBoxes : public MessageBoxes {
            unsigned style) override;
   WindowHandle FindWindowByTitle(const std::string&) override { return NO_WINDOW; }
 
-  // Error messages shown since the last reset.
-  int ErrorCount() const { return errors_; }
-  void ResetErrorCount() { errors_ = 0; }
-
   // Set by a front end that prints a progress line, so that messages
   // start on a line of their own.
   void SetBeforeMessage(void (*hook)()) { beforeMessage_ = hook; }
@@ -35,7 +31,6 @@ class TerminalMessageBoxes : public MessageBoxes {
   OverwritePolicy policy_;
   std::FILE* in_;
   std::FILE* err_;
-  int errors_ = 0;
   void (*beforeMessage_)() = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "server/conversion_driver.h"
 
 #include <exception>
+#include <new>
 #include <string>
 
 #include "model/com_error.h"
@@ -9,6 +10,9 @@
 namespace gridlet {
 
 namespace {
+
+// How a failed allocation is described, whatever the runtime calls it.
+constexpr const char* BAD_ALLOCATION = "bad allocation";
 
 std::string TypeName(GRIDLET_FILE_TYPES type) {
   switch (type) {
@@ -53,6 +57,9 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& request,
   } catch (const ComError& error) {
     // Shown to the user; the call ends with the result as it stands.
     services_.messages.ReportComError(error.Result(), target->ComErrorIcon(), error.what());
+  } catch (const std::bad_alloc&) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, BAD_ALLOCATION);
+    result = E_FAIL;
   } catch (const std::exception& error) {
     services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());
     result = E_FAIL;
@@ -74,6 +81,9 @@ HRESULT ConversionDriver::ReadSource(ConversionContext& context, GRIDLET_FILE_TY
   }
   try {
     return source->ReadSource(context);
+  } catch (const std::bad_alloc&) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, request.inputPath + ": " + BAD_ALLOCATION);
+    return E_FAIL;
   } catch (const std::exception& error) {
     services_.messages.ReportError(GRIDLET_E_BAD_SOURCE, request.inputPath + ": " + error.what());
     return E_FAIL;
