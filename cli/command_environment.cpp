@@ -5,7 +5,7 @@ namespace gridlet::cli {
 CommandEnvironment::CommandEnvironment(OverwritePolicy policy) : boxes(policy) {}
 
 ConversionServices CommandEnvironment::Services() {
-  return ConversionServices{files, messages, devices, nullptr};
+  return ConversionServices{files, messages, devices, &spreadsheets};
 }
 
 }  // namespace gridlet::cli

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/builtin_error_text_service.h"
+#include "platform/libreoffice_launcher.h"
 #include "platform/link_file_device_service.h"
 #include "platform/std_file_system.h"
 #include "platform/terminal_message_boxes.h"
@@ -22,6 +23,7 @@ class CommandEnvironment {
   BuiltinErrorTextServiceFactory errorTexts;
   LinkFileDeviceServiceFactory devices{files};
   UserMessages messages{boxes, errorTexts, files};
+  LibreOfficeLauncher spreadsheets;
 
   ConversionServices Services();
 };

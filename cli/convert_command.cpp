@@ -131,9 +131,20 @@ int RunConvert(const ConvertOptions& options) {
       }
     }
 
+    std::string sheet = options.sheet;
+    if (sheet.empty() && *sourceType == QZ_EXCEL) {
+      // Without --sheet, a workbook gives its first worksheet.
+      std::vector<std::u16string> names;
+      if (gridlet.GetExcelSheetNames(Cp1252ToUtf16(prepared.EnginePath()), names) != S_OK) {
+        ++failures;
+        continue;
+      }
+      if (!names.empty()) sheet = Utf16ToUtf8(names.front());
+    }
+
     gridlet.SetTheFileName(nullptr);
     const HRESULT result = gridlet.Convert(
-        Cp1252ToUtf16(prepared.EnginePath()), *sourceType, Utf8ToUtf16(options.sheet),
+        Cp1252ToUtf16(prepared.EnginePath()), *sourceType, Utf8ToUtf16(sheet),
         Utf8ToUtf16(outputDir), Utf8ToUtf16(name), *to, 0);
     std::u16string written;
     gridlet.GetTheFileName(written);

@@ -4,6 +4,7 @@
 
 #include "cli/convert_command.h"
 #include "cli/file_type_names.h"
+#include "cli/sheets_command.h"
 #include "cli/show_command.h"
 #include "cli/usage_error.h"
 #include "model/trace.h"
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
   convertCommand->add_option("--name", convert.name,
                              "Name of the sheet on the calculator, and base of the output file "
                              "name (default: the source's base name)");
-  convertCommand->add_option("--sheet", convert.sheet, "Worksheet to take from a workbook source");
+  convertCommand->add_option("--sheet", convert.sheet,
+                             "Worksheet to take from a workbook source (default: its first)");
   convertCommand->add_option("-o,--output", convert.outputDir, "Output folder (default: current folder)");
   convertCommand->add_option("--overwrite", convert.overwrite,
                              "When an output exists: ask, yes or no (default: ask on a terminal, "
@@ -49,6 +51,11 @@ int main(int argc, char** argv) {
   showCommand->add_option("--sheet", show.sheet, "Worksheet of a workbook");
   showCommand->add_option("--text-encoding", show.textEncoding, "Encoding of a tab-text file");
 
+  std::string workbook;
+  CLI::App* sheetsCommand =
+      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods), in order");
+  sheetsCommand->add_option("workbook", workbook, "The workbook")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -65,5 +72,6 @@ int main(int argc, char** argv) {
   if (!trace) gridlet::SetTraceSink(nullptr);
   if (convertCommand->parsed()) return RunConvert(convert);
   if (showCommand->parsed()) return RunShow(show);
+  if (sheetsCommand->parsed()) return RunSheets(workbook);
   return EXIT_USAGE;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/hresult.h"
 #include "server/conversion_driver.h"
@@ -16,7 +17,7 @@ namespace gridlet {
 class Gridlet {
  public:
   explicit Gridlet(ConversionServices services, const SheetKindRegistry& kinds = DefaultSheetKinds())
-      : driver_(services, kinds) {}
+      : services_(services), driver_(services, kinds) {}
 
   // Stores a copy of the name; a null name stores none.
   HRESULT SetTheFileName(const std::u16string* name);
@@ -27,9 +28,19 @@ class Gridlet {
                   std::u16string_view sheetName, std::u16string_view outputFileNameWithPath,
                   std::u16string_view saveInternalName, GRIDLET_FILE_TYPES toType, long overwrite);
 
+  // The names of the workbook's worksheets in workbook order. S_OK, or
+  // E_FAIL after the failure has been reported.
+  HRESULT GetExcelSheetNames(std::u16string_view workbookFullPathName,
+                             std::vector<std::u16string>& sheetNames);
+
+  // Exports the workbook's first worksheet as tab text to the given file.
+  // Failures are reported to the user; the result is always S_OK.
+  HRESULT WorkbookToText(std::u16string_view workbookName, std::u16string_view textFileName);
+
   ConversionDriver& Driver() { return driver_; }
 
  private:
+  ConversionServices services_;
   ConversionDriver driver_;
   std::optional<std::u16string> fileName_;
 };

@@ -2,6 +2,9 @@
 // and stderr, batches, prompts by policy and the text encodings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "support/cli_runner.h"
 
 namespace gridlet {
@@ -114,6 +117,37 @@ TEST(CliTest, TraceFlagShowsTheEngineTraces) {
   EXPECT_EQ(result.status, 0);
   EXPECT_NE(result.err.find("\t after Initialise\n"), std::string::npos);
   EXPECT_EQ(result.out, "");
+}
+
+bool HaveLibreOffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+
+TEST(CliWorkbookTest, FormulasSurviveWorkbookToCalculatorAndBack) {
+  if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  ScratchFolder folder;
+  folder.Write("in.txt", "Rent\t850\r\nFood\t=B1*2\r\nTotal\t=SUM(B1:B2)");
+  ASSERT_EQ(RunCli(folder, "convert in.txt --to xls --name book").status, 0);
+  auto sheets = RunCli(folder, "sheets book.xls");
+  EXPECT_EQ(sheets.status, 0) << sheets.err;
+  EXPECT_EQ(std::count(sheets.out.begin(), sheets.out.end(), '\n'), 1);
+
+  auto toCalculator = RunCli(folder, "convert book.xls --to xbv --name BOOK");
+  ASSERT_EQ(toCalculator.status, 0) << toCalculator.err;
+  EXPECT_EQ(toCalculator.out, "./BOOK.xbv\n");
+  ASSERT_EQ(RunCli(folder, "convert BOOK.xbv --to xls --name back").status, 0);
+  ASSERT_EQ(RunCli(folder, "convert back.xls --to txt --name back").status, 0);
+  EXPECT_EQ(folder.Read("back.txt"), "RENT\"\t850\t\t\r\nFOOD\"\t=B1*2\t\t\r\nTOTAL\"\t=SUM(B1:B2)\t");
+}
+
+TEST(CliWorkbookTest, MissingWorksheetAndMissingWorkbook) {
+  if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  ScratchFolder folder;
+  folder.Write("in.txt", "1");
+  ASSERT_EQ(RunCli(folder, "convert in.txt --to xls --name book").status, 0);
+  auto missingSheet = RunCli(folder, "convert book.xls --to txt --sheet Nope");
+  EXPECT_EQ(missingSheet.status, 1);
+  EXPECT_NE(missingSheet.err.find("too short"), std::string::npos) << missingSheet.err;
+  EXPECT_FALSE(folder.Exists("book.txt"));
+  EXPECT_EQ(RunCli(folder, "sheets nothere.xls").status, 1);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Gridlet needs on a fresh Debian machine.
 set -euo pipefail
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+          # the spreadsheet application that workbooks are exchanged with
+          libreoffice-calc-nogui python3-uno)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

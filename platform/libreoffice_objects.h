@@ -1,0 +1,24 @@
+// The spreadsheet application's objects over a running LibreOffice. Each
+// member becomes one request to the helper, or is kept here where
+// LibreOffice has nothing to match (alerts, visibility, the window's
+// formula display, the active sheet): that state travels with the request
+// that needs it.
+//
+// Files are never opened where they lie: a workbook or text is copied into
+// the instance's private folder and opened there, and what is saved is
+// written there first and then copied to the path asked for. The file
+// opened is therefore never changed and no lock file appears beside it.
+// Paths arrive in Windows-1252 and are handed to the system in UTF-8.
+#pragma once
+
+#include <memory>
+
+#include "bridge/spreadsheet_application.h"
+#include "platform/libreoffice_session.h"
+
+namespace gridlet {
+
+std::unique_ptr<SpreadsheetApplication> MakeLibreOfficeApplication(
+    std::shared_ptr<LibreOfficeSession> session);
+
+}  // namespace gridlet
