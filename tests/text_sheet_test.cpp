@@ -9,7 +9,7 @@
 namespace gridlet {
 namespace {
 
-using testing::CellSpec;
+using testing::CellValues;
 using testing::OutputText;
 using testing::ReadSheet;
 using testing::Records;
@@ -23,7 +23,7 @@ class TextSheetTest : public ::testing::Test {
 
 std::vector<std::pair<int, int>> Positions(const SpreadsheetFile& sheet) {
   std::vector<std::pair<int, int>> out;
-  for (const CellSpec& c : Records(sheet)) out.emplace_back(c.row, c.column);
+  for (const CellValues& c : Records(sheet)) out.emplace_back(c.row, c.column);
   return out;
 }
 
@@ -42,18 +42,18 @@ TEST_F(TextSheetTest, LoneLineFeedIsPartOfTheField) {
   auto sheet = ReadSheet<TextSheet>("a\nb\tc");
   const auto records = Records(*sheet);
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_TEXT, "a\nb"}));
-  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "c"}));
+  EXPECT_EQ(records[0], (CellValues{1, 1, CELL_TEXT, "a\nb"}));
+  EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "c"}));
 }
 
 TEST_F(TextSheetTest, NulByteEndsTheFieldText) {
   const std::string bytes("ab\0cd\tx\r\n\0zz\ty", 15);
   const auto records = Records(*ReadSheet<TextSheet>(bytes));
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_TEXT, "ab"}));
-  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "x"}));
+  EXPECT_EQ(records[0], (CellValues{1, 1, CELL_TEXT, "ab"}));
+  EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "x"}));
   // The field that begins with NUL is no cell, but still takes its column.
-  EXPECT_EQ(records[2], (CellSpec{2, 2, CELL_TEXT, "y"}));
+  EXPECT_EQ(records[2], (CellValues{2, 2, CELL_TEXT, "y"}));
 }
 
 TEST_F(TextSheetTest, EmptyInputHasNoCellsAndTheHeaderTakesTheName) {
@@ -68,14 +68,14 @@ TEST_F(TextSheetTest, EmptyInputHasNoCellsAndTheHeaderTakesTheName) {
 TEST_F(TextSheetTest, ClassifiesNumbersTextsAndFormulas) {
   const auto records = Records(*ReadSheet<TextSheet>("12.50\t1,5\t=\t-\t1.2.3\t=A1+1\t\"hi\"\ta\"\"\"b"));
   ASSERT_EQ(records.size(), 8u);
-  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_NUMBER, "12.50"}));
-  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "1,5"}));
-  EXPECT_EQ(records[2], (CellSpec{1, 3, CELL_FORMULA, "", "="}));
-  EXPECT_EQ(records[3], (CellSpec{1, 4, CELL_NUMBER, "-"}));
-  EXPECT_EQ(records[4], (CellSpec{1, 5, CELL_NUMBER, "1.2.3"}));
-  EXPECT_EQ(records[5], (CellSpec{1, 6, CELL_FORMULA, "", "=A1+1"}));
-  EXPECT_EQ(records[6], (CellSpec{1, 7, CELL_TEXT, "hi"}));
-  EXPECT_EQ(records[7], (CellSpec{1, 8, CELL_TEXT, "a\"b"}));
+  EXPECT_EQ(records[0], (CellValues{1, 1, CELL_NUMBER, "12.50"}));
+  EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "1,5"}));
+  EXPECT_EQ(records[2], (CellValues{1, 3, CELL_FORMULA, "", "="}));
+  EXPECT_EQ(records[3], (CellValues{1, 4, CELL_NUMBER, "-"}));
+  EXPECT_EQ(records[4], (CellValues{1, 5, CELL_NUMBER, "1.2.3"}));
+  EXPECT_EQ(records[5], (CellValues{1, 6, CELL_FORMULA, "", "=A1+1"}));
+  EXPECT_EQ(records[6], (CellValues{1, 7, CELL_TEXT, "hi"}));
+  EXPECT_EQ(records[7], (CellValues{1, 8, CELL_TEXT, "a\"b"}));
 }
 
 TEST_F(TextSheetTest, CollapsesQuoteRunsByBothRules) {
@@ -101,23 +101,23 @@ TEST_F(TextSheetTest, ExcelFieldsLoseEnclosingQuotesAndNamesAreRewritten) {
   const auto records = Records(*ReadSheet<ExcelTextSheet>(
       "\"=A1\"\t\"say \"\"hi\"\"\"\t=IF(A1>=2,SQRTPI(),ACOS(-A2))\t\"x=1\""));
   ASSERT_EQ(records.size(), 4u);
-  EXPECT_EQ(records[0], (CellSpec{1, 1, CELL_FORMULA, "", "=A1"}));
-  EXPECT_EQ(records[1], (CellSpec{1, 2, CELL_TEXT, "say hi"}));
+  EXPECT_EQ(records[0], (CellValues{1, 1, CELL_FORMULA, "", "=A1"}));
+  EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "say hi"}));
   EXPECT_EQ(records[2],
-            (CellSpec{1, 3, CELL_FORMULA, "", "=If(A1_>=_2,SQRT(_pi_),COS_^-1_(_neg_A2))"}));
+            (CellValues{1, 3, CELL_FORMULA, "", "=If(A1_>=_2,SQRT(_pi_),COS_^-1_(_neg_A2))"}));
   // A quoted field whose second character is not "=" is only collapsed.
-  EXPECT_EQ(records[3], (CellSpec{1, 4, CELL_TEXT, "x=1"}));
+  EXPECT_EQ(records[3], (CellValues{1, 4, CELL_TEXT, "x=1"}));
 }
 
 // Builds a destination text sheet of type SheetT from records.
 template <class SheetT>
-std::string WriteRecords(const std::vector<CellSpec>& cells) {
+std::string WriteRecords(const std::vector<CellValues>& cells) {
   // The records travel through a plain text source sheet, as they would
   // from any source kind.
   auto source = ReadSheet<TextSheet>("");
-  for (const CellSpec& spec : cells) {
+  for (const CellValues& values : cells) {
     struct Seed : TextCell {
-      explicit Seed(const CellSpec& s) : TextCell(empty_) {
+      explicit Seed(const CellValues& s) : TextCell(empty_) {
         IntermediateCell& r = NewCell();
         r.Row = s.row;
         r.Column = s.column;
@@ -127,7 +127,7 @@ std::string WriteRecords(const std::vector<CellSpec>& cells) {
       }
       ByteReader empty_{nullptr, 0};
     };
-    source->GetCellList()->Append(std::make_unique<Seed>(spec));
+    source->GetCellList()->Append(std::make_unique<Seed>(values));
   }
   SheetT destination(*source);
   destination.TranslateFromIntermediate();

@@ -12,20 +12,20 @@
 namespace gridlet {
 namespace {
 
-using testing::CellSpec;
+using testing::CellValues;
 using testing::Records;
 using Bytes = std::vector<std::uint8_t>;
 
 // A translated source sheet holding the given records.
 class RecordCell : public SpreadsheetCell {
  public:
-  explicit RecordCell(const CellSpec& spec) {
+  explicit RecordCell(const CellValues& values) {
     IntermediateCell& record = NewCell();
-    record.Row = spec.row;
-    record.Column = spec.column;
-    record.Type = spec.type;
-    record.Data = spec.data;
-    record.Data2 = spec.data2;
+    record.Row = values.row;
+    record.Column = values.column;
+    record.Type = values.type;
+    record.Data = values.data;
+    record.Data2 = values.data2;
   }
   void TranslateToIntermediate() override {}
   void TranslateFromIntermediate() override {}
@@ -34,10 +34,10 @@ class RecordCell : public SpreadsheetCell {
 
 class RecordSheet : public SpreadsheetFile {
  public:
-  RecordSheet(const std::vector<CellSpec>& cells, const std::string& name)
+  RecordSheet(const std::vector<CellValues>& cells, const std::string& name)
       : SpreadsheetFile(nullptr, 0) {
     cells_ = std::make_unique<CellList>();
-    for (const CellSpec& spec : cells) cells_->Append(std::make_unique<RecordCell>(spec));
+    for (const CellValues& values : cells) cells_->Append(std::make_unique<RecordCell>(values));
     name_ = name;
     CreateHeader(ORIGIN_TAB_TEXT);
   }
@@ -64,7 +64,7 @@ class XbSheetTest : public ::testing::Test {
 
   // The sheet data the XB Plus sheet makes of the records (size field
   // through terminator), checking the trailing 0x00 of GetOutput.
-  Bytes Encode(const std::vector<CellSpec>& cells, const std::string& name = "AB") {
+  Bytes Encode(const std::vector<CellValues>& cells, const std::string& name = "AB") {
     RecordSheet source(cells, name);
     XbSheet sheet(source);
     sheet.SetMessages(&messages);
@@ -77,7 +77,7 @@ class XbSheetTest : public ::testing::Test {
   }
 
   // The bytes of the records alone.
-  Bytes RecordBytes(const std::vector<CellSpec>& cells) {
+  Bytes RecordBytes(const std::vector<CellValues>& cells) {
     const Bytes data = Encode(cells);
     return Bytes(data.begin() + XB_SHEET_HEADER_SIZE, data.end() - 2);
   }
@@ -297,7 +297,7 @@ TEST_F(XbSheetTest, NumbersBeyondTheRealRangeBecomeTextAndAreReportedOnce) {
 
 TEST_F(XbSheetTest, SheetLargerThanTheLimitKeepsTheCellsThatFit) {
   // 192 + 1313 x 17 = 22513; one more number cell would make 22530.
-  std::vector<CellSpec> cells;
+  std::vector<CellValues> cells;
   for (int i = 0; i < 1400; ++i) cells.push_back({i % 999 + 1, i / 999 + 1, CELL_NUMBER, "1"});
   const Bytes data = Encode(cells);
   EXPECT_EQ(data.size(), 196u + 1313u * 17u);
@@ -315,7 +315,7 @@ TEST_F(XbSheetTest, SheetLargerThanTheLimitKeepsTheCellsThatFit) {
 
 TEST_F(XbSheetTest, RecordsChangeOwnerOnceAndOutliveTheSource) {
   auto source = std::make_unique<RecordSheet>(
-      std::vector<CellSpec>{{1, 1, CELL_NUMBER, "2"}, {1, 2, CELL_TEXT, "x"},
+      std::vector<CellValues>{{1, 1, CELL_NUMBER, "2"}, {1, 2, CELL_TEXT, "x"},
                             {1, 3, CELL_FORMULA, "", "=sqrt(a1)"}},
       "NAME");
   XbSheet sheet(*source);
@@ -324,7 +324,7 @@ TEST_F(XbSheetTest, RecordsChangeOwnerOnceAndOutliveTheSource) {
   source.reset();
   sheet.TranslateFromIntermediate();
   // Texts are upper-cased in the record; formulas keep their own spelling.
-  EXPECT_EQ(Records(sheet), (std::vector<CellSpec>{{1, 1, CELL_NUMBER, "2"},
+  EXPECT_EQ(Records(sheet), (std::vector<CellValues>{{1, 1, CELL_NUMBER, "2"},
                                                    {1, 2, CELL_TEXT, "X"},
                                                    {1, 3, CELL_FORMULA, "", "=sqrt(a1)"}}));
   EXPECT_EQ(sheet.GetOutput().size(), 196u + 17u + 10u + 22u + 1u);
@@ -340,7 +340,7 @@ TEST_F(XbSheetTest, ReadsNumbersTextsAndFormulas) {
       0x6A, 0x21, 0x41, 0x31, 0x3E, 0x41, 0x33, 0x11, 0, 0, 0, 0,              //   =mean(A1:A3)
   });
   auto sheet = Read(data);
-  EXPECT_EQ(Records(*sheet), (std::vector<CellSpec>{
+  EXPECT_EQ(Records(*sheet), (std::vector<CellValues>{
                                  {1, 1, CELL_TEXT, "\"HI"},
                                  {2, 1, CELL_FORMULA, "3", "=AVERAGE(A1:A3)"},
                                  {3, 2, CELL_NUMBER, "-2.5"},
@@ -355,7 +355,7 @@ TEST_F(XbSheetTest, ReadsNamesOfEightCharactersAndTheLastPosition) {
   std::copy_n("SCORES24", 8, data.begin() + 6);
   auto sheet = Read(data);
   EXPECT_EQ(sheet->GetHeader()->name, "SCORES24");
-  EXPECT_EQ(Records(*sheet), (std::vector<CellSpec>{{999, 26, CELL_NUMBER, "1"}}));
+  EXPECT_EQ(Records(*sheet), (std::vector<CellValues>{{999, 26, CELL_NUMBER, "1"}}));
 }
 
 TEST_F(XbSheetTest, TextsReadPastTwoByteTokensEndingInZero) {
@@ -370,7 +370,7 @@ TEST_F(XbSheetTest, WrittenSheetsReadBack) {
   const Bytes data = Encode({{2, 1, CELL_FORMULA, "", "=sqrt(A1)"},
                              {1, 1, CELL_NUMBER, "0.001"},
                              {1, 3, CELL_TEXT, "Total:"}});
-  EXPECT_EQ(Records(*Read(data)), (std::vector<CellSpec>{
+  EXPECT_EQ(Records(*Read(data)), (std::vector<CellValues>{
                                       {1, 1, CELL_NUMBER, "0.001"},
                                       {1, 3, CELL_TEXT, "\"TOTAL:"},
                                       {2, 1, CELL_FORMULA, "0", "=SQRT(A1)"},
@@ -401,7 +401,7 @@ TEST_F(XbSheetTest, RecordsShorterThanTheirTypeAreRefusedWithTheirOffset) {
   EXPECT_NE(SheetDataErrorOf(SheetData(formula)).find("formula"), std::string::npos);
   // A text record of 8 bytes is an empty text.
   EXPECT_EQ(Records(*Read(SheetData({8, 0, 1, 1, 0, 0, 0, 0}))),
-            (std::vector<CellSpec>{{1, 1, CELL_TEXT, ""}}));
+            (std::vector<CellValues>{{1, 1, CELL_TEXT, ""}}));
 }
 
 TEST_F(XbSheetTest, RecordsRunningPastTheEndAreRefused) {

@@ -11,7 +11,7 @@
 
 namespace gridlet::testing {
 
-struct CellSpec {
+struct CellValues {
   std::int32_t row;
   std::int32_t column;
   std::int16_t type;
@@ -19,18 +19,18 @@ struct CellSpec {
   std::optional<std::string> data2 = std::nullopt;
 };
 
-inline bool operator==(const CellSpec& a, const CellSpec& b) {
+inline bool operator==(const CellValues& a, const CellValues& b) {
   return a.row == b.row && a.column == b.column && a.type == b.type && a.data == b.data &&
          a.data2 == b.data2;
 }
 
-inline std::ostream& operator<<(std::ostream& os, const CellSpec& c) {
+inline std::ostream& operator<<(std::ostream& os, const CellValues& c) {
   return os << "(" << c.row << "," << c.column << ") type " << c.type << " [" << c.data << "]"
             << (c.data2 ? " [" + *c.data2 + "]" : std::string());
 }
 
-inline std::vector<CellSpec> Records(const SpreadsheetFile& sheet) {
-  std::vector<CellSpec> out;
+inline std::vector<CellValues> Records(const SpreadsheetFile& sheet) {
+  std::vector<CellValues> out;
   if (!sheet.GetCellList()) return out;
   for (const auto& cell : *sheet.GetCellList()) {
     const IntermediateCell* r = cell->Cell();
