@@ -1,5 +1,7 @@
 #include "calc/cell68k.h"
 
+#include "model/rewrite_table.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -81,10 +83,8 @@ std::string Unquote(std::string text) {
 std::string UpToNul(const std::string& text) { return text.substr(0, text.find('\0')); }
 
 void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement) {
-  for (std::size_t at = text.find(find); at != std::string::npos;
-       at = text.find(find, at + replacement.size())) {
-    text.replace(at, find.size(), replacement);
-  }
+  const RewriteRule rule{find, replacement};
+  ApplyRewrites(text, std::span(&rule, 1));
 }
 
 std::string RecordAt(std::size_t offset) {
@@ -207,8 +207,10 @@ void Cell68k::TranslateToIntermediate() {
       } else {
         // An exact value (1/2, a root, a constant) is kept as a formula.
         record.Type = CELL_FORMULA;
-        record.Data = "0";
-        record.Data2 = "=" + text;
+        record.Data.assign(1, '0');
+        std::string formula(1, '=');
+        formula += text;
+        record.Data2 = std::move(formula);
       }
       break;
     }

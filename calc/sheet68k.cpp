@@ -108,7 +108,7 @@ bool Sheet68k::SetName(std::string_view name) {
     if (!IsNameCharacter(c)) c = '_';  // spaces included
   }
   if (normalised.empty()) {
-    normalised = "A";
+    normalised.assign(1, 'A');
   } else if (!IsAsciiLetter(normalised.front())) {
     normalised.front() = 'A';
   }

@@ -45,7 +45,9 @@ class PendingFile {
     static thread_local std::mt19937_64 random(std::random_device{}() ^
                                                static_cast<std::uint64_t>(::getpid()));
     // Keep within the system's limit on a name's length.
-    const std::string stem = "." + base.substr(0, 200) + ".";
+    std::string stem(1, '.');
+    stem.append(base, 0, 200);
+    stem.push_back('.');
     for (int attempt = 0; attempt < 100; ++attempt) {
       static constexpr char kDigits[] = "0123456789abcdef";
       std::string unique;
