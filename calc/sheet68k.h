@@ -40,6 +40,9 @@ class Sheet68k : public SpreadsheetFile {
   Sheet68k(const std::uint8_t* data, std::size_t length);
   // From a translated source sheet: takes its header and records over.
   explicit Sheet68k(SpreadsheetFile& source);
+  // The same for a source of this kind; without it the implicit copy
+  // constructor would take the header over and build no cells.
+  explicit Sheet68k(Sheet68k& source) : Sheet68k(static_cast<SpreadsheetFile&>(source)) {}
 
   // Stores the name as the calculator allows it: letters, digits and "_",
   // beginning with a letter, at most 8 characters. Returns whether the

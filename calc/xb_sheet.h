@@ -40,6 +40,9 @@ class XbSheet : public SpreadsheetFile {
   XbSheet(const std::uint8_t* data, std::size_t length);
   // Takes the source's header and, through one XbCell each, its cells.
   explicit XbSheet(SpreadsheetFile& source);
+  // The same for a source of this kind; without it the implicit copy
+  // constructor would take the header over and build no cells.
+  explicit XbSheet(XbSheet& source) : XbSheet(static_cast<SpreadsheetFile&>(source)) {}
 
   // Gives the sheet its header: origin 133 and the name read from the data.
   void TranslateToIntermediate() override;

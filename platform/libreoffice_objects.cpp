@@ -11,6 +11,7 @@
 #include "encoding/cp1252.h"
 #include "model/com_error.h"
 #include "platform/libreoffice_text_export.h"
+#include "platform/std_file_system.h"
 
 namespace gridlet {
 namespace {
@@ -78,11 +79,15 @@ std::string ReadAll(const fs::path& path) {
   return text.str();
 }
 
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw ComError(LIBREOFFICE_E_FAILED, "cannot write " + path.string());
+// Writes a file the user asked for through the platform's file system: a
+// temporary file beside it is renamed into place, so that a failure part-way
+// (a full disk) leaves an existing file whole and no truncated one.
+void WriteAll(const std::string& enginePath, const std::string& bytes) {
+  std::string why;
+  if (!StdFileSystem().WriteFile(enginePath, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                 bytes.size(), &why)) {
+    throw ComError(LIBREOFFICE_E_FAILED, "cannot write " + Cp1252ToUtf8(enginePath) + ": " + why);
+  }
 }
 
 // The workbook formats SaveAs writes, by Excel's FileFormat numbers.
@@ -232,7 +237,8 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
 
   void SaveAs(const SaveAsArguments& arguments) override {
     const WorkbookState& state = instance_->Workbook(key_);
-    const fs::path target = SystemPath(StringOf(arguments.fileName, "Filename"));
+    const std::string& targetName = StringOf(arguments.fileName, "Filename");
+    const fs::path target = SystemPath(targetName);
     const std::int32_t format = IntegerOf(arguments.fileFormat, XL_FILE_FORMAT_WORKBOOK);
     if (target.empty()) throw ComError(LIBREOFFICE_E_FAILED, "no file name to save as");
     const fs::path folder = instance_->session ? instance_->session->NewWorkFolder() : fs::path();
@@ -243,11 +249,11 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
           instance_->Call({"savetext", std::to_string(key_), folder.string(), std::to_string(state.activeSheet),
                            state.displayFormulas ? "1" : "0"});
       if (reply.empty()) throw ComError(LIBREOFFICE_E_FAILED, "the text export gave no file");
-      WriteAll(target, RowEndsToCrLf(ReadAll(fs::path(reply[0]))));
+      WriteAll(targetName, RowEndsToCrLf(ReadAll(fs::path(reply[0]))));
     } else if (const WorkbookFormat* workbook = FindWorkbookFormat(format)) {
       const fs::path saved = folder / (std::string("workbook") + workbook->extension);
       instance_->Call({"saveworkbook", std::to_string(key_), saved.string(), workbook->filter});
-      WriteAll(target, ReadAll(saved));
+      WriteAll(targetName, ReadAll(saved));
     } else {
       throw ComError(E_INVALIDARG, "file format " + std::to_string(format) + " is not supported");
     }

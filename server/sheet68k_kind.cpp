@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "calc/sheet68k.h"
+#include "model/sheet_data_error.h"
 
 namespace gridlet {
 
@@ -12,6 +13,9 @@ constexpr std::size_t kChecksumSize = 2;
 // terminator's last 0x00, which the device's own type tag supplies.
 constexpr std::size_t kLengthField = 2;
 constexpr std::int32_t kNotHandedOver = 7;
+// No file of the layout is longer: the content length is a 16-bit field.
+// Longer files are refused before their records are parsed.
+constexpr std::size_t kLongest68kFile = k68kDataOffset + 0xFFFF + kChecksumSize;
 }  // namespace
 
 HRESULT Sheet68kKind::ReadSource(ConversionContext& context) {
@@ -21,6 +25,11 @@ HRESULT Sheet68kKind::ReadSource(ConversionContext& context) {
   if (bytes->size() < kMin68kFileSize) {
     context.services.messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
+  }
+  if (bytes->size() > kLongest68kFile) {
+    throw SheetDataError("the file is " + std::to_string(bytes->size()) +
+                         " bytes long; a 68k-class sheet file holds at most " +
+                         std::to_string(kLongest68kFile));
   }
   const auto field = bytes->begin() + k68kNameOffset;
   const std::string name(field, std::find(field, field + k68kNameSize, 0));

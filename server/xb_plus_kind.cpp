@@ -1,6 +1,7 @@
 #include "server/xb_plus_kind.h"
 
 #include "calc/xb_sheet.h"
+#include "model/sheet_data_error.h"
 
 namespace gridlet {
 
@@ -12,6 +13,10 @@ constexpr std::size_t kVariableDataAt = 72;
 constexpr std::size_t kChecksumSize = 2;
 // A file of this size or less holds no sheet worth reading.
 constexpr std::size_t kShortestFile = 271;
+// No file of the layout is longer: its 16-bit section length counts the
+// data and 17 bytes more. Longer files are refused before their records
+// are parsed, so that no file makes memory grow beyond this.
+constexpr std::size_t kLongestFile = kVariableDataAt + (0xFFFF - 17) + kChecksumSize;
 // The device file service takes the data after the sheet's size field and
 // signature.
 constexpr std::size_t kSizeFieldAndSignature = 6;
@@ -30,6 +35,11 @@ HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
   if (bytes->size() <= kShortestFile) {
     context.services.messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
+  }
+  if (bytes->size() > kLongestFile) {
+    throw SheetDataError("the file is " + std::to_string(bytes->size()) +
+                         " bytes long; an XB Plus sheet file holds at most " +
+                         std::to_string(kLongestFile));
   }
   auto sheet = std::make_unique<XbSheet>(bytes->data() + kVariableDataAt,
                                          bytes->size() - kVariableDataAt - kChecksumSize);

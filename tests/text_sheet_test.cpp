@@ -117,7 +117,13 @@ std::string WriteRecords(const std::vector<CellValues>& cells) {
   auto source = ReadSheet<TextSheet>("");
   for (const CellValues& values : cells) {
     struct Seed : TextCell {
-      explicit Seed(const CellValues& s) : TextCell(empty_) {
+      // The base reads its field before any member of Seed exists, so the
+      // empty input it reads from must live outside the cell.
+      static ByteReader& EmptyInput() {
+        static ByteReader empty{nullptr, 0};
+        return empty;
+      }
+      explicit Seed(const CellValues& s) : TextCell(EmptyInput()) {
         IntermediateCell& r = NewCell();
         r.Row = s.row;
         r.Column = s.column;
@@ -125,7 +131,6 @@ std::string WriteRecords(const std::vector<CellValues>& cells) {
         r.Data = s.data;
         r.Data2 = s.data2;
       }
-      ByteReader empty_{nullptr, 0};
     };
     source->GetCellList()->Append(std::make_unique<Seed>(values));
   }

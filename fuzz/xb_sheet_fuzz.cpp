@@ -1,0 +1,89 @@
+// XB Plus sheet data from any bytes. What reads must write again, and what
+// the writer makes must read back with every cell that fits the sheet.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "calc/xb_sheet.h"
+#include "fuzz/fuzz_support.h"
+#include "model/text_sheet.h"
+
+namespace {
+
+using namespace gridlet;
+
+// Writes a translated sheet as XB Plus data and returns the bytes.
+ByteBuffer Write(SpreadsheetFile& source, fuzz::CountingMessages& messages) {
+  XbSheet target(source);
+  target.SetMessages(&messages);
+  target.TranslateFromIntermediate();
+  ByteBuffer out = target.GetOutput();
+  fuzz::Check(out.size() == static_cast<std::size_t>(target.GetOutputLength()) + 3,
+              "GetOutput gives the data and one trailing zero byte");
+  return out;
+}
+
+std::size_t CellsOnSheet(const SpreadsheetFile& sheet) {
+  std::size_t n = 0;
+  for (const auto& cell : *sheet.GetCellList()) {
+    const IntermediateCell* record = cell->Cell();
+    if (record && record->Row >= 0 && record->Row <= XB_MAX_ROW && record->Column >= 1 &&
+        record->Column <= XB_MAX_COLUMN) {
+      ++n;
+    }
+  }
+  return n;
+}
+
+// A target sheet takes its source's records over and frees them with
+// itself; the source must not be used after its target is gone.
+void Run(const std::uint8_t* data, std::size_t size) {
+  XbSheet source(data, size);
+  source.TranslateToIntermediate();
+  const std::size_t onSheet = CellsOnSheet(source);
+  {
+    XbSheet forText(data, size);
+    forText.TranslateToIntermediate();
+    TextSheet text(forText);
+    text.TranslateFromIntermediate();
+    (void)text.GetOutput();
+  }
+
+  fuzz::CountingMessages messages;
+  const ByteBuffer first = Write(source, messages);
+  XbSheet again(first.data(), first.size());
+  again.TranslateToIntermediate();
+  if (!messages.Reported(GRIDLET_E_SHEET_TOO_LARGE)) {
+    fuzz::Check(again.GetCellList()->Size() == onSheet,
+                "every cell on the sheet is written and read back");
+  }
+  // Written data reads back to the same cells when written again. (Texts and
+  // formulas need not keep their bytes: they are upper-cased on every
+  // write, and a token whose name has small letters becomes letters.)
+  std::vector<IntermediateCell> before;
+  for (const auto& cell : *again.GetCellList()) before.push_back(*cell->Cell());
+  fuzz::CountingMessages secondMessages;
+  const ByteBuffer second = Write(again, secondMessages);
+  XbSheet third(second.data(), second.size());
+  third.TranslateToIntermediate();
+  const CellList& after = *third.GetCellList();
+  fuzz::Check(before.size() == after.Size(), "a written sheet keeps its cells");
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const IntermediateCell& a = before[i];
+    const IntermediateCell& b = *after.At(i).Cell();
+    fuzz::Check(a.Row == b.Row && a.Column == b.Column, "a written cell keeps its place");
+    const unsigned kindA = a.Type & 3u, kindB = b.Type & 3u;
+    // A text stating a currency amount ("$12") becomes its number.
+    fuzz::Check(kindA == kindB || (kindA == CELL_TEXT && kindB == CELL_NUMBER),
+                "a written cell keeps its kind");
+    if (kindA == CELL_NUMBER) fuzz::Check(a.Data == b.Data, "a number keeps its value");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Quiet();
+  fuzz::Guarded([&] { Run(data, size); });
+  return 0;
+}

@@ -1,0 +1,601 @@
+// Properties over random sheets and random bytes, with fixed seeds:
+//   - a random sheet of numbers, texts and formulas goes from tab text to
+//     an XB Plus or a 68k-class file and back with the spelling changes of
+//     the calculators and no cell lost or moved, and a second round
+//     changes nothing;
+//   - whatever a reader accepts, and whatever records a sheet holds, every
+//     writer makes data that its own reader accepts again.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <tuple>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "calc/sheet68k.h"
+#include "calc/xb_sheet.h"
+#include "model/text_sheet.h"
+#include "model/trace.h"
+#include "platform/builtin_error_text_service.h"
+#include "platform/link_file_device_service.h"
+#include "platform/link_file_format.h"
+#include "platform/scripted_message_boxes.h"
+#include "server/conversion_driver.h"
+#include "server/user_messages.h"
+#include "support/in_memory_file_system.h"
+
+namespace gridlet {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A small generator whose sequence is the same on every platform.
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+  std::uint64_t Next() {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  // A number in [low, high].
+  int Between(int low, int high) {
+    return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
+  }
+  bool OneIn(int n) { return Between(1, n) == 1; }
+  template <class T, std::size_t N>
+  const T& Pick(const T (&items)[N]) {
+    return items[Between(0, static_cast<int>(N) - 1)];
+  }
+
+ private:
+  std::uint64_t state_;
+};
+
+// ------------------------------------------------------------ random sheets
+
+enum class Kind { Number, Text, Formula };
+
+struct GeneratedCell {
+  Kind kind;
+  std::string field;  // as written to the tab text
+};
+
+using Position = std::pair<std::int32_t, std::int32_t>;  // row, column
+using Grid = std::map<Position, std::string>;
+
+// A number as the calculators spell it: no leading zeros, no trailing
+// fraction zeros, at most 9 integer digits and 3 fraction digits.
+std::string RandomNumber(Random& random) {
+  std::string text = random.OneIn(3) ? "-" : "";
+  const int integer = random.OneIn(4) ? 0 : random.Between(1, random.OneIn(5) ? 999999999 : 9999);
+  text += std::to_string(integer);
+  if (integer == 0 || random.OneIn(2)) {
+    std::string fraction = std::to_string(random.Between(1, 999));
+    fraction.insert(0, 3 - fraction.size(), '0');
+    while (fraction.back() == '0') fraction.pop_back();
+    text += "." + fraction;
+  }
+  return text;
+}
+
+// Letters of both cases, digits and inner spaces; never a number, never a
+// formula.
+std::string RandomText(Random& random, int longest) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  const int length = random.Between(1, longest);
+  std::string text;
+  for (int i = 0; i < length; ++i) {
+    const int what = random.Between(0, 9);
+    if (what < 7 || i == 0 || i == length - 1) {
+      text += kLetters[random.Between(0, 51)];
+    } else if (what < 9) {
+      text += static_cast<char>('0' + random.Between(0, 9));
+    } else if (text.back() != ' ') {
+      text += ' ';
+    }
+  }
+  return text;
+}
+
+std::string RandomReference(Random& random) {
+  return std::string(1, static_cast<char>('A' + random.Between(0, 25))) +
+         std::to_string(random.Between(1, 999));
+}
+
+std::string RandomRange(Random& random) {
+  return RandomReference(random) + ":" + RandomReference(random);
+}
+
+// An expression of the formula vocabulary, upper case.
+std::string RandomExpression(Random& random, int depth) {
+  static const char* const kOperators[] = {"+", "-", "*", "/", "^"};
+  static const char* const kComparisons[] = {"=", "<", ">", "<=", ">=", "<>"};
+  const int what = depth <= 0 ? random.Between(0, 1) : random.Between(0, 7);
+  switch (what) {
+    case 0: return RandomReference(random);
+    case 1: return std::to_string(random.Between(0, 99)) + (random.OneIn(3) ? ".5" : "");
+    case 2:
+    case 3:
+      return RandomExpression(random, depth - 1) + random.Pick(kOperators) +
+             RandomExpression(random, depth - 1);
+    case 4: return (random.OneIn(2) ? "SUM(" : "AVERAGE(") + RandomRange(random) + ")";
+    case 5: return "SQRT(" + RandomExpression(random, depth - 1) + ")";
+    case 6: return "(" + RandomExpression(random, depth - 1) + ")";
+    default:
+      return "IF(" + RandomExpression(random, 0) + random.Pick(kComparisons) +
+             RandomExpression(random, 0) + "," + RandomExpression(random, depth - 1) + "," +
+             (random.OneIn(2) ? "-" : "") + RandomExpression(random, 0) + ")";
+  }
+}
+
+// A formula short enough for an XB Plus record (40 token bytes; every
+// character of these is one token or part of one).
+std::string RandomFormula(Random& random) {
+  for (;;) {
+    std::string formula = "=" + std::string(random.OneIn(4) ? "-" : "") +
+                          RandomExpression(random, random.Between(1, 3));
+    if (formula.size() <= 40) return formula;
+  }
+}
+
+struct RandomSheet {
+  std::string text;  // the tab text
+  std::map<Position, GeneratedCell> cells;
+};
+
+// Up to 60 cells on rows 1..999 and columns 1..columns.
+RandomSheet MakeSheet(Random& random, int columns) {
+  RandomSheet sheet;
+  const int rows = random.OneIn(4) ? 999 : random.Between(1, 30);
+  const int count = std::min(random.Between(1, 60), rows * columns);
+  while (static_cast<int>(sheet.cells.size()) < count) {
+    const Position at{random.Between(1, rows), random.Between(1, columns)};
+    const int kind = random.Between(0, 9);
+    if (kind < 4) {
+      sheet.cells[at] = {Kind::Number, RandomNumber(random)};
+    } else if (kind < 6) {
+      sheet.cells[at] = {Kind::Text, RandomText(random, 30)};
+    } else {
+      sheet.cells[at] = {Kind::Formula, RandomFormula(random)};
+    }
+  }
+  // Laid out row by row; a row ends with CR LF, or now and then a bare CR.
+  std::int32_t row = 1;
+  std::int32_t column = 1;
+  for (const auto& [at, cell] : sheet.cells) {
+    for (; row < at.first; ++row, column = 1) sheet.text += random.OneIn(5) ? "\r" : "\r\n";
+    for (; column < at.second; ++column) sheet.text += '\t';
+    sheet.text += cell.field;
+  }
+  return sheet;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+// The field a cell comes back as from an XB Plus sheet: texts upper-cased
+// in quotes, formulas upper-cased, numbers as they are.
+std::string BackFromXb(const GeneratedCell& cell) {
+  switch (cell.kind) {
+    case Kind::Text: return "\"" + Upper(cell.field) + "\"";
+    default: return Upper(cell.field);
+  }
+}
+
+// From a 68k-class sheet: texts in quotes, formulas in lower case (the
+// root sign reads as SQRT), integral numbers with a trailing point.
+std::string BackFrom68k(const GeneratedCell& cell) {
+  switch (cell.kind) {
+    case Kind::Text: return "\"" + cell.field + "\"";
+    case Kind::Formula: return ReplaceAll(Lower(cell.field), "sqrt(", "SQRT(");
+    default:
+      return cell.field.find('.') == std::string::npos ? cell.field + "." : cell.field;
+  }
+}
+
+// The non-empty fields of a tab text by position, split at TAB and at CR
+// or CR LF.
+Grid Fields(const std::string& text) {
+  Grid grid;
+  std::int32_t row = 1;
+  std::int32_t column = 1;
+  std::string field;
+  auto flush = [&] {
+    if (!field.empty()) grid[{row, column}] = field;
+    field.clear();
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\t') {
+      flush();
+      ++column;
+    } else if (c == '\r') {
+      flush();
+      ++row;
+      column = 1;
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      field += c;
+    }
+  }
+  flush();
+  return grid;
+}
+
+class RoundTripTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = SetTraceSink(nullptr); }
+  void TearDown() override { SetTraceSink(previous_); }
+
+  HRESULT Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
+                  const std::string& name, std::string* written) {
+    const std::string source = files.files[input];
+    ConversionRequest request;
+    request.inputPath = input;
+    request.fromType = from;
+    request.outputLocation = "/out/";
+    request.saveInternalName = name;
+    request.toType = to;
+    // Every conversion writes a new file: nothing is there to ask about.
+    std::erase_if(files.files, [](const auto& file) { return file.first.starts_with("/out/"); });
+    files.Put(input, source);
+    std::optional<std::string> fileName;
+    const HRESULT result = driver.Convert(request, &fileName);
+    if (written) *written = fileName.value_or("");
+    return result;
+  }
+
+  // Tab text to a calculator file and back; returns the text written back.
+  std::string Round(const std::string& text, GRIDLET_FILE_TYPES type, const std::string& tag) {
+    files.Put("/in/" + tag + ".txt", text);
+    std::string calculatorFile;
+    std::string back;
+    // A name each calculator takes as it is (XB Plus names are upper case).
+    const std::string name = type == QZ_GRIDLET_XBP ? "SHEET" : "sheet";
+    EXPECT_EQ(Convert("/in/" + tag + ".txt", QZ_TAB_TEXT, type, name, &calculatorFile), S_OK);
+    EXPECT_EQ(Convert(calculatorFile, type, QZ_TAB_TEXT, tag, &back), S_OK);
+    return files.files[back];
+  }
+
+  testing::InMemoryFileSystem files;
+  ScriptedMessageBoxes boxes;
+  BuiltinErrorTextServiceFactory errorTexts;
+  UserMessages messages{boxes, errorTexts, files};
+  LinkFileDeviceServiceFactory devices{files};
+  ConversionDriver driver{ConversionServices{files, messages, devices}};
+
+ private:
+  TraceSink previous_ = nullptr;
+};
+
+void ExpectSameCells(const Grid& back, const RandomSheet& sheet,
+                     std::string (*expected)(const GeneratedCell&)) {
+  Grid want;
+  for (const auto& [at, cell] : sheet.cells) want[at] = expected(cell);
+  EXPECT_EQ(back.size(), want.size()) << "cells were lost or added";
+  for (const auto& [at, field] : want) {
+    const auto found = back.find(at);
+    if (found == back.end()) {
+      ADD_FAILURE() << "the cell at row " << at.first << ", column " << at.second << " ("
+                    << field << ") was lost or moved";
+    } else {
+      EXPECT_EQ(found->second, field) << "at row " << at.first << ", column " << at.second;
+    }
+  }
+}
+
+TEST_F(RoundTripTest, RandomSheetsSurviveAnXbPlusFile) {
+  for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    const RandomSheet sheet = MakeSheet(random, 26);
+    const std::string back = Round(sheet.text, QZ_GRIDLET_XBP, "xb" + std::to_string(seed));
+    ExpectSameCells(Fields(back), sheet, BackFromXb);
+    // What came back is in the calculator's spelling already.
+    EXPECT_EQ(Round(back, QZ_GRIDLET_XBP, "xb_again"), back);
+  }
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
+TEST_F(RoundTripTest, RandomSheetsSurviveA68kClassFile) {
+  for (std::uint64_t seed = 101; seed <= 160; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    const RandomSheet sheet = MakeSheet(random, 64);
+    const std::string back = Round(sheet.text, QZ_GRIDLET_XD, "xd" + std::to_string(seed));
+    ExpectSameCells(Fields(back), sheet, BackFrom68k);
+    EXPECT_EQ(Round(back, QZ_GRIDLET_XD, "xd_again"), back);
+  }
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
+TEST_F(RoundTripTest, CellsOffTheCalculatorSheetAreTheOnlyOnesLeftOut) {
+  // Row 1000 and columns beyond each sheet's last are dropped; the cells
+  // around them keep their places.
+  const std::string text = "1\t2\r\n" + std::string(26, '\t') + "beyond z\t" +
+                           std::string(37, '\t') + "beyond bl\r\n" + "3";
+  std::string tall = text;
+  for (int row = 3; row < 1000; ++row) tall += "\r\n";
+  tall += "row 1000\r\n";
+  const Grid xb = Fields(Round(tall, QZ_GRIDLET_XBP, "edge_xb"));
+  EXPECT_EQ(xb, (Grid{{{1, 1}, "1"}, {{1, 2}, "2"}, {{3, 1}, "3"}}));
+  const Grid xd = Fields(Round(tall, QZ_GRIDLET_XD, "edge_xd"));
+  EXPECT_EQ(xd, (Grid{{{1, 1}, "1."}, {{1, 2}, "2."}, {{2, 27}, "\"beyond z\""}, {{3, 1}, "3."}}));
+}
+
+// ------------------------------------------------------------ writers read back
+
+// Bytes with many of the characters that matter to the readers.
+std::string RandomBytes(Random& random, std::size_t most) {
+  static const char kSpecial[] = {'\t', '\r', '\n', '"', '=', '-', '.', '_', '$', '\0', ' ', '('};
+  const std::size_t length = static_cast<std::size_t>(random.Between(0, static_cast<int>(most)));
+  std::string out;
+  for (std::size_t i = 0; i < length; ++i) {
+    const int what = random.Between(0, 9);
+    if (what < 4) {
+      out += random.Pick(kSpecial);
+    } else if (what < 6) {
+      out += static_cast<char>('0' + random.Between(0, 9));
+    } else {
+      out += static_cast<char>(random.Between(0, 255));
+    }
+  }
+  return out;
+}
+
+TEST_F(RoundTripTest, EveryCalculatorFileWrittenFromRandomTextReadsBack) {
+  const GRIDLET_FILE_TYPES types[] = {QZ_GRIDLET_XBP, QZ_GRIDLET_XC, QZ_GRIDLET_XD, QZ_GRIDLET_XF};
+  for (std::uint64_t seed = 1; seed <= 80; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    const std::string text = "x" + RandomBytes(random, 3000);
+    files.Put("/in/random.txt", text);
+    for (GRIDLET_FILE_TYPES type : types) {
+      std::string written;
+      ASSERT_EQ(Convert("/in/random.txt", QZ_TAB_TEXT, type, "sheet", &written), S_OK);
+      const std::string& file = files.files[written];
+      EXPECT_NO_THROW(ReadLinkFile(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+      const HRESULT back = Convert(written, type, QZ_TAB_TEXT, "back", nullptr);
+      // A sheet left without cells makes a file too short to hold any.
+      EXPECT_TRUE(back == S_OK || back == CONVERT_SOURCE_TOO_SHORT) << std::hex << back;
+    }
+  }
+}
+
+// A translated source sheet that holds the given records as they are.
+class RecordCell : public SpreadsheetCell {
+ public:
+  explicit RecordCell(const IntermediateCell& values) { NewCell() = values; }
+  void TranslateToIntermediate() override {}
+  void TranslateFromIntermediate() override {}
+  ByteBuffer GetOutput() override { return {}; }
+};
+
+class RecordSheet : public SpreadsheetFile {
+ public:
+  explicit RecordSheet(const std::vector<IntermediateCell>& records) : SpreadsheetFile(nullptr, 0) {
+    cells_ = std::make_unique<CellList>();
+    for (const IntermediateCell& record : records) cells_->Append(std::make_unique<RecordCell>(record));
+    CreateHeader(ORIGIN_TAB_TEXT);
+  }
+  void TranslateToIntermediate() override {}
+  std::string Dump() override { return {}; }
+  void TranslateFromIntermediate() override {}
+  ByteBuffer GetOutput() override { return {}; }
+};
+
+// Records of any content: positions on and off the sheets, every kind,
+// texts of any bytes and length.
+std::vector<IntermediateCell> RandomRecords(Random& random) {
+  static const std::int16_t kTypes[] = {CELL_NUMBER, CELL_TEXT, CELL_FORMULA, 4, 5, 7};
+  std::vector<IntermediateCell> records(static_cast<std::size_t>(random.Between(0, 80)));
+  for (IntermediateCell& record : records) {
+    record.Row = random.OneIn(10) ? random.Between(-5, 70000) : random.Between(0, 999);
+    record.Column = random.OneIn(10) ? random.Between(-5, 300) : random.Between(1, 64);
+    record.Type = random.Pick(kTypes);
+    record.Data = RandomBytes(random, random.OneIn(10) ? 600 : 40);
+    if ((record.Type & 3) == CELL_FORMULA || random.OneIn(5)) {
+      record.Data2 = "=" + RandomBytes(random, random.OneIn(10) ? 600 : 40);
+    }
+  }
+  return records;
+}
+
+std::size_t OnSheet(const std::vector<IntermediateCell>& records, std::int32_t columns) {
+  std::size_t n = 0;
+  for (const IntermediateCell& r : records) n += r.Row >= 0 && r.Row <= 999 && r.Column >= 1 && r.Column <= columns;
+  return n;
+}
+
+class CountingMessages : public SheetMessages {
+ public:
+  void ReportError(HRESULT code, std::string_view) override { codes.push_back(code); }
+  void ShowNotice(const std::string&) override { ++notices; }
+  std::vector<HRESULT> codes;
+  int notices = 0;
+};
+
+class WriterReadsBackTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = SetTraceSink(nullptr); }
+  void TearDown() override { SetTraceSink(previous_); }
+
+ private:
+  TraceSink previous_ = nullptr;
+};
+
+TEST_F(WriterReadsBackTest, XbPlusDataFromAnyRecordsReadsBack) {
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    const std::vector<IntermediateCell> records = RandomRecords(random);
+    RecordSheet source(records);
+    XbSheet target(source);
+    CountingMessages messages;
+    target.SetMessages(&messages);
+    target.TranslateFromIntermediate();
+    const ByteBuffer data = target.GetOutput();
+    ASSERT_EQ(data.size(), static_cast<std::size_t>(target.GetOutputLength()) + 3);
+    std::unique_ptr<XbSheet> again;
+    ASSERT_NO_THROW(again = std::make_unique<XbSheet>(data.data(), data.size()));
+    if (messages.codes.empty() || messages.codes == std::vector<HRESULT>{E_CALC_NUMBER_RANGE}) {
+      EXPECT_EQ(again->GetCellList()->Size(), OnSheet(records, 26));
+    }
+  }
+}
+
+TEST_F(WriterReadsBackTest, Sheet68kDataFromAnyRecordsReadsBack) {
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    const std::vector<IntermediateCell> records = RandomRecords(random);
+    RecordSheet source(records);
+    Sheet68k target(source);
+    CountingMessages messages;
+    target.SetMessages(&messages);
+    target.TranslateFromIntermediate();
+    const ByteBuffer data = target.GetOutput();
+    ASSERT_GE(data.size(), 2u + kSheet68kHeaderSize);
+    std::unique_ptr<Sheet68k> again;
+    ASSERT_NO_THROW(again = std::make_unique<Sheet68k>(data.data() + 2, data.size() - 2));
+    if (messages.codes.empty() && messages.notices == 0) {
+      EXPECT_EQ(again->GetCellList()->Size(), OnSheet(records, 64));
+    }
+  }
+}
+
+TEST_F(WriterReadsBackTest, TabTextFromAnyRecordsReadsBack) {
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    std::vector<IntermediateCell> records = RandomRecords(random);
+    // The text writer lays cells out row by row: positions as a reader
+    // gives them, from 1, in order.
+    for (IntermediateCell& r : records) {
+      r.Row = std::clamp(r.Row, 1, 2000);
+      r.Column = std::clamp(r.Column, 1, 300);
+    }
+    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+      return std::tie(a.Row, a.Column) < std::tie(b.Row, b.Column);
+    });
+    RecordSheet source(records);
+    TextSheet target(source);
+    target.TranslateFromIntermediate();
+    const ByteBuffer text = target.GetOutput();
+    TextSheet again(text.data(), static_cast<std::size_t>(target.GetOutputLength()));
+    EXPECT_NO_THROW(again.TranslateToIntermediate());
+  }
+}
+
+// Random but well-formed cell records of both calculator families.
+Bytes RandomXbRecords(Random& random) {
+  Bytes data(XB_SHEET_HEADER_SIZE, 0);
+  const int count = random.Between(0, 60);
+  for (int i = 0; i < count; ++i) {
+    const int kind = random.Pick({0, 1, 3});
+    const int payload = kind == 1 ? random.Between(0, 47) : 9 + (kind == 3 ? random.Between(0, 40) : 0);
+    data.push_back(static_cast<std::uint8_t>(payload + 8));
+    const int position = random.Between(0, 65535);
+    data.push_back(static_cast<std::uint8_t>(position >> 8));
+    data.push_back(static_cast<std::uint8_t>(position & 0xFF));
+    data.push_back(static_cast<std::uint8_t>(kind));
+    for (int b = 0; b < payload + 4; ++b) data.push_back(static_cast<std::uint8_t>(random.Between(0, 255)));
+  }
+  data.insert(data.end(), {0, 0, 0});
+  return data;
+}
+
+Bytes Random68kRecords(Random& random) {
+  Bytes data(kSheet68kHeaderSize, 0);
+  data[kSheet68kCellOffsetField + 1] = 2;
+  const int count = random.Between(0, 60);
+  for (int i = 0; i < count; ++i) {
+    const int kind = random.Between(0, 3);
+    const int payload = random.Between(kind >= 2 ? 3 : 1, 200);
+    data.push_back(static_cast<std::uint8_t>(payload + 6));
+    const int position = random.Between(0, 65535);
+    data.push_back(static_cast<std::uint8_t>(position >> 8));
+    data.push_back(static_cast<std::uint8_t>(position & 0xFF));
+    data.push_back(static_cast<std::uint8_t>(kind));
+    if (kind >= 2) {
+      data.push_back(static_cast<std::uint8_t>(random.Between(2, payload - 1)));  // the value field
+      for (int b = 1; b < payload; ++b) data.push_back(static_cast<std::uint8_t>(random.Between(0, 255)));
+    } else {
+      for (int b = 0; b < payload; ++b) data.push_back(static_cast<std::uint8_t>(random.Between(0, 255)));
+    }
+    data.insert(data.end(), {0, 0});  // reference count
+  }
+  data.insert(data.end(), {0, 0});
+  return data;
+}
+
+// Reads calculator data and writes it with every writer; each writer's
+// data must read again.
+template <class SourceT>
+void WriteWithEveryWriter(const Bytes& data) {
+  {
+    SourceT source(data.data(), data.size());
+    source.TranslateToIntermediate();
+    XbSheet xb(source);
+    xb.TranslateFromIntermediate();
+    const ByteBuffer out = xb.GetOutput();
+    EXPECT_NO_THROW(XbSheet(out.data(), out.size()));
+  }
+  {
+    SourceT source(data.data(), data.size());
+    source.TranslateToIntermediate();
+    Sheet68k sheet(source);
+    sheet.TranslateFromIntermediate();
+    const ByteBuffer out = sheet.GetOutput();
+    EXPECT_NO_THROW(Sheet68k(out.data() + 2, out.size() - 2));
+  }
+  {
+    SourceT source(data.data(), data.size());
+    source.TranslateToIntermediate();
+    TextSheet text(source);
+    text.TranslateFromIntermediate();
+    const ByteBuffer out = text.GetOutput();
+    TextSheet again(out.data(), static_cast<std::size_t>(text.GetOutputLength()));
+    EXPECT_NO_THROW(again.TranslateToIntermediate());
+  }
+}
+
+TEST_F(WriterReadsBackTest, RandomCalculatorRecordsConvertToEveryKind) {
+  for (std::uint64_t seed = 1; seed <= 150; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Random random(seed);
+    const Bytes xb = RandomXbRecords(random);
+    ASSERT_NO_THROW(XbSheet(xb.data(), xb.size()));
+    WriteWithEveryWriter<XbSheet>(xb);
+    const Bytes sheet68k = Random68kRecords(random);
+    ASSERT_NO_THROW(Sheet68k(sheet68k.data(), sheet68k.size()));
+    WriteWithEveryWriter<Sheet68k>(sheet68k);
+  }
+}
+
+}  // namespace
+}  // namespace gridlet
