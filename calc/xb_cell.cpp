@@ -141,13 +141,14 @@ XbCell::XbCell(ByteReader& input) {
   if (length_ == 0) return;
 
   const std::size_t left = input.Size() - offset;
-  const std::string L = std::to_string(length_);
+  // The texts of the errors are only built when one is raised.
+  const auto L = [this] { return std::to_string(length_); };
   if (length_ < XB_RECORD_OVERHEAD) {
-    throw SheetDataError(RecordAt(offset) + " has the length " + L +
+    throw SheetDataError(RecordAt(offset) + " has the length " + L() +
                          ", less than the 8 bytes of any record");
   }
   if (length_ > left) {
-    throw SheetDataError(RecordAt(offset) + " has the length " + L +
+    throw SheetDataError(RecordAt(offset) + " has the length " + L() +
                          " and runs past the end of the data (" + std::to_string(left) +
                          " bytes left)");
   }
@@ -156,13 +157,16 @@ XbCell::XbCell(ByteReader& input) {
   position_ = static_cast<std::uint16_t>(position[0] << 8 | position[1]);
   type_ = input.ReadByte("the type of a cell record");
 
+  const auto readExact = [&](std::uint8_t* out, std::size_t n) {
+    if (!input.Read(out, n)) input.ReadExact(out, n, RecordAt(offset));
+  };
   const auto readInto = [&](std::string& out, std::size_t n) {
     out.resize(n);
-    input.ReadExact(reinterpret_cast<std::uint8_t*>(out.data()), n, RecordAt(offset));
+    readExact(reinterpret_cast<std::uint8_t*>(out.data()), n);
   };
   const unsigned kind = type_ & 3u;
   if ((kind == 3 || kind == 0) && length_ < kFormulaRecordMinimum) {
-    throw SheetDataError(RecordAt(offset) + " has the length " + L + ", but a " +
+    throw SheetDataError(RecordAt(offset) + " has the length " + L() + ", but a " +
                          (kind == 3 ? "formula" : "number") + " record needs at least " +
                          std::to_string(kFormulaRecordMinimum) + " bytes");
   }
@@ -172,7 +176,7 @@ XbCell::XbCell(ByteReader& input) {
   } else {
     readInto(text_, length_ - XB_RECORD_OVERHEAD);
   }
-  input.ReadExact(referenceCount_.data(), referenceCount_.size(), RecordAt(offset));
+  readExact(referenceCount_.data(), referenceCount_.size());
 }
 
 void XbCell::TranslateToIntermediate() {

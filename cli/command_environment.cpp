@@ -5,7 +5,7 @@ namespace gridlet::cli {
 CommandEnvironment::CommandEnvironment(OverwritePolicy policy) : boxes(policy) {}
 
 ConversionServices CommandEnvironment::Services() {
-  return ConversionServices{files, messages, devices, &spreadsheets};
+  return ConversionServices{files, messages, devices, &reusedSpreadsheets};
 }
 
 }  // namespace gridlet::cli

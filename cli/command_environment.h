@@ -7,6 +7,7 @@
 #include "platform/builtin_error_text_service.h"
 #include "platform/libreoffice_launcher.h"
 #include "platform/link_file_device_service.h"
+#include "platform/reusing_launcher.h"
 #include "platform/std_file_system.h"
 #include "platform/terminal_message_boxes.h"
 #include "server/gridlet.h"
@@ -24,6 +25,8 @@ class CommandEnvironment {
   LinkFileDeviceServiceFactory devices{files};
   UserMessages messages{boxes, errorTexts, files};
   LibreOfficeLauncher spreadsheets;
+  // One LibreOffice for all the workbooks of a command.
+  ReusingLauncher reusedSpreadsheets{spreadsheets};
 
   ConversionServices Services();
 };

@@ -101,7 +101,11 @@ std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_
     std::uint16_t code = c == ' ' ? kSpaceToken : kUnknownToken;
     std::size_t length = 1;
     for (const XbTokenizeEntry& entry : XbTokenizeGroup(c)) {
-      if (rest.starts_with(entry.name)) {
+      // Every name of the group starts with c; its second byte rules most
+      // names out before the comparison.
+      const std::string_view name = entry.name;
+      if (name.size() > rest.size() || (name.size() > 1 && name[1] != rest[1])) continue;
+      if (rest.starts_with(name)) {
         code = entry.code;
         length = entry.name.size();
         break;

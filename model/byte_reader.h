@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace gridlet {
@@ -12,6 +13,8 @@ namespace gridlet {
 class ByteReader {
  public:
   ByteReader(const std::uint8_t* bytes, std::size_t size) : data_(bytes, bytes + size) {}
+  // Over bytes handed over by their owner, without a copy.
+  explicit ByteReader(std::vector<std::uint8_t>&& bytes) noexcept : data_(std::move(bytes)) {}
 
   std::size_t Size() const { return data_.size(); }
   std::size_t Position() const { return pos_; }

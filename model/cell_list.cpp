@@ -23,15 +23,36 @@ void CellList::DeleteAll() {
 }
 
 void CellList::SortByPosition() {
-  // Cells without a record sort first; they never occur in a translated
-  // sheet.
-  auto key = [](const std::unique_ptr<SpreadsheetCell>& cell) {
-    const IntermediateCell* record = cell->Cell();
-    return record ? std::pair{record->Row, record->Column} : std::pair{INT32_MIN, INT32_MIN};
+  // The positions are read once into one 64-bit key per cell, with the
+  // cell's place as the tie-break, so the sort neither follows pointers nor
+  // needs a stable algorithm to keep cells of one position in order. Cells
+  // without a record sort first; they never occur in a translated sheet.
+  struct Entry {
+    std::uint64_t key;
+    std::size_t place;
+    bool operator<(const Entry& other) const {
+      return key != other.key ? key < other.key : place < other.place;
+    }
   };
-  std::stable_sort(cells_.begin(), cells_.end(),
-                   [&](const auto& a, const auto& b) { return key(a) < key(b); });
+  const auto biased = [](std::int32_t n) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(n) ^ 0x80000000u);
+  };
+  std::vector<Entry> entries;
+  entries.reserve(cells_.size());
+  bool sorted = true;
+  for (std::size_t i = 0; i < cells_.size(); ++i) {
+    const IntermediateCell* record = cells_[i]->Cell();
+    const std::uint64_t key = record ? biased(record->Row) << 32 | biased(record->Column) : 0;
+    if (!entries.empty() && key < entries.back().key) sorted = false;
+    entries.push_back({key, i});
+  }
   cursor_ = 0;
+  if (sorted) return;
+  std::sort(entries.begin(), entries.end());
+  std::vector<std::unique_ptr<SpreadsheetCell>> ordered;
+  ordered.reserve(cells_.size());
+  for (const Entry& entry : entries) ordered.push_back(std::move(cells_[entry.place]));
+  cells_ = std::move(ordered);
 }
 
 }  // namespace gridlet

@@ -2,6 +2,7 @@
 // per non-empty cell, and the header of the sheet.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,11 @@ struct IntermediateCell {
   std::optional<std::string> Data2;  // a formula's text; absent otherwise
   std::int32_t Length = 0;           // a text's length as the text side saw it
   std::uint8_t State = 0;            // 2 once a spreadsheet-text cell translated it
+
+  // Records made with new come from a slot pool (model/slot_pool.h): a
+  // sheet makes one per cell.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* record, std::size_t size) noexcept;
 };
 
 // Which format produced an intermediate sheet.

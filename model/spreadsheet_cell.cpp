@@ -2,23 +2,32 @@
 
 namespace gridlet {
 
-SpreadsheetCell::SpreadsheetCell(SpreadsheetCell& source) noexcept
-    : cell_(source.cell_), owned_(std::move(source.owned_)) {}
+SpreadsheetCell::SpreadsheetCell(SpreadsheetCell& source) noexcept : cell_(source.cell_) {
+  source.cell_ &= ~kOwned;
+}
+
+SpreadsheetCell::~SpreadsheetCell() {
+  if (OwnsCell()) delete Cell();
+}
 
 void SpreadsheetCell::ReturnCellTo(SpreadsheetCell& source) noexcept {
-  if (owned_ && source.cell_ == cell_) source.owned_ = std::move(owned_);
+  if (OwnsCell() && source.Cell() == Cell()) {
+    source.cell_ |= kOwned;
+    cell_ &= ~kOwned;
+  }
 }
 
 IntermediateCell& SpreadsheetCell::NewCell() {
-  owned_ = std::make_unique<IntermediateCell>();
-  cell_ = owned_.get();
-  return *cell_;
+  auto record = std::make_unique<IntermediateCell>();
+  if (OwnsCell()) delete Cell();
+  cell_ = reinterpret_cast<std::uintptr_t>(record.release()) | kOwned;
+  return *Cell();
 }
 
 std::string SpreadsheetCell::Dump() {
   std::string out = "Intermediate SpreadsheetCell\n";
-  if (!cell_) return out;
-  const IntermediateCell& c = *cell_;
+  if (!Cell()) return out;
+  const IntermediateCell& c = *Cell();
   out += "Row: " + std::to_string(c.Row) + "\t\t" + "Column: " + std::to_string(c.Column) +
          "\t\t" + "Type: " + std::to_string(c.Type) + "\t\t";
   switch (c.Type) {

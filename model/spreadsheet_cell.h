@@ -19,12 +19,13 @@ class SpreadsheetCell : public Translatable {
   SpreadsheetCell() = default;
   // Takes the source's record over (the source gives up ownership).
   explicit SpreadsheetCell(SpreadsheetCell& source) noexcept;
+  ~SpreadsheetCell() override;
 
   std::string Dump() override;
   virtual std::uint16_t GetOutputLength() { return 0; }
 
-  IntermediateCell* Cell() const { return cell_; }
-  bool OwnsCell() const { return owned_ != nullptr; }
+  IntermediateCell* Cell() const { return reinterpret_cast<IntermediateCell*>(cell_ & ~kOwned); }
+  bool OwnsCell() const { return (cell_ & kOwned) != 0; }
 
   // Hands the record back to the cell it was taken from; used when a
   // destination sheet fails half-way and must leave the source intact.
@@ -37,8 +38,12 @@ class SpreadsheetCell : public Translatable {
   std::string text_;  // the cell's content in its own format
 
  private:
-  IntermediateCell* cell_ = nullptr;
-  std::unique_ptr<IntermediateCell> owned_;
+  // The record's address, with the lowest bit set while this cell owns it
+  // (records are aligned, so the bit is free). Sheets hold a cell for
+  // every field of their source, so a text cell is kept within 56 bytes.
+  static constexpr std::uintptr_t kOwned = 1;
+  static_assert(alignof(IntermediateCell) > 1);
+  std::uintptr_t cell_ = 0;
 };
 
 }  // namespace gridlet

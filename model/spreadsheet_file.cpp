@@ -7,6 +7,9 @@ SpreadsheetFile::SpreadsheetFile(const std::uint8_t* bytes, std::size_t length)
   if (bytes) input_ = std::make_unique<ByteReader>(bytes, length);
 }
 
+SpreadsheetFile::SpreadsheetFile(ByteBuffer&& bytes)
+    : input_(std::make_unique<ByteReader>(std::move(bytes))), inputLength_(input_->Size()) {}
+
 SpreadsheetFile::SpreadsheetFile(SpreadsheetFile& source)
     : source_(&source), header_(source.header_), ownedHeader_(std::move(source.ownedHeader_)) {}
 

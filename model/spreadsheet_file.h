@@ -24,6 +24,9 @@ class SpreadsheetFile : public Translatable {
  public:
   // From source bytes: the sheet copies them into its input stream.
   SpreadsheetFile(const std::uint8_t* bytes, std::size_t length);
+  // From source bytes that the caller hands over: they become the input
+  // stream as they are, which spares a copy of a large file.
+  explicit SpreadsheetFile(ByteBuffer&& bytes);
   // From a translated source sheet of any kind: takes its header over.
   explicit SpreadsheetFile(SpreadsheetFile& source);
   ~SpreadsheetFile() override;

@@ -1,5 +1,10 @@
 #include "model/text_cell.h"
 
+#include <algorithm>
+#include <array>
+
+#include "model/field_scan.h"
+#include "model/slot_pool.h"
 #include "model/spreadsheet_text_rewrites.h"
 #include "model/trace.h"
 
@@ -7,31 +12,42 @@ namespace gridlet {
 
 namespace {
 constexpr char TAB = '\t';
-constexpr char CR = '\r';
 constexpr const char* NUMBER_CHARACTERS = "0123456789.-";
+
+using TextCellPool = SlotPool<sizeof(TextCell), alignof(TextCell)>;
 }  // namespace
 
+void* TextCell::operator new(std::size_t size) {
+  return size == sizeof(TextCell) ? TextCellPool::Allocate() : ::operator new(size);
+}
+
+void TextCell::operator delete(void* cell, std::size_t size) noexcept {
+  if (size == sizeof(TextCell)) {
+    TextCellPool::Free(cell);
+  } else {
+    ::operator delete(cell);
+  }
+}
+
+std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
+  const std::uint8_t* const start = p;
+  const std::uint8_t* stop = FindFieldStop(p, end);
+  const std::uint8_t* textEnd = stop;
+  // The text ends at a NUL; the field goes on to its TAB or CR.
+  if (stop < end && *stop == 0) stop = FindFieldEnd(stop, end);
+  if (stop < end && *stop == TAB) ++stop;
+  p = stop;
+  return std::string_view(reinterpret_cast<const char*>(start),
+                          static_cast<std::size_t>(textEnd - start));
+}
+
 TextCell::TextCell(ByteReader& input) {
-  // The field's bytes up to and including its TAB, or up to its CR.
-  const std::size_t start = input.Position();
-  int last = -1;
-  while (last != CR && !input.AtEnd()) {
-    last = input.Get();
-    if (last == TAB) break;
-  }
-  std::size_t end = input.Position();
-  if (last == TAB || last == CR) --end;  // the ending byte is not text
-  if (last == CR) input.Unget();         // the row end is read by the sheet
-  const char* begin = reinterpret_cast<const char*>(input.Data()) + start;
-  // The field is a zero-terminated text: a NUL byte ends it.
-  std::size_t length = end - start;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (begin[i] == '\0') {
-      length = i;
-      break;
-    }
-  }
-  text_.assign(begin, length);
+  if (input.AtEnd()) return;
+  const std::uint8_t* const data = input.Data();
+  const std::uint8_t* p = data + std::min(input.Position(), input.Size());
+  const std::string_view text = ReadField(p, data + input.Size());
+  input.Seek(static_cast<std::size_t>(p - data));
+  text_.assign(text);
 }
 
 std::string CollapseQuotes(const std::string& text, bool keepHalf) {
@@ -50,7 +66,15 @@ std::string CollapseQuotes(const std::string& text, bool keepHalf) {
 }
 
 bool IsNumberText(const std::string& text) {
-  return text.find_first_not_of(NUMBER_CHARACTERS) == std::string::npos;
+  static constexpr std::array<bool, 256> kNumberCharacter = [] {
+    std::array<bool, 256> table{};
+    for (const char* c = NUMBER_CHARACTERS; *c; ++c) table[static_cast<unsigned char>(*c)] = true;
+    return table;
+  }();
+  for (const char c : text) {
+    if (!kNumberCharacter[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
 }
 
 void TextCell::TranslateToIntermediate() {
@@ -63,10 +87,12 @@ void TextCell::TranslateToIntermediate() {
     record.Data.clear();  // the value 0, read as an empty text
   } else if (IsNumberText(text_)) {
     record.Type = CELL_NUMBER;
-    record.Data = text_;
+    record.Data = std::move(text_);
   } else {
     record.Type = CELL_TEXT;
-    std::string collapsed = CollapseQuotes(text_, false);
+    // Most texts hold no quote: they move over as they are.
+    std::string collapsed =
+        text_.find('"') == std::string::npos ? std::move(text_) : CollapseQuotes(text_, false);
     record.Length = static_cast<std::int32_t>(collapsed.size());
     if (collapsed.size() > MAX_TEXT_CELL_LENGTH) collapsed.resize(MAX_TEXT_CELL_LENGTH);
     record.Data = std::move(collapsed);

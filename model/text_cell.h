@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/byte_reader.h"
 #include "model/spreadsheet_cell.h"
@@ -14,6 +15,8 @@ class TextCell : public SpreadsheetCell {
   // Reads one field from the stream: up to and including a TAB, or up to a
   // CR, which is put back for the row end.
   explicit TextCell(ByteReader& input);
+  // A cell holding a field's text (already cut at its first NUL).
+  explicit TextCell(std::string_view text) { text_.assign(text); }
   // Takes the source cell's record over.
   explicit TextCell(SpreadsheetCell& source) noexcept : SpreadsheetCell(source) {}
 
@@ -37,6 +40,11 @@ class TextCell : public SpreadsheetCell {
   // text is left alone.
   void IntermediateNamesToExcel();
 
+  // A text sheet makes one cell per field: cells of this size come from a
+  // slot pool (model/slot_pool.h), larger derived cells from the heap.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* cell, std::size_t size) noexcept;
+
  protected:
   // Sets position and text from the record; formulas get their names
   // rewritten for the spreadsheet program unless `rewriteFormulas` is off.
@@ -58,6 +66,11 @@ class ExcelTextCell : public TextCell {
   // Rewrites the record's formula text into intermediate names.
   void ExcelNamesToIntermediate();
 };
+
+// Reads one field of tab text starting at `p`: its bytes up to the first
+// TAB or CR, or to `end`. A TAB is consumed with the field; a CR is left at
+// `p` for the row end. Returns the field's text, which a NUL byte cuts.
+std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end);
 
 // Quote runs of n double quotes become (n - 1) / 2 of them (plain text
 // fields) or n / 2 (the second pass of spreadsheet-text fields).

@@ -1,12 +1,17 @@
 #include "model/text_sheet.h"
 
+#include <limits>
+#include <string>
+
+#include "model/sheet_data_error.h"
 #include "model/trace.h"
 
 namespace gridlet {
 
 namespace {
-constexpr int CR = '\r';
-constexpr int LF = '\n';
+constexpr std::uint8_t CR = '\r';
+constexpr std::uint8_t LF = '\n';
+constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
 void TextSheet::TranslateToIntermediate() {
@@ -19,24 +24,40 @@ void TextSheet::TranslateToIntermediate() {
 void TextSheet::Initialise() {
   cells_ = std::make_unique<CellList>();
   if (!input_) return;
-  ByteReader& input = *input_;
-  std::int32_t row = 1;
-  std::int32_t column = 1;
+  // The fields are split straight from the stream's bytes: an empty field
+  // takes its column but makes no cell.
+  const std::uint8_t* p = input_->Data();
+  const std::uint8_t* const end = p + input_->Size();
+  // A first pass counts the cells, so that the list is allocated once, at
+  // its final size.
+  std::size_t count = 0;
+  for (const std::uint8_t* q = p; q < end;) {
+    if (!ReadField(q, end).empty()) ++count;
+    if (q < end && *q == CR && ++q < end && *q == LF) ++q;
+  }
+  cells_->Reserve(count);
+  // Counted in 64 bits: positions are 32-bit, and a cell beyond them
+  // (after gigabytes of row ends or TABs) cannot be numbered.
+  std::int64_t row = 1;
+  std::int64_t column = 1;
   try {
-    while (!input.AtEnd()) {
-      std::unique_ptr<TextCell> cell = ReadCell(input);
-      cell->SetPosition(row, column++);
-      if (!input.AtEnd()) {
-        if (input.Get() == CR) {
-          const int next = input.Get();
-          column = 1;
-          ++row;
-          if (next != LF) input.Unget();
-        } else {
-          input.Unget();
-        }
+    while (p < end) {
+      const std::string_view text = ReadField(p, end);
+      const std::int64_t cellColumn = column++;
+      const std::int64_t cellRow = row;
+      if (p < end && *p == CR) {
+        ++p;
+        if (p < end && *p == LF) ++p;
+        column = 1;
+        ++row;
       }
-      if (cell->Text().empty()) continue;
+      if (text.empty()) continue;
+      if (cellRow > kLastPosition || cellColumn > kLastPosition) {
+        throw SheetDataError("the text has a cell beyond row or field " +
+                             std::to_string(kLastPosition));
+      }
+      std::unique_ptr<TextCell> cell = MakeCell(text);
+      cell->SetPosition(static_cast<std::int32_t>(cellRow), static_cast<std::int32_t>(cellColumn));
       Trace("DONE WITH TELLG1");
       cell->TranslateToIntermediate();
       Trace("DONE WITH TELLG11");

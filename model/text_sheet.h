@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "model/spreadsheet_file.h"
 #include "model/text_cell.h"
@@ -14,7 +16,11 @@ namespace gridlet {
 class TextSheet : public SpreadsheetFile {
  public:
   TextSheet(const std::uint8_t* bytes, std::size_t length) : SpreadsheetFile(bytes, length) {}
+  explicit TextSheet(ByteBuffer&& bytes) : SpreadsheetFile(std::move(bytes)) {}
   explicit TextSheet(SpreadsheetFile& source) : SpreadsheetFile(source) {}
+  // A source of this kind goes the same way, not through an implicit copy
+  // constructor that would copy the output too.
+  explicit TextSheet(TextSheet& source) : SpreadsheetFile(static_cast<SpreadsheetFile&>(source)) {}
 
   void TranslateToIntermediate() override;
   std::string Dump() override;
@@ -29,8 +35,9 @@ class TextSheet : public SpreadsheetFile {
   virtual void WriteOutput();
 
  protected:
-  virtual std::unique_ptr<TextCell> ReadCell(ByteReader& input) {
-    return std::make_unique<TextCell>(input);
+  // A cell of this sheet's kind holding a field's text.
+  virtual std::unique_ptr<TextCell> MakeCell(std::string_view text) {
+    return std::make_unique<TextCell>(text);
   }
   virtual void BuildCellsFromSource() { TakeCellsFromSource<TextCell>(); }
 
@@ -41,10 +48,11 @@ class TextSheet : public SpreadsheetFile {
 class ExcelTextSheet : public TextSheet {
  public:
   using TextSheet::TextSheet;
+  explicit ExcelTextSheet(ExcelTextSheet& source) : TextSheet(static_cast<SpreadsheetFile&>(source)) {}
 
  protected:
-  std::unique_ptr<TextCell> ReadCell(ByteReader& input) override {
-    return std::make_unique<ExcelTextCell>(input);
+  std::unique_ptr<TextCell> MakeCell(std::string_view text) override {
+    return std::make_unique<ExcelTextCell>(text);
   }
   void BuildCellsFromSource() override { TakeCellsFromSource<ExcelTextCell>(); }
 };

@@ -1,12 +1,11 @@
 #include "model/trace.h"
 
-#include <atomic>
 #include <cstdio>
 
 namespace gridlet {
 
-namespace {
-std::atomic<TraceSink> currentSink{&StandardErrorTraceSink};
+namespace detail {
+std::atomic<TraceSink> currentTraceSink{&StandardErrorTraceSink};
 }
 
 void StandardErrorTraceSink(std::string_view text) {
@@ -14,10 +13,6 @@ void StandardErrorTraceSink(std::string_view text) {
   std::fflush(stderr);
 }
 
-TraceSink SetTraceSink(TraceSink sink) { return currentSink.exchange(sink); }
-
-void Trace(std::string_view text) {
-  if (TraceSink sink = currentSink.load(std::memory_order_relaxed)) sink(text);
-}
+TraceSink SetTraceSink(TraceSink sink) { return detail::currentTraceSink.exchange(sink); }
 
 }  // namespace gridlet

@@ -16,7 +16,8 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
     messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  auto sheet = std::make_unique<TextSheet>(bytes->data(), bytes->size());
+  // The sheet takes the file's bytes over rather than copying them.
+  auto sheet = std::make_unique<TextSheet>(std::move(*bytes));
   bytes.reset();
   sheet->SetName(request.saveInternalName);
   sheet->TranslateToIntermediate();
