@@ -83,7 +83,10 @@ long WorkbookToTextFile(SpreadsheetApplicationLauncher& launcher, UserMessages& 
     WorkbookObject workbook = workbooks.Open(OpenWorkbookArguments(workbookPath, true));
     workbook.Activate();
     SheetsObject sheets = workbook.GetWorksheets();
-    WorksheetObject sheet = sheets.GetItem(StringArgument(OrEmpty(sheetName)));
+    // Without a sheet name the first worksheet is taken; no sheet has the
+    // empty name, so looking that up could only fail.
+    const bool named = sheetName && *sheetName;
+    WorksheetObject sheet = sheets.GetItem(named ? StringArgument(sheetName) : SheetIndex(1));
     sheet.Activate();
 
     // The text export starts at the first used cell; a value in A1 makes

@@ -131,16 +131,9 @@ int RunConvert(const ConvertOptions& options) {
       }
     }
 
-    std::string sheet = options.sheet;
-    if (sheet.empty() && *sourceType == QZ_EXCEL) {
-      // Without --sheet, a workbook gives its first worksheet.
-      std::vector<std::u16string> names;
-      if (gridlet.GetExcelSheetNames(Cp1252ToUtf16(prepared.EnginePath()), names) != S_OK) {
-        ++failures;
-        continue;
-      }
-      if (!names.empty()) sheet = Utf16ToUtf8(names.front());
-    }
+    // Without --sheet, a workbook gives its first worksheet: the engine
+    // takes it when no name is given.
+    const std::string& sheet = options.sheet;
 
     gridlet.SetTheFileName(nullptr);
     const HRESULT result = gridlet.Convert(

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -301,6 +302,18 @@ TEST_F(WorkbookExchangeTest, AnApplicationThatCannotStartIsReportedByEveryOperat
     EXPECT_EQ(Reported(), std::vector<HRESULT>(3, GRIDLET_E_NO_SPREADSHEET_APP));
   }
   EXPECT_TRUE(script.calls.empty());
+}
+
+TEST_F(WorkbookExchangeTest, WithoutASheetNameTheFirstWorksheetIsExported) {
+  script.sheetNames = {"First", "Second"};
+  for (const char* name : {"", static_cast<const char*>(nullptr)}) {
+    script.calls.clear();
+    EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", name), 0);
+    EXPECT_NE(std::find(script.calls.begin(), script.calls.end(), "Sheets.Item(i2:1)"), script.calls.end());
+    EXPECT_EQ(script.calls.back(), "Application.Quit");
+  }
+  EXPECT_TRUE(Reported().empty());
+  EXPECT_EQ(script.liveObjects, 0);
 }
 
 TEST_F(WorkbookExchangeTest, AMissingSheetIsReportedWithoutSaving) {
