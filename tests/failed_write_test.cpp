@@ -3,30 +3,17 @@
 // replace keeps its old content, no truncated or temporary file is left,
 // and the user is told.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
-#include "platform/scripted_message_boxes.h"
-#include "platform/std_file_system.h"
-#include "server/conversion_driver.h"
-#include "server/user_messages.h"
+#include "support/disk_conversion_fixture.h"
 
 namespace gridlet {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Limits the size of any file this process writes while it lives; writes
 // beyond it fail with EFBIG instead of raising SIGXFSZ.
@@ -53,58 +40,21 @@ class FileSizeLimit {
   bool ok_ = false;
 };
 
-class FailedWriteTest : public ::testing::Test {
+class FailedWriteTest : public testing::DiskConversionFixture {
  protected:
-  void SetUp() override {
-    previous_ = SetTraceSink(nullptr);
-    char folder[] = "/tmp/gridlet_fail_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    dir_ = std::string(folder) + "/";
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    SetTraceSink(previous_);
-  }
-
   // Converts with the disk "full" after `limit` bytes of any file; the
   // user agrees to replace an existing output.
   HRESULT ConvertWithLimit(const std::string& input, GRIDLET_FILE_TYPES from,
                            GRIDLET_FILE_TYPES to, const std::string& name, rlim_t limit,
                            std::optional<std::string>* fileName) {
-    ConversionRequest request;
-    request.inputPath = dir_ + input;
-    request.fromType = from;
-    request.outputLocation = dir_;
-    request.saveInternalName = name;
-    request.toType = to;
     boxes.answers = {IDYES};
     FileSizeLimit full(limit);
     EXPECT_TRUE(full.ok());
-    return driver_.Convert(request, fileName);
+    return DiskConversionFixture::Convert(Request(input, from, to, name), fileName);
   }
   HRESULT Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
                   const std::string& name) {
     return ConvertWithLimit(input, from, to, name, RLIM_INFINITY, nullptr);
-  }
-
-  void Put(const std::string& name, const std::string& content) {
-    std::ofstream(dir_ + name, std::ios::binary) << content;
-  }
-  std::string Get(const std::string& name) const {
-    std::ifstream in(dir_ + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  bool Told(const std::string& what) const {
-    for (const auto& box : boxes.boxes) {
-      if (box.text.find(what) != std::string::npos) return true;
-    }
-    return false;
   }
 
   // A sheet whose every output is far beyond the limits below.
@@ -113,17 +63,6 @@ class FailedWriteTest : public ::testing::Test {
     for (int row = 0; row < 40; ++row) text += "=SUM(A1:B9)*2\t12.5\thello world\r\n";
     return text;
   }
-
-  std::string dir_;
-  StdFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory errorTexts;
-  UserMessages messages{boxes, errorTexts, files};
-  LinkFileDeviceServiceFactory devices{files};
-
- private:
-  ConversionDriver driver_{ConversionServices{files, messages, devices}};
-  TraceSink previous_ = nullptr;
 };
 
 TEST_F(FailedWriteTest, TabTextOutputKeepsTheFileItWasToReplace) {

@@ -2,20 +2,13 @@
 // files and back through the conversion driver, the files on disk, device
 // copies, prompts, messages and damaged sources.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
-#include "platform/scripted_message_boxes.h"
-#include "platform/std_file_system.h"
-#include "server/conversion_driver.h"
 #include "server/string_table.h"
-#include "server/user_messages.h"
+#include "support/disk_conversion_fixture.h"
 
 namespace gridlet {
 namespace {
@@ -24,76 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kContent = 88;  // where a 68k-class file holds the sheet data
 
-class Sheet68kConversionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    previous_ = SetTraceSink(nullptr);
-    char folder[] = "/tmp/gridlet_68k_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    dir_ = std::string(folder) + "/";
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    SetTraceSink(previous_);
-  }
-
-  HRESULT Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
-                  const std::string& name, std::optional<std::string>* fileName = nullptr,
-                  const std::string& output = {}) {
-    ConversionRequest request;
-    request.inputPath = dir_ + input;
-    request.fromType = from;
-    request.outputLocation = output.empty() ? dir_ : output;
-    request.saveInternalName = name;
-    request.toType = to;
-    std::optional<std::string> ignored;
-    return driver_.Convert(request, fileName ? fileName : &ignored);
-  }
-  std::vector<IntermediateCell> Records(const std::string& input, GRIDLET_FILE_TYPES from) {
-    ConversionRequest request;
-    request.inputPath = dir_ + input;
-    request.fromType = from;
-    request.toType = QZ_GRIDLET_NULL;
-    std::vector<IntermediateCell> records;
-    EXPECT_EQ(driver_.ReadRecords(request, records), S_OK);
-    return records;
-  }
-
-  void Put(const std::string& name, const std::string& content) {
-    std::ofstream(dir_ + name, std::ios::binary) << content;
-  }
-  void Put(const std::string& name, const Bytes& content) {
-    Put(name, std::string(content.begin(), content.end()));
-  }
-  std::string Get(const std::string& name) const {
-    std::ifstream in(dir_ + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  Bytes GetBytes(const std::string& name) const {
-    const std::string text = Get(name);
-    return Bytes(text.begin(), text.end());
-  }
-  bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ + name); }
-
-  // Whether a box shown so far reports the code.
-  bool Reported(HRESULT code) const {
-    for (const auto& box : boxes.boxes) {
-      if (box.text.rfind(KnownErrorText(code), 0) == 0) return true;
-    }
-    return false;
-  }
-
-  std::string dir_;
-  StdFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory errorTexts;
-  UserMessages messages{boxes, errorTexts, files};
-  LinkFileDeviceServiceFactory devices{files};
-
- private:
-  ConversionDriver driver_{ConversionServices{files, messages, devices}};
-  TraceSink previous_ = nullptr;
-};
+class Sheet68kConversionTest : public testing::DiskConversionFixture {};
 
 std::string ToLower(std::string text) {
   for (char& c : text) {

@@ -1,81 +1,25 @@
 // XB Plus sheet files end to end: tab text to ".xbv" files and back through
 // the conversion driver, the files on disk, prompts and messages.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
-#include "platform/scripted_message_boxes.h"
-#include "platform/std_file_system.h"
-#include "server/conversion_driver.h"
 #include "server/string_table.h"
-#include "server/user_messages.h"
+#include "support/disk_conversion_fixture.h"
 
 namespace gridlet {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class XbPlusConversionTest : public ::testing::Test {
+class XbPlusConversionTest : public testing::DiskConversionFixture {
  protected:
-  void SetUp() override {
-    previous_ = SetTraceSink(nullptr);
-    char folder[] = "/tmp/gridlet_xbp_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    dir_ = std::string(folder) + "/";
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    SetTraceSink(previous_);
-  }
-
-  HRESULT Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
-                  const std::string& name, std::optional<std::string>* fileName = nullptr) {
-    ConversionRequest request;
-    request.inputPath = dir_ + input;
-    request.fromType = from;
-    request.outputLocation = dir_;
-    request.saveInternalName = name;
-    request.toType = to;
-    std::optional<std::string> ignored;
-    return driver_.Convert(request, fileName ? fileName : &ignored);
-  }
   HRESULT ToXb(const std::string& text, const std::string& name = "GRADES") {
     Put("in.txt", text);
     return Convert("in.txt", QZ_TAB_TEXT, QZ_GRIDLET_XBP, name);
   }
-
-  void Put(const std::string& name, const std::string& content) {
-    std::ofstream(dir_ + name, std::ios::binary) << content;
-  }
-  void Put(const std::string& name, const Bytes& content) {
-    Put(name, std::string(content.begin(), content.end()));
-  }
-  std::string Get(const std::string& name) const {
-    std::ifstream in(dir_ + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  Bytes GetBytes(const std::string& name) const {
-    const std::string text = Get(name);
-    return Bytes(text.begin(), text.end());
-  }
-  bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ + name); }
-
-  std::string dir_;
-  StdFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory errorTexts;
-  UserMessages messages{boxes, errorTexts, files};
-  LinkFileDeviceServiceFactory devices{files};
-
- private:
-  ConversionDriver driver_{ConversionServices{files, messages, devices}};
-  TraceSink previous_ = nullptr;
 };
 
 void PutLe16(Bytes& out, std::size_t value) {
