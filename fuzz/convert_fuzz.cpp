@@ -8,13 +8,9 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
 #include "platform/link_file_format.h"
-#include "platform/scripted_message_boxes.h"
 #include "server/conversion_driver.h"
-#include "server/user_messages.h"
-#include "tests/support/in_memory_file_system.h"
+#include "tests/support/in_memory_conversion.h"
 
 namespace {
 
@@ -35,13 +31,7 @@ const char* Extension(GRIDLET_FILE_TYPES type) {
 
 bool IsCalculator(GRIDLET_FILE_TYPES type) { return type != QZ_TAB_TEXT; }
 
-struct World {
-  testing::InMemoryFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory errorTexts;
-  UserMessages messages{boxes, errorTexts, files};
-  LinkFileDeviceServiceFactory devices{files};
-  ConversionDriver driver{ConversionServices{files, messages, devices}};
+struct World : testing::InMemoryConversion {
 
   HRESULT Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
                   std::optional<std::string>& written) {

@@ -17,6 +17,7 @@
 #include "model/com_error.h"
 #include "model/sheet_data_error.h"
 #include "model/sheet_messages.h"
+#include "model/spreadsheet_file.h"
 #include "model/trace.h"
 
 namespace gridlet::fuzz {
@@ -56,6 +57,21 @@ bool Guarded(F&& read) {
     Fail(std::string("unexpected exception: ") + error.what());
   }
   return false;
+}
+
+// The cells of a translated sheet that lie on a calculator sheet of
+// `lastRow` rows (row 0 included) and `lastColumn` columns.
+inline std::size_t CellsWithin(const SpreadsheetFile& sheet, std::int32_t lastRow,
+                               std::int32_t lastColumn) {
+  std::size_t n = 0;
+  for (const auto& cell : *sheet.GetCellList()) {
+    const IntermediateCell* record = cell->Cell();
+    if (record && record->Row >= 0 && record->Row <= lastRow && record->Column >= 1 &&
+        record->Column <= lastColumn) {
+      ++n;
+    }
+  }
+  return n;
 }
 
 // Counts what a sheet reports while encoding.

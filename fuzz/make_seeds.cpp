@@ -16,12 +16,8 @@
 #include "encoding/calculator_numbers.h"
 #include "encoding/xb_tokens.h"
 #include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
-#include "platform/scripted_message_boxes.h"
 #include "server/conversion_driver.h"
-#include "server/user_messages.h"
-#include "tests/support/in_memory_file_system.h"
+#include "tests/support/in_memory_conversion.h"
 
 namespace {
 
@@ -65,12 +61,9 @@ int main(int argc, char** argv) {
   SetTraceSink(nullptr);
   const fs::path root = argv[1];
 
-  testing::InMemoryFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory errorTexts;
-  UserMessages messages{boxes, errorTexts, files};
-  LinkFileDeviceServiceFactory devices{files};
-  ConversionDriver driver{ConversionServices{files, messages, devices}};
+  testing::InMemoryConversion world;
+  testing::InMemoryFileSystem& files = world.files;
+  ConversionDriver& driver = world.driver;
 
   int made = 0;
   for (std::size_t s = 0; s < std::size(kSheets); ++s) {

@@ -24,24 +24,12 @@ ByteBuffer Write(SpreadsheetFile& source, fuzz::CountingMessages& messages) {
   return out;
 }
 
-std::size_t CellsOnSheet(const SpreadsheetFile& sheet) {
-  std::size_t n = 0;
-  for (const auto& cell : *sheet.GetCellList()) {
-    const IntermediateCell* record = cell->Cell();
-    if (record && record->Row >= 0 && record->Row <= kSheet68kMaxRow && record->Column >= 1 &&
-        record->Column <= kSheet68kMaxColumn) {
-      ++n;
-    }
-  }
-  return n;
-}
-
 // A target sheet takes its source's records over and frees them with
 // itself; the source must not be used after its target is gone.
 void Run(const std::uint8_t* data, std::size_t size) {
   Sheet68k source(data, size);
   source.TranslateToIntermediate();
-  const std::size_t onSheet = CellsOnSheet(source);
+  const std::size_t onSheet = fuzz::CellsWithin(source, kSheet68kMaxRow, kSheet68kMaxColumn);
   {
     Sheet68k forText(data, size);
     forText.TranslateToIntermediate();

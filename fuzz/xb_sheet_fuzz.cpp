@@ -23,24 +23,12 @@ ByteBuffer Write(SpreadsheetFile& source, fuzz::CountingMessages& messages) {
   return out;
 }
 
-std::size_t CellsOnSheet(const SpreadsheetFile& sheet) {
-  std::size_t n = 0;
-  for (const auto& cell : *sheet.GetCellList()) {
-    const IntermediateCell* record = cell->Cell();
-    if (record && record->Row >= 0 && record->Row <= XB_MAX_ROW && record->Column >= 1 &&
-        record->Column <= XB_MAX_COLUMN) {
-      ++n;
-    }
-  }
-  return n;
-}
-
 // A target sheet takes its source's records over and frees them with
 // itself; the source must not be used after its target is gone.
 void Run(const std::uint8_t* data, std::size_t size) {
   XbSheet source(data, size);
   source.TranslateToIntermediate();
-  const std::size_t onSheet = CellsOnSheet(source);
+  const std::size_t onSheet = fuzz::CellsWithin(source, XB_MAX_ROW, XB_MAX_COLUMN);
   {
     XbSheet forText(data, size);
     forText.TranslateToIntermediate();

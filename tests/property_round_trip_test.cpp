@@ -9,10 +9,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <tuple>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,13 +20,8 @@
 #include "calc/xb_sheet.h"
 #include "model/text_sheet.h"
 #include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
 #include "platform/link_file_format.h"
-#include "platform/scripted_message_boxes.h"
-#include "server/conversion_driver.h"
-#include "server/user_messages.h"
-#include "support/in_memory_file_system.h"
+#include "support/in_memory_conversion.h"
 
 namespace gridlet {
 namespace {
@@ -246,7 +241,7 @@ Grid Fields(const std::string& text) {
   return grid;
 }
 
-class RoundTripTest : public ::testing::Test {
+class RoundTripTest : public ::testing::Test, protected testing::InMemoryConversion {
  protected:
   void SetUp() override { previous_ = SetTraceSink(nullptr); }
   void TearDown() override { SetTraceSink(previous_); }
@@ -281,12 +276,6 @@ class RoundTripTest : public ::testing::Test {
     return files.files[back];
   }
 
-  testing::InMemoryFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory errorTexts;
-  UserMessages messages{boxes, errorTexts, files};
-  LinkFileDeviceServiceFactory devices{files};
-  ConversionDriver driver{ConversionServices{files, messages, devices}};
 
  private:
   TraceSink previous_ = nullptr;

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what building and testing Gridlet needs on a fresh Debian machine.
+# Installs what building and testing Gridlet needs on a fresh Debian machine,
+# and any further packages named as arguments.
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           # the spreadsheet application that workbooks are exchanged with
           libreoffice-calc-nogui python3-uno
           # the Windows COM server: MinGW-w64 (POSIX threads) and widl, Wine's
           # IDL files and the Wine loader its tests run under
-          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 libwine-dev)
+          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 libwine-dev
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
