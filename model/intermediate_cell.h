@@ -23,10 +23,12 @@ struct IntermediateCell {
   std::int32_t Row = 0;
   std::int32_t Column = 0;
   std::int16_t Type = CELL_NUMBER;
+  // (The small fields come first: a sheet holds one record per cell, and
+  // this order leaves no padding between them.)
+  std::uint8_t State = 0;            // 2 once a spreadsheet-text cell translated it
+  std::int32_t Length = 0;           // a text's length as the text side saw it
   std::string Data;                  // number text, text, or a formula's value
   std::optional<std::string> Data2;  // a formula's text; absent otherwise
-  std::int32_t Length = 0;           // a text's length as the text side saw it
-  std::uint8_t State = 0;            // 2 once a spreadsheet-text cell translated it
 
   // Records made with new come from a slot pool (model/slot_pool.h): a
   // sheet makes one per cell.
