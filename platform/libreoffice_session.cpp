@@ -100,6 +100,13 @@ bool LibreOfficeSession::Launch(const LibreOfficeInstallation& installation, std
                       "--nofirststartwizard", "--norestore", "--nolockcheck",
                       "--accept=pipe,name=" + acceptPipe_ + ";urp;StarOffice.ComponentContext"};
   office.environment = locale;
+  // Its own temporary files (the lu*.tmp folders) go into the instance's
+  // folder, so that they go with it also when the instance is killed.
+  // (Its pipe sockets stay in the system's folder, whatever TMPDIR says.)
+  const fs::path temporary = folder_ / "tmp";
+  std::error_code noFolder;
+  fs::create_directories(temporary, noFolder);
+  if (!noFolder) office.environment.emplace_back("TMPDIR", temporary.string());
   office.standardOutput = sofficeLog.Get();
   office.standardError = sofficeLog.Get();
   soffice_ = ChildProcess::Spawn(office, why);

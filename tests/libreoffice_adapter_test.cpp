@@ -131,6 +131,18 @@ std::set<std::string> PipeSockets() {
   return found;
 }
 
+// The temporary folders soffice makes for itself ("lu" + letters + ".tmp")
+// in the system's temporary folder.
+std::set<std::string> OfficeTemporaryFolders() {
+  std::set<std::string> found;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path(), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("lu", 0) == 0 && name.ends_with(".tmp")) found.insert(entry.path().string());
+  }
+  return found;
+}
+
 // A socket that no one listens on any more.
 bool IsDeadSocket(const std::string& path) {
   sockaddr_un address{};
@@ -173,6 +185,7 @@ class LibreOfficeAdapterTest : public ::testing::Test {
   void SetUp() override {
     previousSink_ = SetTraceSink(nullptr);
     pipesBefore_ = PipeSockets();
+    officeFoldersBefore_ = OfficeTemporaryFolders();
     if (!LibreOfficeInstalled()) {
       GTEST_SKIP() << "LibreOffice is not installed (apt-get install libreoffice-calc-nogui python3-uno)";
     }
@@ -211,6 +224,12 @@ class LibreOfficeAdapterTest : public ::testing::Test {
       if (pipesBefore_.count(pipe) == 0 && IsDeadSocket(pipe)) stale.push_back(pipe);
     }
     EXPECT_EQ(stale, std::vector<std::string>{});
+    // soffice keeps its own temporary files in the instance's folder.
+    std::vector<std::string> strays;
+    for (const std::string& folder : OfficeTemporaryFolders()) {
+      if (officeFoldersBefore_.count(folder) == 0) strays.push_back(folder);
+    }
+    EXPECT_EQ(strays, std::vector<std::string>{});
   }
 
   ScratchFolder scratch;
@@ -223,6 +242,7 @@ class LibreOfficeAdapterTest : public ::testing::Test {
  private:
   TraceSink previousSink_ = nullptr;
   std::set<std::string> pipesBefore_;
+  std::set<std::string> officeFoldersBefore_;
 };
 
 TEST_F(LibreOfficeAdapterTest, TextBecomesAWorkbookAndComesBackAsTheSameText) {
