@@ -18,6 +18,7 @@
 #include "model/sheet_data_error.h"
 #include "model/sheet_messages.h"
 #include "model/spreadsheet_file.h"
+#include "model/text_sheet.h"
 #include "model/trace.h"
 
 namespace gridlet::fuzz {
@@ -72,6 +73,17 @@ inline std::size_t CellsWithin(const SpreadsheetFile& sheet, std::int32_t lastRo
     }
   }
   return n;
+}
+
+// Reads sheet data of the kind SheetT and writes it as tab text; the text
+// is not looked at, only the way there must hold.
+template <class SheetT>
+void ReadAsTabText(const std::uint8_t* data, std::size_t size) {
+  SheetT source(data, size);
+  source.TranslateToIntermediate();
+  TextSheet text(source);
+  text.TranslateFromIntermediate();
+  (void)text.GetOutput();
 }
 
 // Counts what a sheet reports while encoding.

@@ -5,7 +5,6 @@
 
 #include "calc/sheet68k.h"
 #include "fuzz/fuzz_support.h"
-#include "model/text_sheet.h"
 
 namespace {
 
@@ -30,13 +29,7 @@ void Run(const std::uint8_t* data, std::size_t size) {
   Sheet68k source(data, size);
   source.TranslateToIntermediate();
   const std::size_t onSheet = fuzz::CellsWithin(source, kSheet68kMaxRow, kSheet68kMaxColumn);
-  {
-    Sheet68k forText(data, size);
-    forText.TranslateToIntermediate();
-    TextSheet text(forText);
-    text.TranslateFromIntermediate();
-    (void)text.GetOutput();
-  }
+  fuzz::ReadAsTabText<Sheet68k>(data, size);
 
   fuzz::CountingMessages messages;
   const ByteBuffer first = Write(source, messages);

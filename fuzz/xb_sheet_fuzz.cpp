@@ -6,7 +6,6 @@
 
 #include "calc/xb_sheet.h"
 #include "fuzz/fuzz_support.h"
-#include "model/text_sheet.h"
 
 namespace {
 
@@ -29,13 +28,7 @@ void Run(const std::uint8_t* data, std::size_t size) {
   XbSheet source(data, size);
   source.TranslateToIntermediate();
   const std::size_t onSheet = fuzz::CellsWithin(source, XB_MAX_ROW, XB_MAX_COLUMN);
-  {
-    XbSheet forText(data, size);
-    forText.TranslateToIntermediate();
-    TextSheet text(forText);
-    text.TranslateFromIntermediate();
-    (void)text.GetOutput();
-  }
+  fuzz::ReadAsTabText<XbSheet>(data, size);
 
   fuzz::CountingMessages messages;
   const ByteBuffer first = Write(source, messages);
