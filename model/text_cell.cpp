@@ -41,15 +41,6 @@ std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
                           static_cast<std::size_t>(textEnd - start));
 }
 
-TextCell::TextCell(ByteReader& input) {
-  if (input.AtEnd()) return;
-  const std::uint8_t* const data = input.Data();
-  const std::uint8_t* p = data + std::min(input.Position(), input.Size());
-  const std::string_view text = ReadField(p, data + input.Size());
-  input.Seek(static_cast<std::size_t>(p - data));
-  text_.assign(text);
-}
-
 std::string CollapseQuotes(const std::string& text, bool keepHalf) {
   std::string out;
   out.reserve(text.size());

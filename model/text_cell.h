@@ -5,17 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include "model/byte_reader.h"
 #include "model/spreadsheet_cell.h"
 
 namespace gridlet {
 
 class TextCell : public SpreadsheetCell {
  public:
-  // Reads one field from the stream: up to and including a TAB, or up to a
-  // CR, which is put back for the row end.
-  explicit TextCell(ByteReader& input);
-  // A cell holding a field's text (already cut at its first NUL).
+  // A cell holding a field's text (already cut at its first NUL); the
+  // sheet splits the fields with ReadField below.
   explicit TextCell(std::string_view text) { text_.assign(text); }
   // Takes the source cell's record over.
   explicit TextCell(SpreadsheetCell& source) noexcept : SpreadsheetCell(source) {}

@@ -117,13 +117,7 @@ std::string WriteRecords(const std::vector<CellValues>& cells) {
   auto source = ReadSheet<TextSheet>("");
   for (const CellValues& values : cells) {
     struct Seed : TextCell {
-      // The base reads its field before any member of Seed exists, so the
-      // empty input it reads from must live outside the cell.
-      static ByteReader& EmptyInput() {
-        static ByteReader empty{nullptr, 0};
-        return empty;
-      }
-      explicit Seed(const CellValues& s) : TextCell(EmptyInput()) {
+      explicit Seed(const CellValues& s) : TextCell(std::string_view()) {
         IntermediateCell& r = NewCell();
         r.Row = s.row;
         r.Column = s.column;
