@@ -109,9 +109,14 @@ void TextCell::TextFromRecord(bool rewriteFormulas) {
       text_ = record->Data;
       break;
     case CELL_TEXT:
-      // A text from the calculator begins with a double quote, so it goes
-      // out enclosed in a pair.
-      text_ = record->Data + '"';
+      // Texts go out enclosed in a pair of double quotes. A text from a
+      // calculator brings its opening quote along; one read from tab text
+      // or a workbook lost its quotes on the way in and gets both (a
+      // closing quote alone would stay in the text when it is read again).
+      text_.clear();
+      if (!record->Data.starts_with('"')) text_ += '"';
+      text_ += record->Data;
+      text_ += '"';
       break;
     case CELL_FORMULA:
       text_ = record->Data2.value_or(std::string());

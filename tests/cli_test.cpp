@@ -83,7 +83,7 @@ TEST(CliTest, Utf8TextIsTranscodedBothWays) {
   folder.Write("in.txt", "\xEF\xBB\xBF" "caf\xC3\xA9\t\xE2\x82\xAC" "5");  // BOM, café, €5
   auto result = RunCli(folder, "convert in.txt --to txt --name out --text-encoding utf-8");
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(folder.Read("out.txt"), "caf\xC3\xA9\"\t\xE2\x82\xAC" "5\"\t");
+  EXPECT_EQ(folder.Read("out.txt"), "\"caf\xC3\xA9\"\t\"\xE2\x82\xAC" "5\"\t");
   auto plain = RunCli(folder, "convert in.txt --to txt --name raw --overwrite yes");
   EXPECT_EQ(plain.status, 0);
   EXPECT_NE(folder.Read("raw.txt").find("\xEF\xBB\xBF"), std::string::npos);  // bytes as they are
@@ -135,7 +135,7 @@ TEST(CliWorkbookTest, FormulasSurviveWorkbookToCalculatorAndBack) {
   EXPECT_EQ(toCalculator.out, "./BOOK.xbv\n");
   ASSERT_EQ(RunCli(folder, "convert BOOK.xbv --to xls --name back").status, 0);
   ASSERT_EQ(RunCli(folder, "convert back.xls --to txt --name back").status, 0);
-  EXPECT_EQ(folder.Read("back.txt"), "RENT\"\t850\t\t\r\nFOOD\"\t=B1*2\t\t\r\nTOTAL\"\t=SUM(B1:B2)\t");
+  EXPECT_EQ(folder.Read("back.txt"), "\"RENT\"\t850\t\t\r\n\"FOOD\"\t=B1*2\t\t\r\n\"TOTAL\"\t=SUM(B1:B2)\t");
 }
 
 TEST(CliWorkbookTest, MissingWorksheetAndMissingWorkbook) {

@@ -105,8 +105,13 @@ TEST_F(TabTextRouteTest, TextToTextWritesTheIntermediateFormBack) {
   std::optional<std::string> fileName;
   EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_TAB_TEXT), &fileName), S_OK);
   EXPECT_EQ(fileName, "/out/copy.txt");
-  EXPECT_EQ(files.files["/out/copy.txt"], "1\t=A1*2\t\t\r\nword\"\t-4\t");
+  EXPECT_EQ(files.files["/out/copy.txt"], "1\t=A1*2\t\t\r\n\"word\"\t-4\t");
   EXPECT_EQ(device.created, 0);
+  // Its own output converts to the same bytes again.
+  files.Put("/in/sheet.txt", files.files["/out/copy.txt"]);
+  boxes.answers = {IDYES};
+  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_TAB_TEXT), &fileName), S_OK);
+  EXPECT_EQ(files.files["/out/copy.txt"], "1\t=A1*2\t\t\r\n\"word\"\t-4\t");
 }
 
 TEST_F(TabTextRouteTest, TextOutputNameKeepsBackslashes) {

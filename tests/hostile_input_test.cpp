@@ -83,12 +83,12 @@ TEST(SameKindSourceTest, TextSheetsTakeEveryCellOfTheirOwnKind) {
   auto source = testing::ReadSheet<TextSheet>(text);
   TextSheet target(*source);
   target.TranslateFromIntermediate();
-  EXPECT_EQ(testing::OutputText(target), "1\tx\"\t\t\r\n=A1\t");
+  EXPECT_EQ(testing::OutputText(target), "1\t\"x\"\t\t\r\n=A1\t");
 
   auto excelSource = testing::ReadSheet<ExcelTextSheet>(text);
   ExcelTextSheet excelTarget(*excelSource);
   excelTarget.TranslateFromIntermediate();
-  EXPECT_EQ(testing::OutputText(excelTarget), "1\tx\"\t\t\r\n=A1\t");
+  EXPECT_EQ(testing::OutputText(excelTarget), "1\t\"x\"\t\t\r\n=A1\t");
 }
 
 // ------------------------------------------------------------ file sizes

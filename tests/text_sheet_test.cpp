@@ -152,8 +152,10 @@ TEST_F(TextSheetTest, EmptySheetOutputIsTwoNuls) {
   EXPECT_EQ(destination.GetOutput(), (ByteBuffer{0, 0}));
 }
 
-TEST_F(TextSheetTest, TextsGoOutWithAClosingQuoteAndFormulasWithSpreadsheetNames) {
-  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "abc"}}), "abc\"\t");
+TEST_F(TextSheetTest, TextsGoOutInQuotesAndFormulasWithSpreadsheetNames) {
+  // A calculator's text brings its opening quote; any other text gets both.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "\"abc"}}), "\"abc\"\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "abc"}}), "\"abc\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=rand+cos_^-1_(x)+_e_^(x)"}}),
             "=rand()+ACOS(x)+EXP(x)\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=_e_"}}), "=EXP(1)\t");
@@ -161,7 +163,7 @@ TEST_F(TextSheetTest, TextsGoOutWithAClosingQuoteAndFormulasWithSpreadsheetNames
   // every cell.
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "_neg_5"}}), "_neg_5\t");
   EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_NUMBER, "_neg_5"}}), "-5\t");
-  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "_pi_"}}), "PI()\"\t");
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "_pi_"}}), "\"PI()\"\t");
   // Type 2 is never produced; it is written as an empty field.
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, 2, "zz"}, {1, 2, CELL_NUMBER, "1"}}), "\t1\t");
 }

@@ -159,7 +159,7 @@ TEST_F(ExcelAdapter, SheetNamesAreTheWorksheetsInWorkbookOrder) {
 TEST_F(ExcelAdapter, WorkbookSourceIsExportedFromA1WithItsFormulas) {
   ASSERT_EQ(Convert(book, QZ_EXCEL, L"Alpha", L"alpha", QZ_TAB_TEXT), S_OK);
   const std::string text = ReadWholeFile(out.Path() + L"alpha.txt");
-  EXPECT_EQ(text.rfind("0\tItem", 0), 0u) << text;  // A1 was empty
+  EXPECT_EQ(text.rfind("0\t\"Item\"", 0), 0u) << text;  // A1 was empty
   EXPECT_NE(text.find("=SUM(A2:A2)"), std::string::npos) << text;
 
   const std::string p = Ansi(book);
@@ -198,10 +198,11 @@ TEST_F(ExcelAdapter, TextTargetIsSavedAsAWorkbookShowingValues) {
   gridlet->GetTheFileName(name.Put());
   EXPECT_EQ(name.Text(), target);
   // The fake keeps what it saved: the text's first cell came through, as
-  // workbook text writes texts (followed by one double quote).
+  // workbook text writes texts (enclosed in double quotes, which the
+  // spreadsheet application takes off and the fake keeps).
   wchar_t first[32] = {};
   ASSERT_TRUE(cell_(target.c_str(), L"", 1, 1, first, 32));
-  EXPECT_STREQ(first, L"Item\"") << ReadWholeFile(target);
+  EXPECT_STREQ(first, L"\"Item\"") << ReadWholeFile(target);
 
   ExpectCalls({"Application 0x157 2", "Application 0x157 4 BOOL:0", "Application 0x23C 2",
                Open("*", "I2:0", "I2:1"), "Workbook 0x130 1", "Application 0x2F7 2", "Window 0x284 4 BOOL:0",
