@@ -264,6 +264,9 @@ class RoundTripTest : public ::testing::Test, protected testing::InMemoryConvers
     return result;
   }
 
+  void ExpectRandomSheetsSurvive(GRIDLET_FILE_TYPES type, std::uint64_t firstSeed, int columns,
+                                 std::string (*expected)(const GeneratedCell&));
+
   // Tab text to a calculator file and back; returns the text written back.
   std::string Round(const std::string& text, GRIDLET_FILE_TYPES type, const std::string& tag) {
     files.Put("/in/" + tag + ".txt", text);
@@ -297,29 +300,29 @@ void ExpectSameCells(const Grid& back, const RandomSheet& sheet,
   }
 }
 
-TEST_F(RoundTripTest, RandomSheetsSurviveAnXbPlusFile) {
-  for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+// Sixty random sheets of `columns` columns through a calculator file of
+// `type` and back, with `expected` giving what each cell must come back as.
+void RoundTripTest::ExpectRandomSheetsSurvive(GRIDLET_FILE_TYPES type, std::uint64_t firstSeed,
+                                              int columns,
+                                              std::string (*expected)(const GeneratedCell&)) {
+  for (std::uint64_t seed = firstSeed; seed < firstSeed + 60; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     Random random(seed);
-    const RandomSheet sheet = MakeSheet(random, 26);
-    const std::string back = Round(sheet.text, QZ_GRIDLET_XBP, "xb" + std::to_string(seed));
-    ExpectSameCells(Fields(back), sheet, BackFromXb);
+    const RandomSheet sheet = MakeSheet(random, columns);
+    const std::string back = Round(sheet.text, type, "sheet" + std::to_string(seed));
+    ExpectSameCells(Fields(back), sheet, expected);
     // What came back is in the calculator's spelling already.
-    EXPECT_EQ(Round(back, QZ_GRIDLET_XBP, "xb_again"), back);
+    EXPECT_EQ(Round(back, type, "again"), back);
   }
   EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
 }
 
+TEST_F(RoundTripTest, RandomSheetsSurviveAnXbPlusFile) {
+  ExpectRandomSheetsSurvive(QZ_GRIDLET_XBP, 1, 26, BackFromXb);
+}
+
 TEST_F(RoundTripTest, RandomSheetsSurviveA68kClassFile) {
-  for (std::uint64_t seed = 101; seed <= 160; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    Random random(seed);
-    const RandomSheet sheet = MakeSheet(random, 64);
-    const std::string back = Round(sheet.text, QZ_GRIDLET_XD, "xd" + std::to_string(seed));
-    ExpectSameCells(Fields(back), sheet, BackFrom68k);
-    EXPECT_EQ(Round(back, QZ_GRIDLET_XD, "xd_again"), back);
-  }
-  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+  ExpectRandomSheetsSurvive(QZ_GRIDLET_XD, 101, 64, BackFrom68k);
 }
 
 TEST_F(RoundTripTest, CellsOffTheCalculatorSheetAreTheOnlyOnesLeftOut) {
