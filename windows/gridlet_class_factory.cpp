@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "com_object.h"
 #include "gridlet_object.h"
 #include "module_state.h"
 
@@ -9,25 +10,8 @@ namespace gridlet::win32 {
 
 namespace {
 
-class GridletFactory final : public IClassFactory {
+class GridletFactory final : public SingleInterfaceObject<IClassFactory, IID_IClassFactory> {
  public:
-  ::HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
-
   ::HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -38,9 +22,7 @@ class GridletFactory final : public IClassFactory {
     } catch (...) {
       return E_OUTOFMEMORY;
     }
-    const ::HRESULT result = gridlet->QueryInterface(iid, object);
-    gridlet->Release();  // the reference of the constructor
-    return result;
+    return HandOutNewObject(gridlet, iid, object);
   }
 
   ::HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
@@ -48,9 +30,6 @@ class GridletFactory final : public IClassFactory {
     else UnlockModule();
     return S_OK;
   }
-
- private:
-  LONG references_ = 1;
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
 #include "encoding/cp1252.h"
 #include "error_text_service_interface.h"
 #include "platform/builtin_error_text_service.h"
@@ -22,29 +23,11 @@ constexpr int IDR_ERROR_TEXTS = 101;
 HINSTANCE moduleInstance = nullptr;
 LONG lockCount = 0;
 
-class ErrorTextServer final : public IErrorTextService {
+class ErrorTextServer final
+    : public gridlet::win32::SingleInterfaceObject<IErrorTextService, IID_IErrorTextService> {
  public:
   ErrorTextServer() { InterlockedIncrement(&lockCount); }
-  ~ErrorTextServer() { InterlockedDecrement(&lockCount); }
-  ErrorTextServer(const ErrorTextServer&) = delete;
-  ErrorTextServer& operator=(const ErrorTextServer&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IErrorTextService)) {
-      *object = static_cast<IErrorTextService*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
+  ~ErrorTextServer() override { InterlockedDecrement(&lockCount); }
 
   HRESULT STDMETHODCALLTYPE GetErrorText(LONG code, BSTR* text) override {
     if (!text) return E_POINTER;
@@ -58,34 +41,15 @@ class ErrorTextServer final : public IErrorTextService {
     }
     return *text ? S_OK : E_OUTOFMEMORY;
   }
-
- private:
-  LONG references_ = 1;
 };
 
-// Lives as long as the module; its references do not lock the module.
-class ErrorTextFactory final : public IClassFactory {
+class ErrorTextFactory final : public gridlet::win32::ModuleClassFactory {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    ErrorTextServer* server = new (std::nothrow) ErrorTextServer();
-    if (!server) return E_OUTOFMEMORY;
-    const HRESULT result = server->QueryInterface(iid, object);
-    server->Release();
-    return result;
+    return gridlet::win32::HandOutNewObject(new (std::nothrow) ErrorTextServer(), iid, object);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
     if (lock) InterlockedIncrement(&lockCount);

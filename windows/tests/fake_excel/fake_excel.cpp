@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
 #include "fake_excel_control.h"
 
 namespace {
@@ -197,31 +198,15 @@ class Failure {
   const wchar_t* text;
 };
 
-class FakeObject final : public IDispatch {
+class FakeObject final : public gridlet::win32::SingleInterfaceObject<IDispatch, IID_IDispatch> {
  public:
   FakeObject(Kind kind, std::shared_ptr<Application> application, std::shared_ptr<Book> book = nullptr,
              std::size_t sheet = 0, std::pair<int, int> cell = {1, 1})
       : kind_(kind), application_(std::move(application)), book_(std::move(book)), sheet_(sheet), cell_(cell) {
     InterlockedIncrement(&liveObjects);
   }
-  ~FakeObject() { InterlockedDecrement(&liveObjects); }
+  ~FakeObject() override { InterlockedDecrement(&liveObjects); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count) *count = 0;
     return S_OK;
@@ -438,7 +423,6 @@ class FakeObject final : public IDispatch {
     throw Failure(EXCEL_E_FAILED, L"Unknown file format.");
   }
 
-  LONG references_ = 1;
   Kind kind_;
   std::shared_ptr<Application> application_;
   std::shared_ptr<Book> book_;
@@ -446,28 +430,14 @@ class FakeObject final : public IDispatch {
   std::pair<int, int> cell_;
 };
 
-class FakeExcelFactory final : public IClassFactory {
+class FakeExcelFactory final : public gridlet::win32::ModuleClassFactory {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    FakeObject* application = new (std::nothrow) FakeObject(Kind::Application, std::make_shared<Application>());
-    if (!application) return E_OUTOFMEMORY;
-    const HRESULT hr = application->QueryInterface(iid, object);
-    application->Release();
-    return hr;
+    return gridlet::win32::HandOutNewObject(
+        new (std::nothrow) FakeObject(Kind::Application, std::make_shared<Application>()), iid, object);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
