@@ -12,11 +12,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "model/com_error.h"
 #include "model/sheet_data_error.h"
-#include "model/sheet_messages.h"
 #include "model/spreadsheet_file.h"
 #include "model/text_sheet.h"
 #include "model/trace.h"
@@ -85,21 +83,6 @@ void ReadAsTabText(const std::uint8_t* data, std::size_t size) {
   text.TranslateFromIntermediate();
   (void)text.GetOutput();
 }
-
-// Counts what a sheet reports while encoding.
-class CountingMessages : public SheetMessages {
- public:
-  void ReportError(HRESULT code, std::string_view) override { codes.push_back(code); }
-  void ShowNotice(const std::string&) override { ++notices; }
-  bool Reported(HRESULT code) const {
-    for (HRESULT c : codes) {
-      if (c == code) return true;
-    }
-    return false;
-  }
-  std::vector<HRESULT> codes;
-  int notices = 0;
-};
 
 // Takes bytes from the front of the input for the target's choices.
 class Input {

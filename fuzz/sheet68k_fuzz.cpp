@@ -5,6 +5,7 @@
 
 #include "calc/sheet68k.h"
 #include "fuzz/fuzz_support.h"
+#include "support/recording_sheet_messages.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ using namespace gridlet;
 
 constexpr std::size_t kLengthField = 2;
 
-ByteBuffer Write(SpreadsheetFile& source, fuzz::CountingMessages& messages) {
+ByteBuffer Write(SpreadsheetFile& source, testing::RecordingSheetMessages& messages) {
   Sheet68k target(source);
   target.SetMessages(&messages);
   target.TranslateFromIntermediate();
@@ -31,18 +32,18 @@ void Run(const std::uint8_t* data, std::size_t size) {
   const std::size_t onSheet = fuzz::CellsWithin(source, kSheet68kMaxRow, kSheet68kMaxColumn);
   fuzz::ReadAsTabText<Sheet68k>(data, size);
 
-  fuzz::CountingMessages messages;
+  testing::RecordingSheetMessages messages;
   const ByteBuffer first = Write(source, messages);
   // The sheet data as the device stores it: without the output length.
   Sheet68k again(first.data() + kLengthField, first.size() - kLengthField);
   again.TranslateToIntermediate();
   const std::size_t kept = again.GetCellList()->Size();
   fuzz::Check(kept <= onSheet, "writing adds no cells");
-  if (messages.codes.empty() && messages.notices == 0) {
+  if (messages.reports.empty() && messages.notices.empty()) {
     fuzz::Check(kept == onSheet, "without a report every cell on the sheet is written");
   }
 
-  fuzz::CountingMessages secondMessages;
+  testing::RecordingSheetMessages secondMessages;
   const ByteBuffer second = Write(again, secondMessages);
   Sheet68k third(second.data() + kLengthField, second.size() - kLengthField);
   third.TranslateToIntermediate();

@@ -6,13 +6,14 @@
 
 #include "calc/xb_sheet.h"
 #include "fuzz/fuzz_support.h"
+#include "support/recording_sheet_messages.h"
 
 namespace {
 
 using namespace gridlet;
 
 // Writes a translated sheet as XB Plus data and returns the bytes.
-ByteBuffer Write(SpreadsheetFile& source, fuzz::CountingMessages& messages) {
+ByteBuffer Write(SpreadsheetFile& source, testing::RecordingSheetMessages& messages) {
   XbSheet target(source);
   target.SetMessages(&messages);
   target.TranslateFromIntermediate();
@@ -30,7 +31,7 @@ void Run(const std::uint8_t* data, std::size_t size) {
   const std::size_t onSheet = fuzz::CellsWithin(source, XB_MAX_ROW, XB_MAX_COLUMN);
   fuzz::ReadAsTabText<XbSheet>(data, size);
 
-  fuzz::CountingMessages messages;
+  testing::RecordingSheetMessages messages;
   const ByteBuffer first = Write(source, messages);
   XbSheet again(first.data(), first.size());
   again.TranslateToIntermediate();
@@ -43,7 +44,7 @@ void Run(const std::uint8_t* data, std::size_t size) {
   // write, and a token whose name has small letters becomes letters.)
   std::vector<IntermediateCell> before;
   for (const auto& cell : *again.GetCellList()) before.push_back(*cell->Cell());
-  fuzz::CountingMessages secondMessages;
+  testing::RecordingSheetMessages secondMessages;
   const ByteBuffer second = Write(again, secondMessages);
   XbSheet third(second.data(), second.size());
   third.TranslateToIntermediate();

@@ -22,6 +22,7 @@
 #include "model/trace.h"
 #include "platform/link_file_format.h"
 #include "support/in_memory_conversion.h"
+#include "support/recording_sheet_messages.h"
 
 namespace gridlet {
 namespace {
@@ -423,14 +424,6 @@ std::size_t OnSheet(const std::vector<IntermediateCell>& records, std::int32_t c
   return n;
 }
 
-class CountingMessages : public SheetMessages {
- public:
-  void ReportError(HRESULT code, std::string_view) override { codes.push_back(code); }
-  void ShowNotice(const std::string&) override { ++notices; }
-  std::vector<HRESULT> codes;
-  int notices = 0;
-};
-
 class WriterReadsBackTest : public ::testing::Test {
  protected:
   void SetUp() override { previous_ = SetTraceSink(nullptr); }
@@ -447,14 +440,14 @@ TEST_F(WriterReadsBackTest, XbPlusDataFromAnyRecordsReadsBack) {
     const std::vector<IntermediateCell> records = RandomRecords(random);
     RecordSheet source(records);
     XbSheet target(source);
-    CountingMessages messages;
+    testing::RecordingSheetMessages messages;
     target.SetMessages(&messages);
     target.TranslateFromIntermediate();
     const ByteBuffer data = target.GetOutput();
     ASSERT_EQ(data.size(), static_cast<std::size_t>(target.GetOutputLength()) + 3);
     std::unique_ptr<XbSheet> again;
     ASSERT_NO_THROW(again = std::make_unique<XbSheet>(data.data(), data.size()));
-    if (messages.codes.empty() || messages.codes == std::vector<HRESULT>{E_CALC_NUMBER_RANGE}) {
+    if (messages.reports.empty() || messages.Codes() == std::vector<HRESULT>{E_CALC_NUMBER_RANGE}) {
       EXPECT_EQ(again->GetCellList()->Size(), OnSheet(records, 26));
     }
   }
@@ -467,14 +460,14 @@ TEST_F(WriterReadsBackTest, Sheet68kDataFromAnyRecordsReadsBack) {
     const std::vector<IntermediateCell> records = RandomRecords(random);
     RecordSheet source(records);
     Sheet68k target(source);
-    CountingMessages messages;
+    testing::RecordingSheetMessages messages;
     target.SetMessages(&messages);
     target.TranslateFromIntermediate();
     const ByteBuffer data = target.GetOutput();
     ASSERT_GE(data.size(), 2u + kSheet68kHeaderSize);
     std::unique_ptr<Sheet68k> again;
     ASSERT_NO_THROW(again = std::make_unique<Sheet68k>(data.data() + 2, data.size() - 2));
-    if (messages.codes.empty() && messages.notices == 0) {
+    if (messages.reports.empty() && messages.notices.empty()) {
       EXPECT_EQ(again->GetCellList()->Size(), OnSheet(records, 64));
     }
   }

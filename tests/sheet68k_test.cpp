@@ -14,6 +14,7 @@
 #include "model/hresult.h"
 #include "model/sheet_data_error.h"
 #include "model/trace.h"
+#include "support/recording_sheet_messages.h"
 
 namespace gridlet {
 namespace {
@@ -45,14 +46,6 @@ class RecordSheet : public SpreadsheetFile {
   ByteBuffer GetOutput() override { return {}; }
 };
 
-class RecordingMessages : public SheetMessages {
- public:
-  void ReportError(HRESULT code, std::string_view) override { errors.push_back(code); }
-  void ShowNotice(const std::string& text) override { notices.push_back(text); }
-  std::vector<HRESULT> errors;
-  std::vector<std::string> notices;
-};
-
 IntermediateCell Number(std::int32_t row, std::int32_t column, std::string data) {
   IntermediateCell cell;
   cell.Row = row;
@@ -78,7 +71,7 @@ IntermediateCell Formula(std::int32_t row, std::int32_t column, std::string form
 struct Encoded {
   Bytes output;
   std::int32_t length = 0;
-  RecordingMessages messages;
+  testing::RecordingSheetMessages messages;
 };
 
 std::unique_ptr<Encoded> Encode(const std::vector<IntermediateCell>& records) {
@@ -147,7 +140,7 @@ TEST_F(Sheet68kTest, EmptySheetIsTheHeaderAndTerminator) {
   expected.insert(expected.end(), {0x01, 0x00, 0x01, 0x00, 0x02, 0x00, 0x00});
   ASSERT_EQ(encoded->output.size(), 148u);
   EXPECT_EQ(encoded->output, expected);
-  EXPECT_TRUE(encoded->messages.errors.empty());
+  EXPECT_TRUE(encoded->messages.reports.empty());
   EXPECT_TRUE(encoded->messages.notices.empty());
 }
 
@@ -320,7 +313,7 @@ TEST_F(Sheet68kTest, CellsOutsideTheGridAreLeftOutSilently) {
                                 Number(1, -1, "4"), Number(1, 0, "5"), Number(999, 64, "6"),
                                 Number(0, 1, "7")});
   EXPECT_EQ(encoded->length, 152 + 2 * 16);
-  EXPECT_TRUE(encoded->messages.errors.empty());
+  EXPECT_TRUE(encoded->messages.reports.empty());
   EXPECT_TRUE(encoded->messages.notices.empty());
   ASSERT_EQ(cells.size(), 2u);
   EXPECT_EQ(cells[0].Data, "7.");
@@ -348,13 +341,13 @@ TEST_F(Sheet68kTest, DataBeyondTheLimitIsReportedOnceAndStaysWritable) {
   // 258 records of 252 bytes fit under 65300 with the header; the next would not.
   EXPECT_EQ(encoded->length, 144 + 258 * 252 + 8);
   EXPECT_LE(encoded->length, 0xFFFF);
-  ASSERT_EQ(encoded->messages.errors.size(), 1u);
-  EXPECT_EQ(encoded->messages.errors[0], GRIDLET_E_SHEET_TOO_LARGE);
+  ASSERT_EQ(encoded->messages.reports.size(), 1u);
+  EXPECT_EQ(encoded->messages.reports[0].first, GRIDLET_E_SHEET_TOO_LARGE);
   EXPECT_EQ(encoded->output.size(), static_cast<std::size_t>(encoded->length - 4));
   EXPECT_EQ(RoundTrip(records).size(), 258u);
 
   std::vector<IntermediateCell> atLimit(records.begin(), records.begin() + 258);
-  EXPECT_TRUE(Encode(atLimit)->messages.errors.empty());
+  EXPECT_TRUE(Encode(atLimit)->messages.reports.empty());
 }
 
 TEST_F(Sheet68kTest, SetNameMakesACalculatorName) {

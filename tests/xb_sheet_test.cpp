@@ -7,6 +7,7 @@
 #include "calc/xb_sheet.h"
 #include "model/sheet_data_error.h"
 #include "model/trace.h"
+#include "support/recording_sheet_messages.h"
 #include "support/sheet_helpers.h"
 
 namespace gridlet {
@@ -47,16 +48,6 @@ class RecordSheet : public SpreadsheetFile {
   ByteBuffer GetOutput() override { return {}; }
 };
 
-class RecordingMessages : public SheetMessages {
- public:
-  void ReportError(HRESULT code, std::string_view detail) override {
-    reports.push_back({code, std::string(detail)});
-  }
-  void ShowNotice(const std::string& text) override { notices.push_back(text); }
-  std::vector<std::pair<HRESULT, std::string>> reports;
-  std::vector<std::string> notices;
-};
-
 class XbSheetTest : public ::testing::Test {
  protected:
   void SetUp() override { previous_ = SetTraceSink(nullptr); }
@@ -82,7 +73,7 @@ class XbSheetTest : public ::testing::Test {
     return Bytes(data.begin() + XB_SHEET_HEADER_SIZE, data.end() - 2);
   }
 
-  RecordingMessages messages;
+  testing::RecordingSheetMessages messages;
 
  private:
   TraceSink previous_ = nullptr;

@@ -1,0 +1,37 @@
+// Sheet messages that keep what a sheet reports while it encodes: each
+// error's code and detail, and each notice.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/sheet_messages.h"
+
+namespace gridlet::testing {
+
+struct RecordingSheetMessages : SheetMessages {
+  void ReportError(HRESULT code, std::string_view detail) override {
+    reports.push_back({code, std::string(detail)});
+  }
+  void ShowNotice(const std::string& text) override { notices.push_back(text); }
+
+  // The codes reported, in order.
+  std::vector<HRESULT> Codes() const {
+    std::vector<HRESULT> codes;
+    for (const auto& report : reports) codes.push_back(report.first);
+    return codes;
+  }
+  bool Reported(HRESULT code) const {
+    for (const auto& report : reports) {
+      if (report.first == code) return true;
+    }
+    return false;
+  }
+
+  std::vector<std::pair<HRESULT, std::string>> reports;
+  std::vector<std::string> notices;
+};
+
+}  // namespace gridlet::testing
