@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "calc/sheet68k.h"
-#include "model/sheet_data_error.h"
 
 namespace gridlet {
 
@@ -14,7 +13,6 @@ constexpr std::size_t kChecksumSize = 2;
 constexpr std::size_t kLengthField = 2;
 constexpr std::int32_t kNotHandedOver = 7;
 // No file of the layout is longer: the content length is a 16-bit field.
-// Longer files are refused before their records are parsed.
 constexpr std::size_t kLongest68kFile = k68kDataOffset + 0xFFFF + kChecksumSize;
 }  // namespace
 
@@ -26,11 +24,7 @@ HRESULT Sheet68kKind::ReadSource(ConversionContext& context) {
     context.services.messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  if (bytes->size() > kLongest68kFile) {
-    throw SheetDataError("the file is " + std::to_string(bytes->size()) +
-                         " bytes long; a 68k-class sheet file holds at most " +
-                         std::to_string(kLongest68kFile));
-  }
+  RefuseFileLongerThan(bytes->size(), kLongest68kFile, "a 68k-class sheet file");
   const auto field = bytes->begin() + k68kNameOffset;
   const std::string name(field, std::find(field, field + k68kNameSize, 0));
   auto sheet = std::make_unique<Sheet68k>(bytes->data() + k68kDataOffset,

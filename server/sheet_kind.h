@@ -3,6 +3,9 @@
 // written. Adding a file kind is adding one of these to the registry.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 #include "model/hresult.h"
 #include "server/conversion_context.h"
 #include "server/message_boxes.h"
@@ -28,5 +31,11 @@ class SheetKind {
   // a target of this kind.
   virtual unsigned ComErrorIcon() const { return MB_ICONERROR; }
 };
+
+// Refuses a source file longer than any its layout allows (`layout` names
+// it in the message, "an XB Plus sheet file"), before its records are
+// parsed, so that no file makes memory grow beyond what a valid one needs.
+// Raises SheetDataError.
+void RefuseFileLongerThan(std::size_t size, std::size_t longest, std::string_view layout);
 
 }  // namespace gridlet

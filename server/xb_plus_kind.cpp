@@ -1,7 +1,6 @@
 #include "server/xb_plus_kind.h"
 
 #include "calc/xb_sheet.h"
-#include "model/sheet_data_error.h"
 
 namespace gridlet {
 
@@ -14,8 +13,7 @@ constexpr std::size_t kChecksumSize = 2;
 // A file of this size or less holds no sheet worth reading.
 constexpr std::size_t kShortestFile = 271;
 // No file of the layout is longer: its 16-bit section length counts the
-// data and 17 bytes more. Longer files are refused before their records
-// are parsed, so that no file makes memory grow beyond this.
+// data and 17 bytes more.
 constexpr std::size_t kLongestFile = kVariableDataAt + (0xFFFF - 17) + kChecksumSize;
 // The device file service takes the data after the sheet's size field and
 // signature.
@@ -36,11 +34,7 @@ HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
     context.services.messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  if (bytes->size() > kLongestFile) {
-    throw SheetDataError("the file is " + std::to_string(bytes->size()) +
-                         " bytes long; an XB Plus sheet file holds at most " +
-                         std::to_string(kLongestFile));
-  }
+  RefuseFileLongerThan(bytes->size(), kLongestFile, "an XB Plus sheet file");
   auto sheet = std::make_unique<XbSheet>(bytes->data() + kVariableDataAt,
                                          bytes->size() - kVariableDataAt - kChecksumSize);
   bytes.reset();
