@@ -28,14 +28,6 @@ void TextSheet::Initialise() {
   // takes its column but makes no cell.
   const std::uint8_t* p = input_->Data();
   const std::uint8_t* const end = p + input_->Size();
-  // A first pass counts the cells, so that the list is allocated once, at
-  // its final size.
-  std::size_t count = 0;
-  for (const std::uint8_t* q = p; q < end;) {
-    if (!ReadField(q, end).empty()) ++count;
-    if (q < end && *q == CR && ++q < end && *q == LF) ++q;
-  }
-  cells_->Reserve(count);
   // Counted in 64 bits: positions are 32-bit, and a cell beyond them
   // (after gigabytes of row ends or TABs) cannot be numbered.
   std::int64_t row = 1;
