@@ -50,7 +50,7 @@ HRESULT WorkbookKind::ReadSource(ConversionContext& context) {
     messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  auto sheet = std::make_unique<ExcelTextSheet>(bytes->data(), bytes->size());
+  auto sheet = std::make_unique<ExcelTextSheet>(std::move(*bytes));
   bytes.reset();
   sheet->SetName(request.saveInternalName.substr(0, 8));
   sheet->TranslateToIntermediate();
