@@ -58,11 +58,11 @@ HRESULT Gridlet::WorkbookToText(std::u16string_view workbookName, std::u16string
   // The text goes to the file the caller names, from the first worksheet.
   std::vector<std::u16string> sheets;
   if (GetExcelSheetNames(workbookName, sheets) != S_OK) return S_OK;
+  const std::string workbook = ToAnsi(workbookName);
   if (sheets.empty()) {
-    services_.messages.ReportError(GRIDLET_E_SPREADSHEET_APP, "the workbook has no worksheet");
+    services_.messages.ReportError(GRIDLET_E_SPREADSHEET_APP, workbook + " has no worksheet");
     return S_OK;
   }
-  const std::string workbook = ToAnsi(workbookName);
   const std::string text = ToAnsi(textFileName);
   const std::string sheet = ToAnsi(sheets.front());
   WorkbookToTextFile(*services_.spreadsheets, services_.messages, workbook.c_str(), text.c_str(),

@@ -4,7 +4,6 @@
 #include <new>
 #include <vector>
 
-#include "bridge/workbook_exchange.h"
 #include "bstr_text.h"
 #include "module_state.h"
 #include "sheet_names_variant.h"
@@ -89,20 +88,11 @@ ULONG STDMETHODCALLTYPE GridletObject::Release() {
 
 ::HRESULT STDMETHODCALLTYPE GridletObject::WorkbookToText(BSTR bstrWorkbookName,
                                                          BSTR bstrstrTextFileNames) {
-  // The text file is the one the caller names and the worksheet is the
-  // workbook's first. Failures have been shown to the user by the exchange.
+  // Failures have been shown to the user by the exchange; the call itself
+  // always succeeds.
   Guarded([&] {
-    const std::string workbook = BstrToAnsi(bstrWorkbookName);
-    const std::string text = BstrToAnsi(bstrstrTextFileNames);
-    SheetListResult sheets = ListWorkbookSheets(services_.excel, &services_.messages, workbook.c_str());
-    if (Failed(sheets.result)) return E_FAIL;
-    if (sheets.names.empty()) {
-      services_.messages.ReportError(GRIDLET_E_SPREADSHEET_APP, workbook + " has no worksheet");
-      return E_FAIL;
-    }
-    WorkbookToTextFile(services_.excel, services_.messages, workbook.c_str(), text.c_str(),
-                       sheets.names.front().c_str());
-    return S_OK;
+    return static_cast<::HRESULT>(
+        engine_.WorkbookToText(FromBstr(bstrWorkbookName), FromBstr(bstrstrTextFileNames)));
   });
   return S_OK;
 }
@@ -111,12 +101,11 @@ ULONG STDMETHODCALLTYPE GridletObject::Release() {
                                                              VARIANT* vRetSheetNames) {
   if (!vRetSheetNames) return E_POINTER;
   return Guarded([&] {
-    const std::string workbook = BstrToAnsi(bstrExcelWorkbookFullPathName);
-    SheetListResult sheets = ListWorkbookSheets(services_.excel, &services_.messages, workbook.c_str());
-    if (Failed(sheets.result)) return E_FAIL;
+    std::vector<std::u16string> sheets;
+    if (Failed(engine_.GetExcelSheetNames(FromBstr(bstrExcelWorkbookFullPathName), sheets))) return E_FAIL;
     BstrList names;
-    for (const std::string& name : sheets.names) {
-      BSTR text = AnsiToBstr(name);
+    for (const std::u16string& name : sheets) {
+      BSTR text = ToBstr(name);
       if (!text) throw std::bad_alloc();
       names.Add(text);
     }
