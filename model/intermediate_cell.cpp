@@ -4,20 +4,10 @@
 
 namespace gridlet {
 
-namespace {
-using RecordPool = SlotPool<sizeof(IntermediateCell), alignof(IntermediateCell)>;
-}
-
-void* IntermediateCell::operator new(std::size_t size) {
-  return size == sizeof(IntermediateCell) ? RecordPool::Allocate() : ::operator new(size);
-}
+void* IntermediateCell::operator new(std::size_t size) { return NewPooled<IntermediateCell>(size); }
 
 void IntermediateCell::operator delete(void* record, std::size_t size) noexcept {
-  if (size == sizeof(IntermediateCell)) {
-    RecordPool::Free(record);
-  } else {
-    ::operator delete(record);
-  }
+  DeletePooled<IntermediateCell>(record, size);
 }
 
 }  // namespace gridlet

@@ -126,4 +126,21 @@ class SlotPool {
   }
 };
 
+// The bodies of a class's own operator new and delete: objects of exactly
+// the class come from its slot pool, objects of larger derived classes
+// (whose size the operators are given) from the general heap.
+template <class T>
+void* NewPooled(std::size_t size) {
+  return size == sizeof(T) ? SlotPool<sizeof(T), alignof(T)>::Allocate() : ::operator new(size);
+}
+
+template <class T>
+void DeletePooled(void* object, std::size_t size) noexcept {
+  if (size == sizeof(T)) {
+    SlotPool<sizeof(T), alignof(T)>::Free(object);
+  } else {
+    ::operator delete(object);
+  }
+}
+
 }  // namespace gridlet

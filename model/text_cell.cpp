@@ -13,21 +13,11 @@ namespace gridlet {
 namespace {
 constexpr char TAB = '\t';
 constexpr const char* NUMBER_CHARACTERS = "0123456789.-";
-
-using TextCellPool = SlotPool<sizeof(TextCell), alignof(TextCell)>;
 }  // namespace
 
-void* TextCell::operator new(std::size_t size) {
-  return size == sizeof(TextCell) ? TextCellPool::Allocate() : ::operator new(size);
-}
+void* TextCell::operator new(std::size_t size) { return NewPooled<TextCell>(size); }
 
-void TextCell::operator delete(void* cell, std::size_t size) noexcept {
-  if (size == sizeof(TextCell)) {
-    TextCellPool::Free(cell);
-  } else {
-    ::operator delete(cell);
-  }
-}
+void TextCell::operator delete(void* cell, std::size_t size) noexcept { DeletePooled<TextCell>(cell, size); }
 
 std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
   const std::uint8_t* const start = p;
