@@ -178,7 +178,7 @@ void Cell68k::TranslateToIntermediate() {
       if (text.size() >= 2 && text.front() == kQuote && text.back() == kQuote) {
         text = text.substr(1, text.size() - 2);
       }
-      Sheet68kNamesToIntermediate(text);
+      Sheet68kNamesToIntermediate(text, CellText::Text);
       record.Data = kQuote + text;
       break;
     }
@@ -191,13 +191,13 @@ void Cell68k::TranslateToIntermediate() {
       std::replace(value.begin(), value.end(), '\x95', 'E');
       record.Data = std::move(value);
       std::string formula = Unquote(Render(formula_));
-      Sheet68kNamesToIntermediate(formula);
+      Sheet68kNamesToIntermediate(formula, CellText::Formula);
       record.Data2 = std::move(formula);
       break;
     }
     default: {
       std::string text = Render(text_);
-      Sheet68kNamesToIntermediate(text);
+      Sheet68kNamesToIntermediate(text, CellText::Formula);
       // A negative number renders with the calculator's minus sign, which
       // arrives as an escape; as a number it is spelt with "-".
       std::string number = text;
@@ -252,7 +252,7 @@ void Cell68k::EncodeText(const IntermediateCell& record) {
   // The leading quote of a calculator text is the first of the pair that
   // encloses every stored text.
   if (!text.empty() && text.front() == kQuote) text.erase(0, 1);
-  IntermediateNamesToSheet68k(text);
+  IntermediateNamesToSheet68k(text, CellText::Text);
   const std::size_t c = std::min(text.size(), kSheet68kMaxText);
   text_.reserve(c + 3);
   text_.push_back(kQuote);
@@ -264,10 +264,7 @@ void Cell68k::EncodeText(const IntermediateCell& record) {
 
 void Cell68k::EncodeFormula(const IntermediateCell& record) {
   std::string formula = UpToNul(record.Data2.value_or(std::string()));
-  for (char& c : formula) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  IntermediateNamesToSheet68k(formula);
+  IntermediateNamesToSheet68k(formula, CellText::Formula);
   if (formula.size() > kSheet68kMaxFormula) {
     // Its record length would not fit the length byte, and a cut formula
     // would compute something else: the cell is left out.

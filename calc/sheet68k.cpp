@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "calc/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
 namespace gridlet {
@@ -15,7 +16,6 @@ constexpr std::size_t kLengthField = 2;     // the output length before the data
 constexpr std::int32_t kTrailerBytes = 8;   // terminator, and what the device adds after it
 constexpr std::uint8_t kPlaceholder = 0x61;
 constexpr std::size_t kMaxName = 8;
-constexpr std::size_t kMaxListedCells = 10;
 
 std::array<std::uint8_t, kSheet68kHeaderSize> Header() {
   std::array<std::uint8_t, kSheet68kHeaderSize> header{};
@@ -34,27 +34,10 @@ std::array<std::uint8_t, kSheet68kHeaderSize> Header() {
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsNameCharacter(char c) { return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
 
-// The spreadsheet name of a position: column letters, then the row.
-std::string CellName(const IntermediateCell& record) {
-  std::string letters;
-  for (std::int32_t column = record.Column; column > 0; column = (column - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-  }
-  return letters + std::to_string(record.Row);
-}
-
-std::string TooLongNotice(const std::vector<std::string>& cells) {
-  std::string text = "Formulas longer than " + std::to_string(kSheet68kMaxFormula) +
-                     " characters do not fit in a cell of a 68k-class sheet. These cells were "
-                     "left out: ";
-  for (std::size_t i = 0; i < cells.size() && i < kMaxListedCells; ++i) {
-    text += (i ? ", " : "") + cells[i];
-  }
-  if (cells.size() > kMaxListedCells) {
-    text += " and " + std::to_string(cells.size() - kMaxListedCells) + " more";
-  }
-  return text + ".";
-}
+constexpr std::string_view kTooLongChange =
+    "Formulas longer than 237 characters do not fit in a cell of a 68k-class sheet. These "
+    "cells were left out";
+static_assert(kSheet68kMaxFormula == 237);
 
 }  // namespace
 
@@ -130,7 +113,7 @@ void Sheet68k::TranslateFromIntermediate() {
   bool rangeNoticeShown = false;
   bool full = false;
   std::size_t leftOut = 0;
-  std::vector<std::string> tooLong;
+  SheetChanges changes;
   for (const auto& cellPointer : *cells_) {
     auto& cell = static_cast<Cell68k&>(*cellPointer);
     const IntermediateCell* record = cell.Cell();
@@ -150,7 +133,7 @@ void Sheet68k::TranslateFromIntermediate() {
       if (messages_) messages_->ShowNotice(kValueOutOfRangeNotice);
     }
     if (cell.FormulaTooLong()) {
-      tooLong.push_back(CellName(*record));
+      changes.Add(kTooLongChange, record->Row, record->Column);
       continue;
     }
     // The whole sheet must stay within what its length fields can hold.
@@ -171,7 +154,7 @@ void Sheet68k::TranslateFromIntermediate() {
                                std::to_string(kSheet68kMaxOutput) +
                                " bytes were left out");
   }
-  if (!tooLong.empty() && messages_) messages_->ShowNotice(TooLongNotice(tooLong));
+  changes.Report(messages_);
   outputLength_ += kTrailerBytes;
 }
 

@@ -48,10 +48,10 @@ std::string RealText(const std::string& payload) {
   return text;
 }
 
-std::string TokensText(const std::uint8_t* tokens, std::size_t count) {
+std::string TokensText(const std::uint8_t* tokens, std::size_t count, CellText kind) {
   std::string text;
   XbTokensToText(tokens, count, text);  // an assembly program gives no text
-  XbNamesToIntermediate(text);
+  XbNamesToIntermediate(text, kind);
   return text;
 }
 
@@ -123,14 +123,6 @@ void UpperCaseAscii(std::string& text) {
   }
 }
 
-std::string XbCellName(std::int32_t row, std::int32_t column) {
-  std::string letters;
-  for (std::int64_t n = column; n > 0; n = (n - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
-  }
-  return letters + std::to_string(row);
-}
-
 XbCell::XbCell(ByteReader& input) {
   const std::size_t offset = input.Position();
   if (input.AtEnd()) {
@@ -189,10 +181,11 @@ void XbCell::TranslateToIntermediate() {
   if (kind == CELL_NUMBER) {
     record.Data = RealText(text_);
   } else if (kind == CELL_TEXT) {
-    record.Data = TokensText(Bytes(text_), TextTokenCount(Bytes(text_), text_.size()));
+    record.Data =
+        TokensText(Bytes(text_), TextTokenCount(Bytes(text_), text_.size()), CellText::Text);
   } else {
     record.Data = RealText(text_);
-    record.Data2 = TokensText(Bytes(formula_), formula_.size());
+    record.Data2 = TokensText(Bytes(formula_), formula_.size(), CellText::Formula);
   }
   ReleaseBytes();
   referenceCount_.fill(0);
@@ -219,6 +212,7 @@ void XbCell::TranslateFromIntermediate() {
                   : 0;
   type_ = static_cast<std::uint8_t>(kind);
   numberOutOfRange_ = false;
+  unknownFunction_ = false;
   formula_.clear();
   switch (kind) {
     case CELL_NUMBER: EncodeNumber(record->Data); break;
@@ -260,7 +254,7 @@ void XbCell::EncodeText(IntermediateCell& record) {
   // A text read from a calculator sheet begins with the calculator's
   // opening quote; the quote token written first stands for it.
   if (text.starts_with('"')) text.erase(0, 1);
-  IntermediateNamesToXb(text);
+  IntermediateNamesToXb(text, CellText::Text);
   EncodeTokens(text);
 }
 
@@ -280,10 +274,10 @@ void XbCell::EncodeFormula(IntermediateCell& record) {
     text_ = ZeroReal();
   }
   std::string formula = record.Data2.value_or(std::string());
-  UpperCaseAscii(formula);
-  IntermediateNamesToXb(formula);
+  IntermediateNamesToXb(formula, CellText::Formula);
   std::array<std::uint8_t, XB_MAX_FORMULA> tokens{};
   const std::size_t count = XbTextToTokens(tokens.data(), tokens.size(), formula);
+  unknownFunction_ = XbLettersBeforeParenthesis(tokens.data(), count);
   tokenLength_ = static_cast<std::int16_t>(count);
   formula_.assign(tokens.begin(), tokens.begin() + tokenLength_);
   length_ = static_cast<std::uint8_t>(XB_NUMBER_RECORD + tokenLength_);

@@ -60,6 +60,10 @@ class XbCell : public SpreadsheetCell {
   // XB Plus real: a number cell then went out as a text cell holding the
   // number's text, a formula's value as zero.
   bool NumberOutOfRange() const { return numberOutOfRange_; }
+  // Set by TranslateFromIntermediate when a formula calls a function the
+  // XB Plus does not have: the calculator would read its name as a product
+  // of variables, so the cell must not be written.
+  bool UnknownFunction() const { return unknownFunction_; }
 
   // Frees the record bytes once they have been written.
   void ReleaseBytes();
@@ -78,10 +82,8 @@ class XbCell : public SpreadsheetCell {
   std::array<std::uint8_t, 4> referenceCount_{};  // as read; written as zeros
   std::int16_t tokenLength_ = 0;                 // payload (text) or formula bytes written
   bool numberOutOfRange_ = false;
+  bool unknownFunction_ = false;
 };
-
-// The cell name of a position, as the spreadsheet shows it ("B3").
-std::string XbCellName(std::int32_t row, std::int32_t column);
 
 // Upper-cases a..z in place; other bytes stay as they are.
 void UpperCaseAscii(std::string& text);

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "calc/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
 namespace gridlet {
 
 namespace {
+
+constexpr std::string_view kUnknownFunctionChange =
+    "These formulas call functions the XB Plus does not have, which it would read as "
+    "products of variables, and were left out";
 
 constexpr std::size_t kNameAt = 6;
 constexpr std::uint8_t kReserved13Fill = 0xAA;
@@ -106,6 +111,7 @@ void XbSheet::TranslateFromIntermediate() {
   std::size_t written = 0;
   std::size_t examined = 0;
   bool tooLarge = false;
+  SheetChanges changes;
   if (cells_) {
     for (const auto& pointer : *cells_) {
       auto& cell = static_cast<XbCell&>(*pointer);
@@ -120,6 +126,12 @@ void XbSheet::TranslateFromIntermediate() {
         break;
       }
       ++examined;
+      if (cell.UnknownFunction()) {
+        const IntermediateCell& record = *cell.Cell();
+        changes.Add(kUnknownFunctionChange, record.Row, record.Column);
+        cell.ReleaseBytes();
+        continue;
+      }
       if (cell.NumberOutOfRange() && !firstOutOfRange) firstOutOfRange = &cell;
       const ByteBuffer record = cell.GetOutput();
       const std::uint8_t length = cell.GetOutputLength();
@@ -133,10 +145,11 @@ void XbSheet::TranslateFromIntermediate() {
     const IntermediateCell& record = *firstOutOfRange->Cell();
     messages_->ReportError(
         E_CALC_NUMBER_RANGE,
-        "Cell " + XbCellName(record.Row, record.Column) +
+        "Cell " + CellName(record.Row, record.Column) +
             " holds a number beyond 9.9999999999999E99. Such numbers are kept as text, "
             "and such formula values as 0.");
   }
+  changes.Report(messages_);
   if (tooLarge && messages_) {
     const std::size_t left = cells_->Size() - examined;
     messages_->ReportError(GRIDLET_E_SHEET_TOO_LARGE,

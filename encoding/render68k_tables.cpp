@@ -5,7 +5,9 @@
 // character set.
 #include "encoding/render68k_tables.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <vector>
 
 namespace gridlet {
 namespace {
@@ -218,5 +220,33 @@ constexpr std::array<std::string_view, kExt68kCodes> Tag68kExtNames =
     IndexByCode<kExt68kCodes>(kExtRows);
 constexpr std::array<Command68kEntry, kCommand68kCodes> Tag68kCommands =
     IndexCommands<kCommand68kCodes>(kCommandRows);
+
+}  // namespace gridlet
+
+namespace gridlet {
+
+std::span<const std::string_view> Function68kNames() {
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> out;
+    // Tags of these classes are written as their name followed by the
+    // arguments in parentheses.
+    for (const Tag68kEntry& entry : Tag68kTable) {
+      const bool call = (entry.tagClass >= 15 && entry.tagClass <= 23) ||
+                        (entry.tagClass >= 31 && entry.tagClass <= 39);
+      if (call && !entry.name.empty()) out.push_back(entry.name);
+    }
+    // So are these codes after the tag 0xE3.
+    constexpr std::uint8_t kExtCalls[] = {0x04, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C,
+                                          0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x27,
+                                          0x28, 0x30, 0x31, 0x32, 0x35};
+    for (const std::uint8_t code : kExtCalls) {
+      if (!Tag68kExtNames[code].empty()) out.push_back(Tag68kExtNames[code]);
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+  }();
+  return names;
+}
 
 }  // namespace gridlet

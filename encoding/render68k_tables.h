@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace gridlet {
@@ -32,5 +33,9 @@ extern const std::array<Tag68kEntry, 256> Tag68kTable;
 extern const std::array<std::string_view, kSysVar68kCodes> Tag68kSysVarNames;
 extern const std::array<std::string_view, kExt68kCodes> Tag68kExtNames;
 extern const std::array<Command68kEntry, kCommand68kCodes> Tag68kCommands;
+
+// The names that are written as calls, name then "(" and the arguments:
+// the functions of the 68k-class calculators, sorted, each once.
+std::span<const std::string_view> Function68kNames();
 
 }  // namespace gridlet

@@ -286,4 +286,25 @@ std::span<const XbTokenizeEntry> XbTokenizeGroup(char first) {
       .subspan(index.groupStart[c], index.groupStart[c + 1] - index.groupStart[c]);
 }
 
+std::span<const std::string_view> XbFunctionNames() {
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> out;
+    for (const XbTokenizeEntry& entry : XbTokenizeList()) {
+      if (entry.name.size() > 1 && entry.name.ends_with('(')) out.push_back(entry.name);
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+  }();
+  return names;
+}
+
+std::size_t XbNameLengthAt(std::string_view text) {
+  if (text.empty()) return 0;
+  for (const XbTokenizeEntry& entry : XbTokenizeGroup(text.front())) {
+    if (text.starts_with(entry.name)) return entry.name.size();  // longest first
+  }
+  return 0;
+}
+
 }  // namespace gridlet

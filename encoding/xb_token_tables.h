@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -45,6 +46,14 @@ struct XbTokenizeEntry {
 // first character in byte order, longest name first within a group, names
 // of equal length in the order of the tables. Built once on first use.
 std::span<const XbTokenizeEntry> XbTokenizeList();
+
+// The names of the tokens that open a call (they end with "("), each once,
+// sorted: the functions and commands of the XB Plus.
+std::span<const std::string_view> XbFunctionNames();
+
+// The length of the longest tokenizable name that `text` begins with, or
+// 0 when it begins with none.
+std::size_t XbNameLengthAt(std::string_view text);
 
 // The part of XbTokenizeList whose names begin with `first`.
 std::span<const XbTokenizeEntry> XbTokenizeGroup(char first);

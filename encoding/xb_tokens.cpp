@@ -117,4 +117,24 @@ std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_
   return n;
 }
 
+bool XbLettersBeforeParenthesis(const std::uint8_t* tokens, std::size_t count) {
+  std::size_t letters = 0;
+  std::size_t i = 0;
+  while (i < count) {
+    std::string_view name;
+    if (IsXbPrefixByte(tokens[i])) {
+      name = TwoByteName(tokens[i], i + 1 < count ? tokens[i + 1] : 0);
+      i += 2;
+    } else {
+      name = XbTokenNames1[tokens[i]];
+      i += 1;
+    }
+    if (name == "(" && letters >= 2) return true;
+    const bool letter = name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') ||
+                                             (name[0] >= 'a' && name[0] <= 'z'));
+    letters = letter ? letters + 1 : 0;
+  }
+  return false;
+}
+
 }  // namespace gridlet

@@ -30,4 +30,9 @@ HRESULT XbTokensToText(const std::uint8_t* tokens, std::size_t count, std::strin
 // text always suffice. No terminator is written.
 std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_view text);
 
+// Whether two or more letter tokens stand directly before an opening
+// parenthesis: the name of a function the calculator does not have, which
+// it would read as a product of variables.
+bool XbLettersBeforeParenthesis(const std::uint8_t* tokens, std::size_t count);
+
 }  // namespace gridlet

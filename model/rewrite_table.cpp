@@ -1,11 +1,45 @@
 #include "model/rewrite_table.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace gridlet {
 
+bool IsNameLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsNameDigit(char c) { return c >= '0' && c <= '9'; }
+
 namespace {
+
+bool IsAlnum(char c) { return IsNameLetter(c) || IsNameDigit(c); }
+
+char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Folded(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = Fold(c);
+  return out;
+}
+
+// The escapes that the intermediate form uses for operators: a minus sign
+// after one of them is a negation, not a subtraction.
+constexpr std::array<std::string_view, 6> kOperatorEscapes{"_neg_", "_EE_", "_<=_",
+                                                            "_>=_", "_!=_", "_->_"};
+
+// Whether the text before `end` (exclusive) ends an operand.
+bool EndsOperand(std::string_view before) {
+  if (before.empty()) return false;
+  const char c = before.back();
+  if (IsAlnum(c) || c == '.' || c == ')' || c == ']' || c == '}' || c == '"' || c == '%') {
+    return true;
+  }
+  if (c != '_') return false;
+  for (std::string_view escape : kOperatorEscapes) {
+    if (before.ends_with(escape)) return false;
+  }
+  return before.size() > 1;  // a lone underscore at the start is no escape
+}
 
 // The bytes that occur in a text, as a bit set. A rule whose find text has a
 // byte the text lacks cannot match, so most rules of a table are passed over
@@ -13,47 +47,185 @@ namespace {
 // bytes; it may then hold bytes the text lost, which only costs a search.
 class ByteSet {
  public:
-  explicit ByteSet(std::string_view text) { Add(text); }
+  // With `fold`, letters count in lower case.
+  ByteSet(std::string_view text, bool fold) : fold_(fold) { Add(text); }
   void Add(std::string_view text) {
     for (const char c : text) {
-      const auto b = static_cast<unsigned char>(c);
+      const auto b = Byte(c);
       bits_[b >> 6] |= std::uint64_t{1} << (b & 63);
     }
   }
   bool HasAll(std::string_view text) const {
     for (const char c : text) {
-      const auto b = static_cast<unsigned char>(c);
+      const auto b = Byte(c);
       if ((bits_[b >> 6] >> (b & 63) & 1) == 0) return false;
     }
     return true;
   }
 
  private:
+  unsigned char Byte(char c) const { return static_cast<unsigned char>(fold_ ? Fold(c) : c); }
+
   std::array<std::uint64_t, 4> bits_{};
+  bool fold_;
 };
+
+// Whether the escapes of `find` (the parts between a pair of underscores)
+// stand in `text` at `at` exactly, letter case included.
+bool EscapesMatchExactly(std::string_view text, std::size_t at, std::string_view find) {
+  bool inEscape = false;
+  for (std::size_t i = 0; i < find.size(); ++i) {
+    if (find[i] == '_') {
+      inEscape = !inEscape;
+      continue;
+    }
+    if (inEscape && text[at + i] != find[i]) return false;
+  }
+  return true;
+}
+
+// Tells, for positions met in increasing order, whether they stand inside
+// a string literal: an odd number of double quotes lies before them.
+class LiteralCursor {
+ public:
+  explicit LiteralCursor(std::string_view text) : text_(text) {}
+  bool Inside(std::size_t at) {
+    for (; position_ < at; ++position_) {
+      if (text_[position_] == '"') inside_ = !inside_;
+    }
+    return inside_;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t position_ = 0;
+  bool inside_ = false;
+};
+
+// Tells, for positions met in increasing order, whether they stand inside a
+// named escape: an underscore, one to eleven characters that are neither an
+// underscore, a space nor a quote, and an underscore ("_pi_", "_^-1_"). A
+// match may begin at an escape's first underscore but not within it, so
+// the "-" of "_^-1_" is no minus sign. Escapes are found from the start of
+// the text on, so "_chi__^2_" is two of them.
+class EscapeCursor {
+ public:
+  explicit EscapeCursor(std::string_view text) : text_(text) {}
+  bool Inside(std::size_t at) {
+    while (next_ <= at) {
+      const std::size_t end = EscapeEnd(next_);
+      if (end != 0) {
+        start_ = next_;
+        end_ = end;
+        next_ = end;
+      } else {
+        ++next_;
+      }
+    }
+    return start_ < at && at < end_;
+  }
+
+ private:
+  // The position after the escape that begins at `at`, or 0.
+  std::size_t EscapeEnd(std::size_t at) const {
+    if (text_[at] != '_') return 0;
+    for (std::size_t i = at + 1; i < text_.size() && i <= at + 12; ++i) {
+      const char c = text_[i];
+      if (c == '_') return i > at + 1 ? i + 1 : 0;
+      if (c == ' ' || c == '"') return 0;
+    }
+    return 0;
+  }
+
+  std::string_view text_;
+  std::size_t next_ = 0;   // where the search for the next escape goes on
+  std::size_t start_ = 0;  // the last escape found
+  std::size_t end_ = 0;
+};
+
+bool BeforeAllows(const RewriteRule& rule, std::string_view before) {
+  const std::optional<char> c = before.empty() ? std::nullopt : std::optional(before.back());
+  switch (rule.before) {
+    case Before::Operand: return EndsOperand(before);
+    case Before::NoOperand: return !EndsOperand(before);
+    case Before::Digit: return c && (IsNameDigit(*c) || *c == '.');
+    case Before::NameBoundary: break;
+  }
+  if (!c) return true;
+  const char first = rule.find.front();
+  if (IsNameLetter(first)) return !IsNameLetter(*c);
+  if (IsNameDigit(first)) return !IsAlnum(*c) && *c != '.';
+  return true;
+}
+
+bool AfterAllows(const RewriteRule& rule, std::string_view after) {
+  const std::optional<char> c = after.empty() ? std::nullopt : std::optional(after.front());
+  switch (rule.after) {
+    case After::NoName: return !c || !(IsAlnum(*c) || *c == '_');
+    case After::Digit: return c && (IsNameDigit(*c) || *c == '.');
+    case After::NameBoundary: break;
+  }
+  if (!c) return true;
+  const char last = rule.find.back();
+  if (IsNameLetter(last)) return !IsAlnum(*c) && *c != '(';
+  if (IsNameDigit(last)) return !IsAlnum(*c) && *c != '.';
+  return true;
+}
+
+// How many characters before a match its context looks at, at most: the
+// longest escape that ends no operand.
+constexpr std::size_t kContextLength = 8;
+
+// One rule over the text; returns whether it replaced anything.
+bool ApplyRule(std::string& text, const RewriteRule& rule, RewriteOptions options,
+               std::string& rewritten) {
+  const std::string foldedFind = options.ignoreLetterCase ? Folded(rule.find) : std::string();
+  const std::string foldedText = options.ignoreLetterCase ? Folded(text) : std::string();
+  const std::string_view needle = options.ignoreLetterCase ? std::string_view(foldedFind) : rule.find;
+  const std::string_view haystack = options.ignoreLetterCase ? std::string_view(foldedText) : text;
+
+  LiteralCursor literals(text);
+  EscapeCursor escapes(text);
+  std::string context;
+  bool changed = false;
+  std::size_t from = 0;  // text before this is in `rewritten`
+  for (std::size_t hit = haystack.find(needle); hit != std::string_view::npos;
+       hit = haystack.find(needle, hit + 1)) {
+    if (options.skipStringLiterals && literals.Inside(hit)) continue;
+    if (escapes.Inside(hit)) continue;
+    // What stands before the match, with the row's earlier replacements
+    // spliced in: the contexts look at its last few characters only.
+    std::string_view before = std::string_view(text).substr(0, hit);
+    if (changed && hit - from < kContextLength) {
+      context.assign(rewritten, rewritten.size() - std::min(rewritten.size(), kContextLength), std::string::npos);
+      context.append(text, from, hit - from);
+      before = context;
+    }
+    if (!BeforeAllows(rule, before)) continue;
+    if (!AfterAllows(rule, std::string_view(text).substr(hit + needle.size()))) continue;
+    if (options.ignoreLetterCase && !EscapesMatchExactly(text, hit, rule.find)) continue;
+    if (!changed) rewritten.clear();
+    rewritten.append(text, from, hit - from);
+    rewritten.append(rule.replace);
+    from = hit + needle.size();
+    hit = from - 1;  // the search resumes after the inserted replacement
+    changed = true;
+  }
+  if (!changed) return false;
+  rewritten.append(text, from, std::string::npos);
+  text.swap(rewritten);
+  return true;
+}
 
 }  // namespace
 
-bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table) {
+bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table, RewriteOptions options) {
   bool changed = false;
-  ByteSet present(text);
+  ByteSet present(text, options.ignoreLetterCase);
   std::string rewritten;
   for (const RewriteRule& rule : table) {
     if (rule.find.empty() || !present.HasAll(rule.find)) continue;
-    std::size_t hit = text.find(rule.find);
-    if (hit == std::string::npos) continue;
-    // Build the result in one pass instead of splicing in place, so long
-    // texts with many hits stay linear.
-    rewritten.clear();
-    std::size_t from = 0;
-    while (hit != std::string::npos) {
-      rewritten.append(text, from, hit - from);
-      rewritten.append(rule.replace);
-      from = hit + rule.find.size();
-      hit = text.find(rule.find, from);
-    }
-    rewritten.append(text, from, std::string::npos);
-    text.swap(rewritten);
+    if (!ApplyRule(text, rule, options, rewritten)) continue;
     present.Add(rule.replace);
     changed = true;
   }

@@ -1,22 +1,67 @@
 // Ordered search-and-replace tables: the one rewrite engine behind every
 // function-name table of the text cells and the calculator sheets.
+//
+// A rule matches names, not letters inside words. Unless the rule asks for
+// another context, these name boundaries hold:
+//   - a find text that begins with a letter does not match right after a
+//     letter ("IF(" finds nothing in "COUNTIF(");
+//   - one that begins with a digit does not match right after a letter, a
+//     digit or a point ("10^(" finds nothing in "A10^(" or "210^(");
+//   - one that ends with a letter or digit does not match right before a
+//     letter or digit ("rand" finds nothing in "randInt(", "^2" nothing in
+//     "^25"), and one that ends with a letter not right before "(" either
+//     (the bare name "rand" is not the call "rand(").
+// And no match begins inside a named escape ("_^-1_" holds no minus sign).
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace gridlet {
 
+// What must stand before a match, instead of the name boundary.
+enum class Before : std::uint8_t {
+  NameBoundary,
+  Operand,    // the end of an operand: a letter, digit, ".", ")", a closing
+              // quote or the closing underscore of an escape
+  NoOperand,  // the start of the text or anything that ends no operand
+  Digit,      // a digit or a point: the match continues a number
+};
+
+// What must follow a match, instead of the name boundary.
+enum class After : std::uint8_t {
+  NameBoundary,
+  NoName,  // the end of the text or anything but a letter, digit or "_"
+  Digit,   // a digit or a point: the match is inside a number
+};
+
 struct RewriteRule {
   std::string_view find;
   std::string_view replace;
+  Before before = Before::NameBoundary;
+  After after = After::NameBoundary;
 };
 
-// Applies the rules in table order. Each rule replaces every occurrence of
-// its find text, resuming the search after the inserted replacement, so a
-// rule never rewrites its own output while later rules see it. Returns
-// whether anything was replaced.
-bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table);
+struct RewriteOptions {
+  // Formulas: nothing between a pair of double quotes (a string literal,
+  // with "" standing for a quote inside) is matched.
+  bool skipStringLiterals = false;
+  // Letters match whatever their case, except inside the escapes of a find
+  // text ("_pi_" and "_PI_" stay different characters).
+  bool ignoreLetterCase = false;
+};
+
+// Applies the rules in table order. Each rule replaces every match of its
+// find text, resuming the search after the inserted replacement, so a rule
+// never rewrites its own output while later rules see it. Returns whether
+// anything was replaced.
+bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table,
+                   RewriteOptions options = {});
+
+// The character classes the matching rule is built on.
+bool IsNameLetter(char c);
+bool IsNameDigit(char c);
 
 }  // namespace gridlet

@@ -6,35 +6,31 @@ namespace gridlet {
 
 namespace {
 
-// Order matters: later rows see the output of earlier ones.
+// The intermediate form spells functions by their spreadsheet names, as the
+// spreadsheet writes them, and the calculators' characters as escapes. The
+// two tables convert the few spellings that differ and are each other's
+// inverse, so that a formula read from tab text and written again comes out
+// as it went in. Order matters: later rows see the output of earlier ones.
+
 constexpr std::array kExcelNamesToIntermediate{
-    RewriteRule{"IMABS(", "ABS("},
-    RewriteRule{"IMAGINARY(", "IMAG("},
-    RewriteRule{"IMCONJUGATE(", "CONJ("},
-    RewriteRule{"IMEXP(", "e\xF6("},
-    RewriteRule{"IMLN(", "LN("},
-    RewriteRule{"IMLOG10(", "LOG("},
-    RewriteRule{"IMREAL(", "REAL("},
-    RewriteRule{"^-", "^_neg_"},
-    RewriteRule{"IMSQRT(", "SQRT("},
-    RewriteRule{"AVERAGE(", "AVERAGE("},
+    // A number's exponent ("1E5", "2.5E-3").
+    RewriteRule{"E-", "_EE__neg_", Before::Digit, After::Digit},
+    RewriteRule{"E+", "_EE_", Before::Digit, After::Digit},
+    RewriteRule{"E", "_EE_", Before::Digit, After::Digit},
+    // A minus sign where no operand ends is a negation.
+    RewriteRule{"-", "_neg_", Before::NoOperand},
+    RewriteRule{"^_neg_1", "_^-1_", Before::NameBoundary, After::NoName},
+    RewriteRule{"^2", "_^2_", Before::NameBoundary, After::NoName},
+    RewriteRule{"^3", "_^3_", Before::NameBoundary, After::NoName},
     RewriteRule{"ACOS(", "COS_^-1_("},
     RewriteRule{"ACOSH(", "COSH_^-1_("},
     RewriteRule{"ASIN(", "SIN_^-1_("},
     RewriteRule{"ASINH(", "SINH_^-1_("},
     RewriteRule{"ATAN(", "TAN_^-1_("},
     RewriteRule{"ATANH(", "TANH_^-1_("},
-    RewriteRule{"LOG10(", "LOG("},
-    RewriteRule{"MDETERM(", "DET("},
-    RewriteRule{"SQRTPI()", "SQRT(_pi_)"},
-    RewriteRule{"PRODUCT(", "PRODUCT("},
-    RewriteRule{"QUOTIENT(", "IPART("},
     RewriteRule{"PI()", "_pi_"},
-    RewriteRule{"SQRT(", "SQRT("},
-    RewriteRule{"STDEV(", "STDEV("},
-    RewriteRule{"VAR(", "VAR("},
-    RewriteRule{"(-", "(_neg_"},
-    RewriteRule{"IF(", "If("},
+    RewriteRule{"EXP(1)", "_e_"},
+    RewriteRule{"EXP(", "_e_^("},
     RewriteRule{"10^(", "_10_^("},
     RewriteRule{"!=>", "_!=_"},
     RewriteRule{"<>", "_!=_"},
@@ -44,46 +40,35 @@ constexpr std::array kExcelNamesToIntermediate{
 };
 
 constexpr std::array kIntermediateNamesToExcel{
-    RewriteRule{"abs(", "ABS("},
-    RewriteRule{"imag(", "IMAGINARY("},
-    RewriteRule{"conj(", "IMCONJUGATE("},
-    RewriteRule{"e\xF6(", "IMEXP("},
-    RewriteRule{"ln(", "LN("},
-    RewriteRule{"log(", "LOG10("},
-    RewriteRule{"real(", "REAL("},
-    RewriteRule{"mean(", "AVERAGE("},
-    RewriteRule{"cos_^-1_(", "ACOS("},
-    RewriteRule{"cosh_^-1_(", "ACOSH("},
-    RewriteRule{"sin_^-1_(", "ASIN("},
-    RewriteRule{"sinh_^-1_(", "ASINH("},
-    RewriteRule{"tan_^-1_(", "ATAN("},
-    RewriteRule{"tanh_^-1_(", "ATANH("},
-    RewriteRule{"log(", "LOG10("},
-    RewriteRule{"det(", "MDETERM("},
+    RewriteRule{"COS_^-1_(", "ACOS("},
+    RewriteRule{"COSH_^-1_(", "ACOSH("},
+    RewriteRule{"SIN_^-1_(", "ASIN("},
+    RewriteRule{"SINH_^-1_(", "ASINH("},
+    RewriteRule{"TAN_^-1_(", "ATAN("},
+    RewriteRule{"TANH_^-1_(", "ATANH("},
     RewriteRule{"_pi_", "PI()"},
-    RewriteRule{"prod(", "PRODUCT("},
-    RewriteRule{"ipart(", "QUOTIENT("},
-    RewriteRule{"sqrt(", "SQRT("},
-    RewriteRule{"\xC3(\xB9)", "SQRTPI"},
-    RewriteRule{"stdDev(", "STDEV("},
-    RewriteRule{"var(", "variance("},
-    RewriteRule{"If(", "IF("},
+    // The power of ten right after an operand multiplies it.
+    RewriteRule{"_10_^(", "*10^(", Before::Operand},
     RewriteRule{"_10_^(", "10^("},
     RewriteRule{"_neg_", "-"},
-    RewriteRule{"rand", "rand()"},
     RewriteRule{"_e_^(", "EXP("},
-    RewriteRule{"_e_^", "EXP("},
-    RewriteRule{"_i_", "i"},
+    RewriteRule{"_e_", "EXP(1)"},
     RewriteRule{"_!=_", "<>"},
-    RewriteRule{"_!=_", "!="},
     RewriteRule{"_<=_", "<="},
     RewriteRule{"_>=_", ">="},
-    RewriteRule{"_e_", "EXP(1)"},
     RewriteRule{"_lnot_", "\xA9"},
-    RewriteRule{"_^-1_", "^-1"},
+    // Postfix powers; inside a longer name (the chi-square functions) they
+    // stay escapes.
+    RewriteRule{"_^-1_", "^-1", Before::NameBoundary, After::NoName},
+    RewriteRule{"_^2_", "^2", Before::NameBoundary, After::NoName},
+    RewriteRule{"_^3_", "^3", Before::NameBoundary, After::NoName},
+    RewriteRule{"_EE_", "E", Before::Digit},
 };
 
 }  // namespace
+
+const RewriteOptions kSpreadsheetFormulaRewrite{.skipStringLiterals = true,
+                                                .ignoreLetterCase = true};
 
 std::span<const RewriteRule> ExcelNamesToIntermediateTable() { return kExcelNamesToIntermediate; }
 std::span<const RewriteRule> IntermediateNamesToExcelTable() { return kIntermediateNamesToExcel; }

@@ -1,5 +1,5 @@
-// The two tables between the spreadsheet program's function names and the
-// intermediate names, applied to the texts of spreadsheet-text cells.
+// The two tables between the spreadsheet's spelling of formulas and the
+// intermediate spelling, applied to the formulas of tab-text cells.
 #pragma once
 
 #include <span>
@@ -8,10 +8,13 @@
 
 namespace gridlet {
 
-// Formula texts coming from the spreadsheet program.
+// Formulas read from tab text or a workbook.
 std::span<const RewriteRule> ExcelNamesToIntermediateTable();
-// Cell texts going to the spreadsheet program (and formula texts going to
-// plain text files).
+// Formulas written to tab text or a workbook.
 std::span<const RewriteRule> IntermediateNamesToExcelTable();
+
+// How both tables apply: string literals are left alone, and spreadsheet
+// names match whatever their letter case.
+extern const RewriteOptions kSpreadsheetFormulaRewrite;
 
 }  // namespace gridlet

@@ -66,6 +66,9 @@ void TextCell::TranslateToIntermediate() {
     record.Type = CELL_FORMULA;
     record.Data2 = std::move(text_);
     record.Data.clear();  // the value 0, read as an empty text
+    // Spreadsheet names become intermediate names on every path, so that
+    // reading accepts what writing writes.
+    ApplyRewrites(*record.Data2, ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite);
   } else if (IsNumberText(text_)) {
     record.Type = CELL_NUMBER;
     record.Data = std::move(text_);
@@ -88,7 +91,7 @@ std::string TextCell::Dump() {
   return out + SpreadsheetCell::Dump();
 }
 
-void TextCell::TextFromRecord(bool rewriteFormulas) {
+void TextCell::TextFromRecord() {
   const IntermediateCell* record = Cell();
   if (!record) return;
   row_ = record->Row;
@@ -110,7 +113,7 @@ void TextCell::TextFromRecord(bool rewriteFormulas) {
       break;
     case CELL_FORMULA:
       text_ = record->Data2.value_or(std::string());
-      if (rewriteFormulas) IntermediateNamesToExcel();
+      IntermediateNamesToExcel();
       break;
     default:  // never produced: an empty field
       text_.clear();
@@ -120,14 +123,14 @@ void TextCell::TextFromRecord(bool rewriteFormulas) {
 
 void TextCell::TranslateFromIntermediate() {
   const std::uint8_t state = Cell() ? Cell()->State : 0;
-  TextFromRecord(true);
+  TextFromRecord();
   if (Cell()) Cell()->State = state;
 }
 
 void TextCell::IntermediateNamesToExcel() {
   if (text_.empty()) return;
   if (Cell()) Cell()->State = 2;
-  ApplyRewrites(text_, IntermediateNamesToExcelTable());
+  ApplyRewrites(text_, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
 }
 
 ByteBuffer TextCell::GetOutput() {
@@ -139,8 +142,10 @@ ByteBuffer TextCell::GetOutput() {
 std::uint16_t TextCell::GetOutputLength() { return static_cast<std::uint16_t>(text_.size() + 1); }
 
 void ExcelTextCell::TranslateToIntermediate() {
+  // The spreadsheet quotes a formula that holds a quote, doubling the
+  // quotes inside: the formula is the field unquoted.
   if (text_.size() >= 2 && text_[1] == '=' && text_.front() == '"' && text_.back() == '"') {
-    text_ = text_.substr(1, text_.size() - 2);
+    text_ = CollapseQuotes(text_.substr(1, text_.size() - 2), true);
   }
   TextCell::TranslateToIntermediate();
   IntermediateCell& record = *Cell();
@@ -148,21 +153,12 @@ void ExcelTextCell::TranslateToIntermediate() {
     record.Data = CollapseQuotes(record.Data, true);
     record.Length = static_cast<std::int32_t>(record.Data.size());
   }
-  ExcelNamesToIntermediate();
   record.State = 2;
-}
-
-void ExcelTextCell::ExcelNamesToIntermediate() {
-  IntermediateCell* record = Cell();
-  if (!record || !record->Data2) return;
-  record->State = 2;
-  ApplyRewrites(*record->Data2, ExcelNamesToIntermediateTable());
 }
 
 void ExcelTextCell::TranslateFromIntermediate() {
   const std::uint8_t state = Cell() ? Cell()->State : 0;
-  TextFromRecord(false);
-  IntermediateNamesToExcel();  // every type passes the table exactly once
+  TextFromRecord();
   if (Cell()) Cell()->State = state;
 }
 

@@ -33,8 +33,8 @@ class TextCell : public SpreadsheetCell {
   const std::string& Text() const { return text_; }
   void ReleaseText() { std::string().swap(text_); }
 
-  // Rewrites the cell's text for the spreadsheet program; a cell without
-  // text is left alone.
+  // Rewrites the cell's formula text into the spreadsheet's spelling; a
+  // cell without text is left alone.
   void IntermediateNamesToExcel();
 
   // A text sheet makes one cell per field: cells of this size come from a
@@ -44,8 +44,8 @@ class TextCell : public SpreadsheetCell {
 
  protected:
   // Sets position and text from the record; formulas get their names
-  // rewritten for the spreadsheet program unless `rewriteFormulas` is off.
-  void TextFromRecord(bool rewriteFormulas);
+  // rewritten into the spreadsheet's spelling.
+  void TextFromRecord();
 
  private:
   std::int32_t row_ = 0;
@@ -59,9 +59,6 @@ class ExcelTextCell : public TextCell {
 
   void TranslateToIntermediate() override;
   void TranslateFromIntermediate() override;
-
-  // Rewrites the record's formula text into intermediate names.
-  void ExcelNamesToIntermediate();
 };
 
 // Reads one field of tab text starting at `p`: its bytes up to the first

@@ -149,6 +149,8 @@ std::vector<Record> ReferenceRead(const std::string& bytes) {
     Record r{cellRow, cellColumn, CELL_TEXT, "", std::nullopt, 0};
     if (text[0] == '=') {
       r.type = CELL_FORMULA;
+      // Formulas arrive in the spreadsheet's spelling.
+      ApplyRewrites(text, ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite);
       r.data2 = text;
     } else if (text.find_first_not_of("0123456789.-") == std::string::npos) {
       r.type = CELL_NUMBER;
@@ -202,16 +204,117 @@ TEST_F(Silenced, TabTextReadsAsTheByteByByteRulesSay) {
 
 // ------------------------------------------------------------ rewrites
 
-// The rewrite as the rules state it: each occurrence is spliced in, and the
-// search goes on after the inserted text.
-bool ReferenceRewrite(std::string& text, std::span<const RewriteRule> table) {
+// The rewrite as the rules state it, position by position: each match is
+// spliced in and the search goes on after the inserted text. A match needs
+// its context in the text as it stands, no string literal or named escape
+// around its first byte, and letters equal in case unless the case is
+// ignored (but inside the find text's escapes).
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAlnum(char c) { return IsLetter(c) || IsDigit(c); }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool ReferenceEndsOperand(const std::string& before) {
+  if (before.empty()) return false;
+  const char c = before.back();
+  if (IsAlnum(c) || std::string_view(".)]}\"%").find(c) != std::string_view::npos) return true;
+  if (c != '_') return false;
+  for (const char* escape : {"_neg_", "_EE_", "_<=_", "_>=_", "_!=_", "_->_"}) {
+    if (before.ends_with(escape)) return false;
+  }
+  return before.size() > 1;
+}
+
+bool ReferenceInsideEscape(const std::string& text, std::size_t at) {
+  std::size_t i = 0;
+  while (i < at) {
+    std::size_t close = std::string::npos;
+    if (text[i] == '_') {
+      for (std::size_t j = i + 1; j < text.size() && j <= i + 12; ++j) {
+        if (text[j] == ' ' || text[j] == '"') break;
+        if (text[j] == '_') {
+          if (j > i + 1) close = j;
+          break;
+        }
+      }
+    }
+    if (close == std::string::npos) {
+      ++i;
+      continue;
+    }
+    if (at < close + 1) return true;
+    i = close + 1;
+  }
+  return false;
+}
+
+// Whether the rule's find text and its context stand at `at` of the text
+// as it stands (with the row's earlier replacements spliced in).
+bool ReferenceMatchesAt(const std::string& text, std::size_t at, const RewriteRule& rule,
+                        bool ignoreLetterCase) {
+  const std::string_view find = rule.find;
+  if (at + find.size() > text.size()) return false;
+  bool inEscape = false;
+  for (std::size_t i = 0; i < find.size(); ++i) {
+    if (find[i] == '_') inEscape = !inEscape;
+    const bool exact = !ignoreLetterCase || inEscape;
+    if (exact ? text[at + i] != find[i] : Lower(text[at + i]) != Lower(find[i])) return false;
+  }
+  const std::string before = text.substr(0, at);
+  const std::optional<char> previous = at ? std::optional(text[at - 1]) : std::nullopt;
+  switch (rule.before) {
+    case Before::Operand:
+      if (!ReferenceEndsOperand(before)) return false;
+      break;
+    case Before::NoOperand:
+      if (ReferenceEndsOperand(before)) return false;
+      break;
+    case Before::Digit:
+      if (!previous || !(IsDigit(*previous) || *previous == '.')) return false;
+      break;
+    case Before::NameBoundary:
+      if (previous && IsLetter(find.front()) && IsLetter(*previous)) return false;
+      if (previous && IsDigit(find.front()) && (IsAlnum(*previous) || *previous == '.')) {
+        return false;
+      }
+      break;
+  }
+  const std::size_t end = at + find.size();
+  const std::optional<char> next = end < text.size() ? std::optional(text[end]) : std::nullopt;
+  switch (rule.after) {
+    case After::NoName:
+      return !next || !(IsAlnum(*next) || *next == '_');
+    case After::Digit:
+      return next && (IsDigit(*next) || *next == '.');
+    case After::NameBoundary:
+      if (!next) return true;
+      if (IsLetter(find.back())) return !IsAlnum(*next) && *next != '(';
+      if (IsDigit(find.back())) return !IsAlnum(*next) && *next != '.';
+      return true;
+  }
+  return true;
+}
+
+bool ReferenceRewrite(std::string& text, std::span<const RewriteRule> table,
+                      RewriteOptions options) {
   bool changed = false;
   for (const RewriteRule& rule : table) {
     if (rule.find.empty()) continue;
-    std::size_t at = 0;
-    while ((at = text.find(rule.find, at)) != std::string::npos) {
+    // String literals and escapes are those of the text as the row begins.
+    const std::string original = text;
+    std::size_t shift = 0;  // how far the text has moved against the original
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t originalAt = at - shift;
+      const bool literal = options.skipStringLiterals &&
+                           std::count(original.begin(), original.begin() + originalAt, '"') % 2;
+      if (literal || ReferenceInsideEscape(original, originalAt) ||
+          !ReferenceMatchesAt(text, at, rule, options.ignoreLetterCase)) {
+        ++at;
+        continue;
+      }
       text = text.substr(0, at) + std::string(rule.replace) + text.substr(at + rule.find.size());
       at += rule.replace.size();
+      shift += rule.replace.size() - rule.find.size();
       changed = true;
     }
   }
@@ -219,17 +322,25 @@ bool ReferenceRewrite(std::string& text, std::span<const RewriteRule> table) {
 }
 
 TEST(RewriteEquivalenceTest, EveryTableRewritesAsTheSplicingRulesSay) {
-  const std::span<const RewriteRule> tables[] = {
-      ExcelNamesToIntermediateTable(), IntermediateNamesToExcelTable(),
-      XbToIntermediateRewrites(),      IntermediateToXbRewrites(),
-      Sheet68kToIntermediateRewrites(), IntermediateToSheet68kRewrites()};
+  struct Table {
+    std::span<const RewriteRule> rules;
+    RewriteOptions options;
+  };
+  const RewriteOptions formula{.skipStringLiterals = true};
+  const Table tables[] = {{ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite},
+                          {IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite},
+                          {XbToIntermediateRewrites(), formula},
+                          {IntermediateToXbRewrites(), formula},
+                          {Sheet68kToIntermediateRewrites(), formula},
+                          {IntermediateToSheet68kRewrites(), formula},
+                          {XbToIntermediateRewrites(), {}}};
   std::mt19937 random(3);
-  for (const auto& table : tables) {
+  for (const Table& table : tables) {
     // Texts made of pieces of the table's own find and replace texts, cut
     // at random, and of a few other bytes, so that rules meet, overlap and
     // feed each other.
-    std::vector<std::string> pieces{"a", "(", "_", "1", "\xB0"};
-    for (const RewriteRule& rule : table) {
+    std::vector<std::string> pieces{"a", "(", "_", "1", "\xB0", "\"", "-", "A", "_pi_"};
+    for (const RewriteRule& rule : table.rules) {
       pieces.emplace_back(rule.find);
       pieces.emplace_back(rule.replace);
       pieces.emplace_back(rule.find.substr(0, rule.find.size() / 2));
@@ -239,9 +350,9 @@ TEST(RewriteEquivalenceTest, EveryTableRewritesAsTheSplicingRulesSay) {
       const int count = static_cast<int>(random() % 12);
       for (int i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
       std::string expected = text;
-      const bool expectedChanged = ReferenceRewrite(expected, table);
+      const bool expectedChanged = ReferenceRewrite(expected, table.rules, table.options);
       std::string actual = text;
-      ASSERT_EQ(ApplyRewrites(actual, table), expectedChanged) << text;
+      ASSERT_EQ(ApplyRewrites(actual, table.rules, table.options), expectedChanged) << text;
       ASSERT_EQ(actual, expected) << text;
     }
   }

@@ -221,13 +221,13 @@ TEST_F(Sheet68kTest, PositionsAndTypesAsRead) {
   EXPECT_EQ(cells[0].Column, 2);
   EXPECT_EQ(cells[0].Type, CELL_FORMULA);
   EXPECT_EQ(cells[0].Data, "0");
-  EXPECT_EQ(cells[0].Data2, "y");
+  EXPECT_EQ(cells[0].Data2, "Y");  // names in capitals, as in the intermediate form
   EXPECT_EQ(cells[1].Row, 5);
   EXPECT_EQ(cells[1].Column, 1);
   EXPECT_EQ(cells[1].Data, "\"z");
   EXPECT_EQ(cells[2].Row, 999);
   EXPECT_EQ(cells[2].Column, 64);
-  EXPECT_EQ(cells[2].Data2, "x");
+  EXPECT_EQ(cells[2].Data2, "X");
 }
 
 TEST_F(Sheet68kTest, TextsReadBackUnchanged) {
@@ -254,9 +254,9 @@ TEST_F(Sheet68kTest, FormulasReadBackWithoutQuotes) {
   const auto cells = RoundTrip({Formula(1, 1, "=IF(A1>0,\"yes\",\"no\")"), Formula(2, 1, "=2*_pi_"),
                                 Formula(3, 1, "=SQRT(A1)+30_degrees_"), Formula(4, 1, "")});
   ASSERT_EQ(cells.size(), 4u);
-  EXPECT_EQ(cells[0].Data2, "=if(a1>0,\"yes\",\"no\")");
+  EXPECT_EQ(cells[0].Data2, "=IF(A1>0,\"yes\",\"no\")");
   EXPECT_EQ(cells[1].Data2, "=2*_pi_");
-  EXPECT_EQ(cells[2].Data2, "=sqrt(a1)+30\xB0");
+  EXPECT_EQ(cells[2].Data2, "=SQRT(A1)+30\xB0");
   EXPECT_EQ(cells[3].Data2, "");
   for (const auto& cell : cells) {
     EXPECT_EQ(cell.Type, CELL_FORMULA);
@@ -276,7 +276,7 @@ TEST_F(Sheet68kTest, NumbersRoundTrip) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(cells[i].Type, CELL_NUMBER);
   // Exponent forms are not number texts here: they become formulas.
   EXPECT_EQ(cells[3].Type, CELL_FORMULA);
-  EXPECT_EQ(cells[3].Data2, "=1*10^_neg_007");
+  EXPECT_EQ(cells[3].Data2, "=1_EE__neg_007");
 }
 
 TEST_F(Sheet68kTest, TextsAreCutAt243Characters) {

@@ -140,15 +140,27 @@ TEST_F(ModelTest, ListDestroyedWithCellsSaysSoAndFreesThem) {
 
 TEST_F(ModelTest, RewriteRulesApplyInOrderAndNeverReviseTheirOwnOutput) {
   constexpr std::array table{RewriteRule{"rand", "rand()"}, RewriteRule{"ab", "ab"},
-                             RewriteRule{"x", "yx"}, RewriteRule{"yy", "z"}};
-  std::string text = "rand+rand x";
+                             RewriteRule{"x", "yx"}, RewriteRule{"yx", "z"}};
+  std::string text = "rand+rand*x";
   EXPECT_TRUE(ApplyRewrites(text, table));
-  EXPECT_EQ(text, "rand()+rand() yx");
-  std::string chained = "yx";
-  ApplyRewrites(chained, table);
-  EXPECT_EQ(chained, "zx");  // later rows see the output of earlier ones
+  EXPECT_EQ(text, "rand()+rand()*z");  // later rows see the output of earlier ones
   std::string untouched = "q";
   EXPECT_FALSE(ApplyRewrites(untouched, table));
+}
+
+TEST_F(ModelTest, RewriteRulesMatchNamesAndKeepLiteralsAndEscapes) {
+  constexpr std::array table{RewriteRule{"rand", "RAND()"}, RewriteRule{"IF(", "if("},
+                             RewriteRule{"-", "_neg_", Before::NoOperand},
+                             RewriteRule{"10^(", "_10_^("}};
+  const RewriteOptions formula{.skipStringLiterals = true, .ignoreLetterCase = true};
+  std::string text = "=IF(brand,randInt(2),\"rand-IF(\")-countif(-rand)+A10^(2)+10^(2)";
+  ApplyRewrites(text, table, formula);
+  EXPECT_EQ(text, "=if(brand,randInt(2),\"rand-IF(\")-countif(_neg_RAND())+A10^(2)+_10_^(2)");
+  // Without the options, letters match in their own case and literals are
+  // text like any other; escapes are never entered.
+  std::string plain = "\"rand\"_^-1_-1";
+  ApplyRewrites(plain, table);
+  EXPECT_EQ(plain, "\"RAND()\"_^-1_-1");
 }
 
 TEST_F(ModelTest, DumpListsCellAndRecord) {

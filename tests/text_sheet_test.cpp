@@ -99,14 +99,17 @@ TEST_F(TextSheetTest, LongTextsAreCutButKeepTheirLength) {
 
 TEST_F(TextSheetTest, ExcelFieldsLoseEnclosingQuotesAndNamesAreRewritten) {
   const auto records = Records(*ReadSheet<ExcelTextSheet>(
-      "\"=A1\"\t\"say \"\"hi\"\"\"\t=IF(A1>=2,SQRTPI(),ACOS(-A2))\t\"x=1\""));
-  ASSERT_EQ(records.size(), 4u);
+      "\"=A1\"\t\"say \"\"hi\"\"\"\t=IF(A1>=2,PI(),ACOS(-A2))\t\"x=1\"\t"
+      "\"=IF(A1=\"\"a\"\",1,0)\""));
+  ASSERT_EQ(records.size(), 5u);
   EXPECT_EQ(records[0], (CellValues{1, 1, CELL_FORMULA, "", "=A1"}));
   EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "say hi"}));
   EXPECT_EQ(records[2],
-            (CellValues{1, 3, CELL_FORMULA, "", "=If(A1_>=_2,SQRT(_pi_),COS_^-1_(_neg_A2))"}));
+            (CellValues{1, 3, CELL_FORMULA, "", "=IF(A1_>=_2,_pi_,COS_^-1_(_neg_A2))"}));
   // A quoted field whose second character is not "=" is only collapsed.
   EXPECT_EQ(records[3], (CellValues{1, 4, CELL_TEXT, "x=1"}));
+  // A quoted formula is unquoted: its string literals keep their quotes.
+  EXPECT_EQ(records[4], (CellValues{1, 5, CELL_FORMULA, "", "=IF(A1=\"a\",1,0)"}));
 }
 
 // Builds a destination text sheet of type SheetT from records.
@@ -156,25 +159,22 @@ TEST_F(TextSheetTest, TextsGoOutInQuotesAndFormulasWithSpreadsheetNames) {
   // A calculator's text brings its opening quote; any other text gets both.
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "\"abc"}}), "\"abc\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "abc"}}), "\"abc\"\t");
-  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=rand+cos_^-1_(x)+_e_^(x)"}}),
-            "=rand()+ACOS(x)+EXP(x)\t");
-  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=_e_"}}), "=EXP(1)\t");
-  // Plain text keeps the escape in numbers; the spreadsheet text rewrites
-  // every cell.
-  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "_neg_5"}}), "_neg_5\t");
-  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_NUMBER, "_neg_5"}}), "-5\t");
-  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "_pi_"}}), "\"PI()\"\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=RAND()+COS_^-1_(X)+_e_^(X)"}}),
+            "=RAND()+ACOS(X)+EXP(X)\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=_e_^A1"}}), "=EXP(1)^A1\t");
+  // Only formulas are spelled for the spreadsheet: texts are texts.
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "Grand total"}}),
+            "\"Grand total\"\t");
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "log(x)"}}), "\"log(x)\"\t");
   // Type 2 is never produced; it is written as an empty field.
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, 2, "zz"}, {1, 2, CELL_NUMBER, "1"}}), "\t1\t");
 }
 
 TEST_F(TextSheetTest, WritingLeavesTheRecordStateAsItWas) {
-  auto source = ReadSheet<ExcelTextSheet>("=LOG10(A1)");
+  auto source = ReadSheet<ExcelTextSheet>("=LOG10(A1)+LOG(A2)");
   ExcelTextSheet destination(*source);
   destination.TranslateFromIntermediate();
-  // The two tables are no inverses: LOG10( comes in as LOG( and, being in
-  // capitals, goes out unchanged.
-  EXPECT_EQ(OutputText(destination), "=LOG(A1)\t");
+  EXPECT_EQ(OutputText(destination), "=LOG10(A1)+LOG(A2)\t");
   EXPECT_EQ(destination.GetCellList()->At(0).Cell()->State, 2);
 }
 

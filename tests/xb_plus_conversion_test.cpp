@@ -133,12 +133,11 @@ TEST_F(XbPlusConversionTest, TabTextRoundTripSpellsAsTheCalculatorDoes) {
   ASSERT_EQ(Convert("GRADES.xbv", QZ_GRIDLET_XBP, QZ_TAB_TEXT, "BACK", &fileName), S_OK);
   EXPECT_EQ(fileName, dir_ + "BACK.txt");
   // Texts come back upper-cased and quoted, numbers in the calculator's
-  // spelling, formulas upper-cased, STDEV as STDDEV and VAR as variance;
-  // the text $12 comes back as the number it states.
+  // spelling, formulas upper-cased; the text $12 comes back as the number it states.
   EXPECT_EQ(Get("BACK.txt"),
             "1.5\t-3\t\"HELLO WORLD\"\t0.5\t7\t\t\r\n"
             "=AVERAGE(A1:B1)\t=LOG10(100)\t=SQRT(4)\t=-A1\t=2^2\t\t\r\n"
-            "=IF(A1>0,1,2)\t=A1<=B1\t=A1<>B1\t=STDDEV(A1:B1)\t=variance(A1:B1)\t\t\r\n"
+            "=IF(A1>0,1,2)\t=A1<=B1\t=A1<>B1\t=STDEV(A1:B1)\t=VAR(A1:B1)\t\t\r\n"
             "12\t-0.25\t=ABS(-2)\t=A1>=-1\t=MAX(A1,B1)\t");
   EXPECT_TRUE(boxes.boxes.empty());
 }

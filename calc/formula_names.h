@@ -1,0 +1,23 @@
+// Finding the names in a formula text: string literals and the named
+// escapes of calculator characters are not names, so changing the case of
+// a formula's names leaves them alone.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace gridlet {
+
+// The length of the named escape ("_pi_", "_<=_") that begins at `at`, or
+// 0 when none does.
+std::size_t EscapeLengthAt(std::string_view text, std::size_t at);
+
+enum class LetterCase { Upper, Lower };
+
+// Sets the case of the letters of a formula's names. String literals and
+// escapes keep theirs; with `calls` false, so does a name directly
+// followed by "(" (a function's name).
+void SetNameCase(std::string& formula, LetterCase letterCase, bool calls);
+
+}  // namespace gridlet

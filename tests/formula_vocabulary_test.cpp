@@ -1,0 +1,298 @@
+// The formula vocabulary through tab text, generated from the tables: every
+// XB Plus token that can stand in a formula, every function, operator and
+// constant of the 68k class, and every spreadsheet function the tables map
+// go out and come back as they were, through the plain reader and the
+// workbook reader alike.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "calc/formula_rewrites.h"
+#include "encoding/render68k_tables.h"
+#include "encoding/xb_token_tables.h"
+#include "encoding/xb_tokens.h"
+#include "model/spreadsheet_text_rewrites.h"
+#include "model/text_sheet.h"
+#include "model/trace.h"
+#include "support/calculator_sheets.h"
+#include "support/in_memory_conversion.h"
+#include "support/sheet_helpers.h"
+
+namespace gridlet {
+namespace {
+
+using testing::Position;
+using testing::StoredFormula;
+
+std::string XbTokens(std::string_view text) {
+  std::string tokens(2 * text.size() + 2, '\0');
+  const std::size_t n = XbTextToTokens(reinterpret_cast<std::uint8_t*>(tokens.data()),
+                                       tokens.size(), text);
+  tokens.resize(n);
+  return tokens;
+}
+
+// One formula for each XB Plus token of the vocabulary, in the names of the
+// tokens: every function of both token tables, the operators, comparisons
+// and postfix signs, the constants, a number's exponent and a string.
+std::vector<std::string> XbVocabulary() {
+  std::vector<std::string> formulas;
+  for (std::string_view function : XbFunctionNames()) {
+    formulas.push_back("=" + std::string(function) + "A1)");
+  }
+  for (const char* op : {"+", "-", "*", "/", "^", "=", "<", ">", "_<=_", "_>=_", "_!=_",
+                         " and ", " or ", " xor ", " nPr ", " nCr ", "_^x__root_"}) {
+    formulas.push_back(std::string("=A1") + op + "B2");
+  }
+  for (const char* postfix : {"!", "_^2_", "_^3_", "_^-1_", "_degrees_", "_radians_", "_trans_"}) {
+    formulas.push_back(std::string("=A1") + postfix);
+  }
+  for (const char* constant : {"_pi_", "_e_", "_i_", "rand"}) {
+    formulas.push_back(std::string("=2*") + constant);
+  }
+  formulas.push_back("=_neg_A1");
+  formulas.push_back("=If(A1,1,2)");
+  formulas.push_back("=1.5_EE_5+2_EE__neg_3");
+  formulas.push_back("=A1+\"AB C\"");
+  return formulas;
+}
+
+// One formula for each function, operator and constant of the 68k class,
+// in the calculator's characters.
+std::vector<std::string> Sheet68kVocabulary() {
+  std::vector<std::string> formulas;
+  for (std::string_view function : Function68kNames()) {
+    formulas.push_back("=" + std::string(function) + "(a1)");
+  }
+  for (const char* op : {"+", "-", "*", "/", "^", ".+", ".-", ".*", "./", ".^", "=", "<", ">",
+                         "\x9C", "\x9E", "\x9D", " and ", " or ", " xor ", "&"}) {
+    formulas.push_back(std::string("=a1") + op + "b2");
+  }
+  for (const char* postfix : {"!", "%", "\xB0"}) formulas.push_back(std::string("=a1") + postfix);
+  for (const char* constant : {"\x8C", "\x96", "\x97", "\xBE", "undef", "true", "false"}) {
+    formulas.push_back(std::string("=2*") + constant);
+  }
+  formulas.push_back("=\xAD" "a1");
+  formulas.push_back("=not a1");
+  formulas.push_back("=\x96^(a1)");
+  formulas.push_back("=10^(a1)");
+  formulas.push_back("=2+10^(a1)");
+  formulas.push_back("=2*10^(a1)");
+  formulas.push_back("=1.5\x95" "5");
+  formulas.push_back("=a1^2+a2^3+a3^\xAD" "1");
+  formulas.push_back("=QZGRIDLT.cellIf(a1>0,1,2)");
+  formulas.push_back("=\"Hi\"&a1");
+  return formulas;
+}
+
+bool IsSpreadsheetFunction(std::string_view find) {
+  static const std::regex name("[A-Z][A-Z0-9]*\\(");
+  return std::regex_match(find.begin(), find.end(), name);
+}
+
+// The spreadsheet functions that the tables of a calculator map, each in a
+// formula, and the spreadsheet's operators.
+std::vector<std::string> SpreadsheetVocabulary(std::span<const RewriteRule> toCalculator,
+                                               bool upperCase) {
+  std::set<std::string> names;
+  for (const RewriteRule& rule : toCalculator) {
+    std::string find(rule.find);
+    if (!upperCase) std::transform(find.begin(), find.end(), find.begin(), ::toupper);
+    if (IsSpreadsheetFunction(find)) names.insert(find);
+  }
+  for (const RewriteRule& rule : ExcelNamesToIntermediateTable()) {
+    if (IsSpreadsheetFunction(rule.find)) names.insert(std::string(rule.find));
+  }
+  std::vector<std::string> formulas;
+  for (const std::string& name : names) formulas.push_back("=" + name + "A1)");
+  for (const char* op : {"+", "-", "*", "/", "^", "=", "<", ">", "<=", ">=", "<>"}) {
+    formulas.push_back(std::string("=A1") + op + "B2");
+  }
+  for (const char* formula : {"=-A1", "=PI()*2", "=EXP(1)^A1", "=2*10^(A1)", "=10^(A1)+1",
+                              "=A1^2+A2^3+A3^-1", "=IF(A1=\"a\",1,0)", "=1.5E5+2E-3"}) {
+    formulas.push_back(formula);
+  }
+  return formulas;
+}
+
+// Spreadsheet functions that a calculator holds under the name of another
+// spreadsheet function, and the name they come back as.
+const std::map<std::string, std::string> kXbReadsAs = {
+    {"IMABS(", "ABS("},   {"IMEXP(", "EXP("}, {"IMLN(", "LN("},       {"IMLOG10(", "LOG10("},
+    {"IMSQRT(", "SQRT("}, {"LOG(", "LOG10("}, {"REAL(", "IMREAL("},
+};
+const std::map<std::string, std::string> k68kReadsAs = {
+    {"IMABS(", "ABS("}, {"IMEXP(", "EXP("}, {"IMLOG10(", "LOG10("}, {"IMSQRT(", "SQRT("},
+};
+
+std::string ReadAs(std::string formula, const std::map<std::string, std::string>& readsAs) {
+  for (const auto& [from, to] : readsAs) {
+    if (formula.starts_with("=" + from)) return "=" + to + formula.substr(1 + from.size());
+  }
+  return formula;
+}
+
+class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemoryConversion {
+ protected:
+  void SetUp() override { previous_ = SetTraceSink(nullptr); }
+  void TearDown() override { SetTraceSink(previous_); }
+
+  // Converts the file at `input` and returns the path written.
+  std::string Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
+                      const std::string& name) {
+    ConversionRequest request;
+    request.inputPath = input;
+    request.fromType = from;
+    request.outputLocation = "/out/" + std::to_string(++round_) + "/";
+    request.saveInternalName = name;
+    request.toType = to;
+    std::optional<std::string> written;
+    EXPECT_EQ(driver.Convert(request, &written), S_OK) << input;
+    return written.value_or("");
+  }
+
+  // The formulas, one a cell down column A, as stored formulas.
+  static std::vector<StoredFormula> InColumnA(const std::vector<std::string>& stored) {
+    std::vector<StoredFormula> cells;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+      cells.push_back({{static_cast<std::int32_t>(i + 1), 1}, stored[i]});
+    }
+    return cells;
+  }
+
+  // Reports each cell whose stored formula did not come back.
+  static int ExpectSame(const std::vector<StoredFormula>& sent,
+                        const std::map<Position, std::string>& back, const std::string& route) {
+    int lost = 0;
+    for (const StoredFormula& cell : sent) {
+      const auto found = back.find(cell.at);
+      if (found == back.end() || found->second != cell.bytes) {
+        ++lost;
+        ADD_FAILURE() << route << ": " << ::testing::PrintToString(cell.bytes) << " came back as "
+                      << (found == back.end() ? std::string("nothing")
+                                              : ::testing::PrintToString(found->second));
+      }
+    }
+    return lost;
+  }
+
+  TraceSink previous_ = nullptr;
+  int round_ = 0;
+};
+
+TEST_F(FormulaVocabularyTest, EveryXbPlusTokenSurvivesTabText) {
+  std::vector<std::string> tokens;
+  for (const std::string& formula : XbVocabulary()) tokens.push_back(XbTokens(formula));
+  const std::vector<StoredFormula> cells = InColumnA(tokens);
+  files.Put("/in/VOCAB.xbv", testing::XbPlusFile("VOCAB", cells));
+  const std::string text = Convert("/in/VOCAB.xbv", QZ_GRIDLET_XBP, QZ_TAB_TEXT, "vocab");
+  const std::string back = Convert(text, QZ_TAB_TEXT, QZ_GRIDLET_XBP, "VOCAB");
+  const int lost = ExpectSame(cells, testing::StoredFormulas(files.files[back]), "xbv-txt-xbv");
+  RecordProperty("xb_tokens", static_cast<int>(cells.size()));
+  RecordProperty("xb_tokens_lost", lost);
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
+TEST_F(FormulaVocabularyTest, Every68kClassNameSurvivesTabText) {
+  const std::vector<StoredFormula> cells = InColumnA(Sheet68kVocabulary());
+  files.Put("/in/vocab.xdy", testing::Sheet68kFile("vocab", cells));
+  const std::string text = Convert("/in/vocab.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "vocab");
+  const std::string back = Convert(text, QZ_TAB_TEXT, QZ_GRIDLET_XD, "vocab");
+  const int lost = ExpectSame(cells, testing::StoredFormulas(files.files[back]), "xdy-txt-xdy");
+  RecordProperty("68k_names", static_cast<int>(cells.size()));
+  RecordProperty("68k_names_lost", lost);
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
+// Tab text through a calculator file and back, in the spreadsheet's
+// spelling.
+void ExpectSpreadsheetSpelling(FormulaVocabularyTest& test, testing::InMemoryConversion& engine,
+                               GRIDLET_FILE_TYPES calculator, const std::vector<std::string>& sent,
+                               const std::map<std::string, std::string>& readsAs) {
+  std::string text;
+  for (const std::string& formula : sent) text += formula + "\r\n";
+  engine.files.Put("/in/sheet.txt", text);
+  (void)test;
+  ConversionRequest request;
+  request.inputPath = "/in/sheet.txt";
+  request.fromType = QZ_TAB_TEXT;
+  request.outputLocation = "/calc/";
+  // A name each calculator takes as it is.
+  request.saveInternalName = calculator == QZ_GRIDLET_XBP ? "SHEET" : "sheet";
+  request.toType = calculator;
+  std::optional<std::string> file;
+  ASSERT_EQ(engine.driver.Convert(request, &file), S_OK);
+  request.inputPath = *file;
+  request.fromType = calculator;
+  request.outputLocation = "/back/";
+  request.toType = QZ_TAB_TEXT;
+  std::optional<std::string> back;
+  ASSERT_EQ(engine.driver.Convert(request, &back), S_OK);
+  const std::string& written = engine.files.files[*back];
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at <= written.size();) {
+    const std::size_t end = std::min(written.find("\r\n", at), written.size());
+    std::string line = written.substr(at, end - at);
+    while (!line.empty() && line.back() == '\t') line.pop_back();
+    lines.push_back(line);
+    at = end + 2;
+  }
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    EXPECT_EQ(i < lines.size() ? lines[i] : "", ReadAs(sent[i], readsAs)) << "sent " << sent[i];
+  }
+  EXPECT_TRUE(engine.boxes.boxes.empty()) << engine.boxes.boxes.front().text;
+}
+
+TEST_F(FormulaVocabularyTest, SpreadsheetFunctionsSurviveAnXbPlusFile) {
+  ExpectSpreadsheetSpelling(*this, *this, QZ_GRIDLET_XBP,
+                            SpreadsheetVocabulary(IntermediateToXbRewrites(), true), kXbReadsAs);
+}
+
+TEST_F(FormulaVocabularyTest, SpreadsheetFunctionsSurviveA68kClassFile) {
+  ExpectSpreadsheetSpelling(*this, *this, QZ_GRIDLET_XD,
+                            SpreadsheetVocabulary(IntermediateToSheet68kRewrites(), false),
+                            k68kReadsAs);
+}
+
+// Whatever the tab-text writer writes for a formula, the plain and the
+// workbook readers read back as the same intermediate formula.
+TEST_F(FormulaVocabularyTest, ReadingAcceptsWhatWritingWrites) {
+  std::vector<std::string> intermediate;
+  for (std::string formula : XbVocabulary()) {
+    XbNamesToIntermediate(formula, CellText::Formula);
+    intermediate.push_back(formula);
+  }
+  for (std::string formula : Sheet68kVocabulary()) {
+    Sheet68kNamesToIntermediate(formula, CellText::Formula);
+    intermediate.push_back(formula);
+  }
+  for (const std::string& formula : intermediate) {
+    std::string written = formula;
+    ApplyRewrites(written, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
+    for (const bool workbook : {false, true}) {
+      // The spreadsheet quotes a field that holds a quote, doubling those
+      // inside.
+      std::string field = written;
+      if (workbook && field.find('"') != std::string::npos) {
+        std::string quoted = "\"";
+        for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        field = quoted + "\"";
+      }
+      std::unique_ptr<TextSheet> sheet =
+          workbook ? std::unique_ptr<TextSheet>(testing::ReadSheet<ExcelTextSheet>(field))
+                   : testing::ReadSheet<TextSheet>(field);
+      const auto records = testing::Records(*sheet);
+      ASSERT_EQ(records.size(), 1u) << field;
+      EXPECT_EQ(records[0].data2.value_or(""), formula)
+          << "written as " << field << (workbook ? " (workbook)" : " (plain)");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gridlet
