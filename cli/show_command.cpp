@@ -86,9 +86,10 @@ int RunShow(const ShowOptions& options) {
   layout.width = options.width ? *options.width : OutputWidth();
   layout.utf8 = environment.utf8;
   std::string heading = FileTypeName(preview.type);
-  if (!preview.name.empty()) heading = TerminalSafe(preview.name, environment.utf8) + " (" + heading + ")";
+  if (!preview.name.empty()) heading = preview.name + " (" + heading + ")";
   heading += ", " + std::to_string(preview.cells.size()) + (preview.cells.size() == 1 ? " cell" : " cells");
   if (!preview.cells.empty()) heading += " in A1:" + CellAddress(preview.rows, preview.columns);
+  heading = layout.width > 0 ? CutToWidth(heading, layout.width, layout.utf8) : TerminalSafe(heading, layout.utf8);
   Print(heading + "\n" + FormatGrid(preview, layout));
   return EXIT_OK;
 }

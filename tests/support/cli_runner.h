@@ -55,12 +55,14 @@ inline std::string CliPath() {
   return path ? path : "gridlet";
 }
 
-// Runs `gridlet ARGS` in the folder with no terminal attached.
+// Runs `gridlet ARGS` in the folder with no terminal attached, in a UTF-8
+// locale. A command that does not end within a minute is stopped (status
+// 124).
 inline CliResult RunCli(const ScratchFolder& folder, const std::string& args) {
   const std::string out = folder / ".stdout";
   const std::string err = folder / ".stderr";
-  const std::string command = "cd '" + folder.Path().string() + "' && '" + CliPath() + "' " + args +
-                              " </dev/null >'" + out + "' 2>'" + err + "'";
+  const std::string command = "cd '" + folder.Path().string() + "' && LC_ALL=C.UTF-8 timeout 60 '" +
+                              CliPath() + "' " + args + " </dev/null >'" + out + "' 2>'" + err + "'";
   CliResult result;
   const int raw = std::system(command.c_str());
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
