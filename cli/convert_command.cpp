@@ -191,9 +191,15 @@ int RunConvert(const ConvertOptions& options) {
     Job job;
     job.source = source;
     const std::optional<GRIDLET_FILE_TYPES> sourceType = from ? from : TypeOfPath(source);
+    std::string why;
     if (!sourceType) {
       environment.Error(source + ": cannot tell the file's type from its name; give --from (one of " +
                         SOURCE_TYPE_LIST + ")");
+      job.refused = true;
+    } else if (*sourceType == QZ_EXCEL && !environment.files.IsReadableFile(ToEnginePath(source), &why)) {
+      // The engine leaves workbooks to the spreadsheet application; here
+      // they are files, checked as every other source is.
+      environment.Error(source + ": " + why);
       job.refused = true;
     } else {
       ConversionRequest& request = job.request;

@@ -54,6 +54,11 @@ int RunShow(const ShowOptions& options) {
   }
 
   CommandEnvironment environment(OverwritePolicy::No);
+  std::string why;
+  if (*type == QZ_EXCEL && !environment.files.IsReadableFile(ToEnginePath(options.file), &why)) {
+    environment.Error(options.file + ": " + why);
+    return EXIT_FAILED;
+  }
   ConversionRequest request;
   request.inputPath = ToEnginePath(options.file);
   request.fromType = *type;

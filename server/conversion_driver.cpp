@@ -86,7 +86,7 @@ HRESULT ConversionDriver::CheckSource(ConversionRequest& request) {
     return E_FAIL;
   }
   std::string why;
-  if (!services_.files.IsReadableFile(request.inputPath, &why)) {
+  if (kind->ReadsThroughFileSystem() && !services_.files.IsReadableFile(request.inputPath, &why)) {
     services_.messages.ReportError(kind->OpenFailureCode(), request.inputPath + ": " + why);
     return E_FAIL;
   }

@@ -37,6 +37,11 @@ class SheetKind {
     return std::nullopt;
   }
 
+  // Whether the engine reads sources of this kind through the file system
+  // (and checks them there first); a workbook is opened by the spreadsheet
+  // application, which may reach sources the file system does not.
+  virtual bool ReadsThroughFileSystem() const { return true; }
+
   // The error code reported for a source of this kind that cannot be
   // opened.
   virtual HRESULT OpenFailureCode() const { return GRIDLET_E_SOURCE_OPEN; }

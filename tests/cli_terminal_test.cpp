@@ -11,6 +11,9 @@
 namespace gridlet {
 namespace {
 
+using testing::CodePoints;
+using testing::Has;
+using testing::Lines;
 using testing::PtyResult;
 using testing::PtyRun;
 using testing::RunOnPty;
@@ -18,79 +21,54 @@ using testing::ScratchFolder;
 
 constexpr const char* kPrompt = "Replace it? [y]es, [n]o, [a]ll, n[o]ne, [c]ancel: ";
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
   return count;
 }
 
-// Three sources whose outputs exist already.
-void ThreeExistingOutputs(const ScratchFolder& folder) {
-  for (const char* name : {"a", "b", "c"}) {
-    folder.Write(std::string(name) + ".txt", std::string("new ") + name);
-    folder.Write(std::string("out/") + name + ".txt", "old");
+TEST(CliTerminalTest, ThePromptOffersYesNoAllNoneAndCancel) {
+  // Three sources whose outputs exist; each case answers the prompts it
+  // is shown, and "all" and "none" answer every later one.
+  struct Case {
+    std::vector<std::string> answers;
+    std::string a, b, c;  // what the outputs hold afterwards: "old" or the new text
+    int status;
+    std::string summary;
+  };
+  const Case cases[] = {
+      {{"n", "all"}, "old", "new", "new", 0, "3 sources: 2 converted, 1 skipped, 0 failed\n"},
+      {{"yes", "o"}, "new", "old", "old", 0, "3 sources: 1 converted, 2 skipped, 0 failed\n"},
+      {{"maybe", "none"}, "old", "old", "old", 0, "3 sources: 0 converted, 3 skipped, 0 failed\n"},
+      {{"y", "c"}, "new", "old", "old", 1, "3 sources: 1 converted, 0 skipped, 0 failed, 2 cancelled\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    for (const char* name : {"a", "b", "c"}) {
+      folder.Write(std::string(name) + ".txt", std::string("new ") + name);
+      folder.Write(std::string("out/") + name + ".txt", "old");
+    }
+    PtyRun run;
+    run.args = "convert a.txt b.txt c.txt --to txt -o out";
+    for (const std::string& answer : c.answers) run.answers.emplace_back(kPrompt, answer);
+    const PtyResult result = RunOnPty(folder, run);
+    SCOPED_TRACE(c.answers[0] + ", " + c.answers[1] + "\n" + result.output);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.status, c.status);
+    // Every answer was asked for, and no more: an answer it does not know
+    // is asked again.
+    EXPECT_EQ(Count(result.output, kPrompt), c.answers.size());
+    const std::string expected[] = {c.a, c.b, c.c};
+    const char* names[] = {"a", "b", "c"};
+    for (int i = 0; i < 3; ++i) {
+      const std::string fresh = "\"new " + std::string(names[i]) + "\"\t";
+      EXPECT_EQ(folder.Read("out/" + std::string(names[i]) + ".txt"), expected[i] == "old" ? "old" : fresh);
+    }
+    EXPECT_TRUE(Has(result.output, "gridlet: " + c.summary));
+    if (c.status == 1) {
+      EXPECT_TRUE(Has(result.output, "gridlet: conversion stopped; 2 of 3 sources not converted"));
+    }
   }
-}
-
-TEST(CliTerminalTest, NoThenAllReplacesTheRestWithoutAsking) {
-  ScratchFolder folder;
-  ThreeExistingOutputs(folder);
-  PtyRun run;
-  run.args = "convert a.txt b.txt c.txt --to txt -o out";
-  run.answers = {{kPrompt, "n"}, {kPrompt, "all"}};
-  const PtyResult result = RunOnPty(folder, run);
-  ASSERT_FALSE(result.timedOut) << result.output;
-  EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_EQ(Count(result.output, kPrompt), 2u) << result.output;
-  EXPECT_EQ(folder.Read("out/a.txt"), "old");
-  EXPECT_EQ(folder.Read("out/b.txt"), "\"new b\"\t");
-  EXPECT_EQ(folder.Read("out/c.txt"), "\"new c\"\t");
-  EXPECT_TRUE(Has(result.output, "gridlet: replacing out/c.txt")) << result.output;
-  EXPECT_TRUE(Has(result.output, "gridlet: 3 sources: 2 converted, 1 skipped, 0 failed\n")) << result.output;
-}
-
-TEST(CliTerminalTest, NoneSkipsTheRestAndCancelStops) {
-  ScratchFolder folder;
-  ThreeExistingOutputs(folder);
-  PtyRun none;
-  none.args = "convert a.txt b.txt c.txt --to txt -o out";
-  none.answers = {{kPrompt, "yes"}, {kPrompt, "o"}};
-  PtyResult result = RunOnPty(folder, none);
-  ASSERT_FALSE(result.timedOut) << result.output;
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(Count(result.output, kPrompt), 2u) << result.output;
-  EXPECT_EQ(folder.Read("out/a.txt"), "\"new a\"\t");
-  EXPECT_EQ(folder.Read("out/b.txt"), "old");
-  EXPECT_EQ(folder.Read("out/c.txt"), "old");
-  EXPECT_TRUE(Has(result.output, "1 converted, 2 skipped, 0 failed")) << result.output;
-
-  PtyRun cancel;
-  cancel.args = "convert b.txt c.txt --to txt -o out";
-  cancel.answers = {{kPrompt, "maybe"}, {kPrompt, "c"}};  // an answer it does not know is asked again
-  result = RunOnPty(folder, cancel);
-  ASSERT_FALSE(result.timedOut) << result.output;
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(Count(result.output, kPrompt), 2u) << result.output;
-  EXPECT_EQ(folder.Read("out/b.txt"), "old");
-  EXPECT_EQ(folder.Read("out/c.txt"), "old");
-  EXPECT_TRUE(Has(result.output, "gridlet: conversion stopped; 2 of 2 sources not converted")) << result.output;
-  EXPECT_TRUE(Has(result.output, "2 cancelled")) << result.output;
-}
-
-// The lines the terminal showed after the command line's echo.
-std::vector<std::string> ShownLines(const std::string& output) {
-  std::vector<std::string> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-std::size_t CodePoints(const std::string& utf8) {
-  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
 }
 
 TEST(CliTerminalTest, ShowFitsTheTerminalAndEscapesControlCharacters) {
@@ -115,7 +93,7 @@ TEST(CliTerminalTest, ShowFitsTheTerminalAndEscapesControlCharacters) {
   }
   EXPECT_TRUE(Has(result.output, "xxxxxxxx…")) << result.output;  // the long text, cut and marked
   EXPECT_TRUE(Has(result.output, "last col")) << result.output;   // in a further block
-  for (const std::string& line : ShownLines(result.output)) {
+  for (const std::string& line : Lines(result.output)) {
     EXPECT_LE(CodePoints(line), 40u) << line;
   }
 

@@ -20,18 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CliResult;
+using testing::CodePoints;
+using testing::Has;
+using testing::Lines;
 using testing::RunCli;
 using testing::ScratchFolder;
-
-// The lines of a text.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Files below the folder, without the runner's own.
 std::set<std::string> FilesIn(const ScratchFolder& folder) {
@@ -133,7 +126,7 @@ TEST(CliTest, EveryUnreadableSourceIsNamedWithItsReasonAndNothingBlocks) {
   fs::create_directory(folder.Path() / "folder.xbv");
   ASSERT_EQ(mkfifo((folder / "pipe.xbv").c_str(), 0600), 0);
   ASSERT_EQ(symlink("/dev/null", (folder / "device.txt").c_str()), 0);
-  auto result = RunCli(folder, "convert a.txt missing.xcy folder.xbv pipe.xbv device.txt notype --to txt -o out");
+  auto result = RunCli(folder, "convert a.txt missing.xcy folder.xbv pipe.xbv device.txt notype missing.ods --to txt -o out");
   ASSERT_NE(result.status, 124) << "the batch waited on the pipe";
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "out/a.txt\n");
@@ -142,7 +135,8 @@ TEST(CliTest, EveryUnreadableSourceIsNamedWithItsReasonAndNothingBlocks) {
   EXPECT_TRUE(Has(result.err, "pipe.xbv: is not a regular file but a pipe")) << result.err;
   EXPECT_TRUE(Has(result.err, "device.txt: is not a regular file but a device")) << result.err;
   EXPECT_TRUE(Has(result.err, "notype: cannot tell the file's type from its name; give --from")) << result.err;
-  EXPECT_TRUE(Has(result.err, "gridlet: 6 sources: 1 converted, 0 skipped, 5 failed\n")) << result.err;
+  EXPECT_TRUE(Has(result.err, "missing.ods: no such file")) << result.err;
+  EXPECT_TRUE(Has(result.err, "gridlet: 7 sources: 1 converted, 0 skipped, 6 failed\n")) << result.err;
   ExpectHonestMessages(result, "unreadable sources");
 
   if (geteuid() != 0) {  // the superuser reads any file
@@ -478,12 +472,6 @@ std::string Escaped(const std::string& utf8) {
     }
   }
   return out;
-}
-
-std::size_t CodePoints(const std::string& utf8) {
-  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
 }
 
 TEST(CliTest, ShowFitsAnyWidthAndSendsNoControlCharacter) {

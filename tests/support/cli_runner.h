@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace gridlet::testing {
 
@@ -49,6 +50,27 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
+
+// Whether the text holds the part.
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The characters of UTF-8 text: the columns it takes on a terminal when it
+// holds no wide character.
+inline std::size_t CodePoints(const std::string& utf8) {
+  std::size_t count = 0;
+  for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
 
 inline std::string CliPath() {
   const char* path = std::getenv("GRIDLET_CLI");
