@@ -35,7 +35,7 @@ void SheetChanges::Report(SheetMessages* messages) const {
     if (cells.size() > kMaxListedCells) {
       text += " and " + std::to_string(cells.size() - kMaxListedCells) + " more";
     }
-    messages->ShowNotice(text + ".");
+    messages->Warn(text + ".");
   }
 }
 

@@ -143,7 +143,7 @@ void XbSheet::TranslateFromIntermediate() {
   }
   if (messages_ && firstOutOfRange) {
     const IntermediateCell& record = *firstOutOfRange->Cell();
-    messages_->ReportError(
+    messages_->ReportWarning(
         E_CALC_NUMBER_RANGE,
         "Cell " + CellName(record.Row, record.Column) +
             " holds a number beyond 9.9999999999999E99. Such numbers are kept as text, "
@@ -152,7 +152,7 @@ void XbSheet::TranslateFromIntermediate() {
   changes.Report(messages_);
   if (tooLarge && messages_) {
     const std::size_t left = cells_->Size() - examined;
-    messages_->ReportError(GRIDLET_E_SHEET_TOO_LARGE,
+    messages_->ReportWarning(GRIDLET_E_SHEET_TOO_LARGE,
                            "The sheet keeps its first " + std::to_string(written) + " cells; " +
                                std::to_string(left) + " more were left out.");
   }
