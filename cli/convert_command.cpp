@@ -1,5 +1,6 @@
 #include "cli/convert_command.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -8,6 +9,7 @@
 #include "cli/text_encoding.h"
 #include "cli/usage_error.h"
 #include "encoding/cp1252.h"
+#include "bridge/spreadsheet_application.h"
 
 namespace gridlet::cli {
 
@@ -70,6 +72,27 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The field separator --csv-separator names: one character, or its name.
+std::optional<char> ParseSeparator(const std::string& text) {
+  if (text == "tab" || text == "\\t") return '\t';
+  if (text == "comma") return ',';
+  if (text == "semicolon") return ';';
+  if (text == "space") return ' ';
+  if (text.size() == 1 && text[0] != '"' && text[0] != '\n' && text[0] != '\r') return text[0];
+  return std::nullopt;
+}
+
+// The output name of one worksheet of a batch over every worksheet:
+// NAME-SHEET, in characters the engine can carry.
+std::string NameWithSheet(const std::string& base, const std::u16string& sheet) {
+  return base + "-" + Cp1252ToUtf8(Utf16ToCp1252(sheet, '_'));
+}
+
 }  // namespace
 
 int RunConvert(const ConvertOptions& options) {
@@ -86,6 +109,15 @@ int RunConvert(const ConvertOptions& options) {
   if (options.textEncoding == "cp1252") encoding = TextEncoding::Cp1252;
   else if (options.textEncoding == "utf-8" || options.textEncoding == "utf8") encoding = TextEncoding::Utf8;
   else return UsageError("--text-encoding takes cp1252 or utf-8");
+  WorkbookOptions workbook;
+  workbook.targetFormat = WorkbookFormatNamed(Lower(options.to)).value_or(WorkbookFormat::Xls);
+  workbook.csvSource = Lower(options.from) == "csv";
+  const std::optional<char> separator = ParseSeparator(options.csvSeparator);
+  if (!separator) return UsageError("--csv-separator takes one character, or tab, comma, semicolon or space");
+  workbook.csvSeparator = *separator;
+  if (options.csvEncoding == "utf-8" || options.csvEncoding == "utf8") workbook.csvCodePage = CODE_PAGE_UTF8;
+  else if (options.csvEncoding == "cp1252") workbook.csvCodePage = CODE_PAGE_WINDOWS_1252;
+  else return UsageError("--csv-encoding takes utf-8 or cp1252");
   if (!options.name.empty() && options.sources.size() > 1)
     return UsageError("--name names one sheet; give it with a single source");
   std::error_code error;
@@ -93,84 +125,97 @@ int RunConvert(const ConvertOptions& options) {
     return UsageError("the output folder '" + options.outputDir + "' does not exist");
   const std::string outputDir = WithSeparator(options.outputDir);
   if (auto problem = CheckRepresentable("the output folder", outputDir)) return UsageError(*problem);
+  const bool everySheet = options.sheet == "all";
 
   CommandEnvironment environment(*policy);
   environment.boxes.SetBeforeMessage(&ProgressLine::ClearActive);
   Gridlet gridlet(environment.Services());
+  gridlet.SetWorkbookOptions(workbook);
   ProgressLine progress(options.sources.size());
   int failures = 0;
+  const auto fail = [&failures](const std::string& message) {
+    ProgressLine::ClearActive();
+    std::fprintf(stderr, "gridlet: error: %s\n", message.c_str());
+    ++failures;
+  };
 
   for (std::size_t i = 0; i < options.sources.size(); ++i) {
     const std::string& source = options.sources[i];
     progress.Show(i, source);
     const std::optional<GRIDLET_FILE_TYPES> sourceType = from ? from : TypeOfPath(source);
     if (!sourceType) {
-      ProgressLine::ClearActive();
-      std::fprintf(stderr, "gridlet: error: %s: cannot tell the file's type from its name; give --from\n",
-                   source.c_str());
-      ++failures;
+      fail(source + ": cannot tell the file's type from its name; give --from");
       continue;
     }
-    const std::string name = options.name.empty() ? std::filesystem::path(source).stem().string() : options.name;
-    std::optional<std::string> problem = CheckRepresentable("the source path", source);
-    if (!problem) problem = CheckRepresentable("the sheet name", name);
-    if (problem) {
-      ProgressLine::ClearActive();
-      std::fprintf(stderr, "gridlet: error: %s\n", problem->c_str());
-      ++failures;
+    const std::string base = options.name.empty() ? std::filesystem::path(source).stem().string() : options.name;
+    if (auto problem = CheckRepresentable("the source path", source)) {
+      fail(*problem);
       continue;
+    }
+
+    // The worksheets to convert, each with its output name: the one asked
+    // for (the first without --sheet), or with "all" every one of them.
+    std::vector<std::pair<std::u16string, std::string>> jobs;
+    if (everySheet && *sourceType == QZ_EXCEL) {
+      std::vector<std::u16string> names;
+      if (gridlet.GetExcelSheetNames(Utf8ToUtf16(source), names) != S_OK) {
+        ++failures;
+        continue;
+      }
+      for (std::size_t n = 0; n < names.size(); ++n) {
+        jobs.emplace_back(u"#" + Utf8ToUtf16(std::to_string(n + 1)), NameWithSheet(base, names[n]));
+      }
+    } else {
+      jobs.emplace_back(everySheet ? std::u16string() : Utf8ToUtf16(options.sheet), base);
     }
 
     PreparedSource prepared(environment, Utf8ToCp1252(source, '?'));
     if (encoding == TextEncoding::Utf8 && *sourceType == QZ_TAB_TEXT) {
       if (auto message = prepared.TranscodeFromUtf8(source)) {
-        ProgressLine::ClearActive();
-        std::fprintf(stderr, "gridlet: error: %s\n", message->c_str());
-        ++failures;
+        fail(*message);
         continue;
       }
     }
 
-    // Without --sheet, a workbook gives its first worksheet: the engine
-    // takes it when no name is given.
-    const std::string& sheet = options.sheet;
+    for (const auto& [sheet, name] : jobs) {
+      if (auto problem = CheckRepresentable("the sheet name", name)) {
+        fail(*problem);
+        continue;
+      }
+      gridlet.SetTheFileName(nullptr);
+      const HRESULT result = gridlet.Convert(Cp1252ToUtf16(prepared.EnginePath()), *sourceType, sheet,
+                                             Utf8ToUtf16(outputDir), Utf8ToUtf16(name), *to, 0);
+      std::u16string written;
+      gridlet.GetTheFileName(written);
 
-    gridlet.SetTheFileName(nullptr);
-    const HRESULT result = gridlet.Convert(
-        Cp1252ToUtf16(prepared.EnginePath()), *sourceType, Utf8ToUtf16(sheet),
-        Utf8ToUtf16(outputDir), Utf8ToUtf16(name), *to, 0);
-    std::u16string written;
-    gridlet.GetTheFileName(written);
-
-    if (result == CONVERT_CANCELLED) {
+      if (result == CONVERT_CANCELLED) {
+        ProgressLine::ClearActive();
+        std::fprintf(stderr, "gridlet: conversion stopped; %zu of %zu sources not converted\n",
+                     options.sources.size() - i, options.sources.size());
+        return EXIT_FAILED;
+      }
+      if (result == CONVERT_SKIPPED) continue;
+      const bool writesFile = !OutputExtension(*to).empty();
+      if (Failed(result) || (writesFile && written.empty())) {
+        ++failures;
+        continue;
+      }
+      if (written.empty()) continue;  // read only
+      const std::string writtenPath = Utf16ToCp1252(written, '?');
+      if (!environment.files.Exists(writtenPath)) {  // reported, but nothing was written
+        ++failures;
+        continue;
+      }
+      if (encoding == TextEncoding::Utf8 && *to == QZ_TAB_TEXT) {
+        if (auto message = TranscodeOutputToUtf8(environment, writtenPath)) {
+          fail(*message);
+          continue;
+        }
+      }
       ProgressLine::ClearActive();
-      std::fprintf(stderr, "gridlet: conversion stopped; %zu of %zu sources not converted\n",
-                   options.sources.size() - i, options.sources.size());
-      return EXIT_FAILED;
+      std::printf("%s\n", Utf16ToUtf8(written).c_str());
+      std::fflush(stdout);
     }
-    if (result == CONVERT_SKIPPED) continue;
-    const bool writesFile = !OutputExtension(*to).empty();
-    if (Failed(result) || (writesFile && written.empty())) {
-      ++failures;
-      continue;
-    }
-    if (written.empty()) continue;  // read only
-    const std::string writtenPath = Utf16ToCp1252(written, '?');
-    if (!environment.files.Exists(writtenPath)) {  // reported, but nothing was written
-      ++failures;
-      continue;
-    }
-    if (encoding == TextEncoding::Utf8 && *to == QZ_TAB_TEXT) {
-      if (auto message = TranscodeOutputToUtf8(environment, writtenPath)) {
-        ProgressLine::ClearActive();
-        std::fprintf(stderr, "gridlet: error: %s\n", message->c_str());
-        ++failures;
-        continue;
-      }
-    }
-    ProgressLine::ClearActive();
-    std::printf("%s\n", Utf16ToUtf8(written).c_str());
-    std::fflush(stdout);
   }
   return failures == 0 ? EXIT_OK : EXIT_FAILED;
 }

@@ -9,13 +9,14 @@
 
 namespace gridlet::cli {
 
-// "xls", "txt", "xbv", "xcy", "xdy", "xfy", "null".
+// "xls" (also "xlsx", "ods", "csv"), "txt", "xbv", "xcy", "xdy", "xfy",
+// "null".
 std::optional<GRIDLET_FILE_TYPES> ParseTypeName(std::string_view name);
 std::string_view TypeNameOf(GRIDLET_FILE_TYPES type);
-// The type a file's extension stands for (".xlsx" and ".ods" are
-// workbooks too).
+// The type a file's extension stands for (".xlsx", ".ods", ".csv" and
+// the like are workbooks too).
 std::optional<GRIDLET_FILE_TYPES> TypeOfPath(std::string_view path);
 
-inline constexpr const char* TYPE_NAME_LIST = "xls, txt, xbv, xcy, xdy, xfy, null";
+inline constexpr const char* TYPE_NAME_LIST = "xls, xlsx, ods, csv, txt, xbv, xcy, xdy, xfy, null";
 
 }  // namespace gridlet::cli

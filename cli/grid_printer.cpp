@@ -38,16 +38,6 @@ std::string CellText(const IntermediateCell& record) {
 
 }  // namespace
 
-std::string ColumnLetters(std::int32_t column) {
-  std::string letters;
-  while (column > 0) {
-    --column;
-    letters.insert(letters.begin(), static_cast<char>('A' + column % 26));
-    column /= 26;
-  }
-  return letters.empty() ? "?" : letters;
-}
-
 std::string FormatGrid(const std::vector<IntermediateCell>& records, std::size_t maxWidth) {
   if (records.empty()) return "(no cells)\n";
   std::map<std::int32_t, std::map<std::int32_t, std::string>> rows;

@@ -4,12 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_address.h"
 #include "model/intermediate_cell.h"
 
 namespace gridlet::cli {
-
-// "A".."Z", "AA", ...
-std::string ColumnLetters(std::int32_t column);
 
 // Rows that hold cells, each under its number, with the columns from A to
 // the last one used; formulas show their text. Texts are cp1252 and the

@@ -8,14 +8,18 @@
 #include "cli/show_command.h"
 #include "cli/usage_error.h"
 #include "model/trace.h"
+#include "platform/termination_signals.h"
 
 using namespace gridlet::cli;
 
 int main(int argc, char** argv) {
+  // First, before anything is started: a signal ends the programs this
+  // command starts and removes its temporary files and folders.
+  gridlet::EndCleanlyOnTerminationSignals();
   CLI::App app{
-      "Converts spreadsheets between workbooks (xls), tab-delimited text (txt) and the sheet files "
-      "of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy for the XC, "
-      "XD Plus and XF)."};
+      "Converts spreadsheets between workbooks (xls, xlsx, ods, csv), tab-delimited text (txt) and "
+      "the sheet files of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy "
+      "for the XC, XD Plus and XF)."};
   app.require_subcommand(1);
   app.set_version_flag("--version", "gridlet 1.0");
   bool trace = false;
@@ -33,13 +37,19 @@ int main(int argc, char** argv) {
                              "Name of the sheet on the calculator, and base of the output file "
                              "name (default: the source's base name)");
   convertCommand->add_option("--sheet", convert.sheet,
-                             "Worksheet to take from a workbook source (default: its first)");
+                             "Worksheet to take from a workbook source: its name, its position as "
+                             "#N, or all (one output each, named NAME-SHEET); default: the first");
   convertCommand->add_option("-o,--output", convert.outputDir, "Output folder (default: current folder)");
   convertCommand->add_option("--overwrite", convert.overwrite,
                              "When an output exists: ask, yes or no (default: ask on a terminal, "
                              "otherwise no)");
   convertCommand->add_option("--text-encoding", convert.textEncoding,
                              "Encoding of tab-text files: cp1252 (default) or utf-8");
+  convertCommand->add_option("--csv-separator", convert.csvSeparator,
+                             "Field separator of CSV sources: one character, or tab, comma, "
+                             "semicolon, space (default: comma)");
+  convertCommand->add_option("--csv-encoding", convert.csvEncoding,
+                             "Encoding of CSV sources: utf-8 (default) or cp1252");
   convertCommand->footer(
       "Exit status: 0 when every file was converted or skipped, 1 when a conversion failed or "
       "was cancelled, 2 for bad usage.");

@@ -37,10 +37,11 @@ int TerminalMessageBoxes::Show(WindowHandle, const std::string& text, const std:
   if (beforeMessage_) beforeMessage_();
   if ((style & 0x0Fu) == MB_YESNOCANCEL) return Ask(text, caption);
   const char* prefix = "";
-  if (style & MB_ICONERROR) {
-    prefix = "error: ";
-  } else if (style & MB_ICONINFORMATION) {
-    prefix = "note: ";
+  switch (style & MB_ICONMASK_BITS) {
+    case MB_ICONERROR: prefix = "error: "; break;
+    case MB_ICONWARNING: prefix = "warning: "; break;
+    case MB_ICONINFORMATION: prefix = "note: "; break;
+    default: break;
   }
   PrintMessage(err_, prefix, caption, text);
   return IDOK;

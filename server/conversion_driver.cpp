@@ -48,24 +48,42 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& request,
   SheetKind* target = kinds_.Find(writeAs);  // none: read only
 
   ConversionContext context(request, services_, xfFlag);
+  HRESULT result = S_OK;
+  if (target && readAs == writeAs) {
+    std::optional<HRESULT> copied;
+    bool finished = false;
+    result = RunTargetStage(*target, [&] {
+      copied = target->CopyWithinKind(context);
+      finished = true;
+      return copied.value_or(S_OK);
+    });
+    if (copied || !finished) {
+      if (context.FileName() && fileName) *fileName = context.FileName();
+      return result;
+    }
+  }
   if (HRESULT hr = ReadSource(context, readAs); hr != S_OK) return hr;
   if (!target || !context.Source()) return S_OK;
 
-  HRESULT result = S_OK;
-  try {
-    result = target->WriteTarget(context);
-  } catch (const ComError& error) {
-    // Shown to the user; the call ends with the result as it stands.
-    services_.messages.ReportComError(error.Result(), target->ComErrorIcon(), error.what());
-  } catch (const std::bad_alloc&) {
-    services_.messages.ReportError(GRIDLET_E_CONVERSION, BAD_ALLOCATION);
-    result = E_FAIL;
-  } catch (const std::exception& error) {
-    services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());
-    result = E_FAIL;
-  }
+  result = RunTargetStage(*target, [&] { return target->WriteTarget(context); });
   if (context.FileName() && fileName) *fileName = context.FileName();
   return result;
+}
+
+template <class Stage>
+HRESULT ConversionDriver::RunTargetStage(SheetKind& target, Stage stage) {
+  try {
+    return stage();
+  } catch (const ComError& error) {
+    // Shown to the user; the call ends with the result as it stands.
+    services_.messages.ReportComError(error.Result(), target.ComErrorIcon(), error.what());
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, BAD_ALLOCATION);
+  } catch (const std::exception& error) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());
+  }
+  return E_FAIL;
 }
 
 HRESULT ConversionDriver::ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs) {

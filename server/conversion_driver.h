@@ -31,6 +31,10 @@ class ConversionDriver {
  private:
   HRESULT DeviceCopy(const ConversionRequest& request, std::optional<std::string>* fileName);
   HRESULT ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs);
+  // Runs a stage of the target kind and turns what it raises into the
+  // result: a COM error is shown and leaves S_OK, anything else is E_FAIL.
+  template <class Stage>
+  HRESULT RunTargetStage(SheetKind& target, Stage stage);
 
   ConversionServices services_;
   const SheetKindRegistry& kinds_;

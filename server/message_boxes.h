@@ -16,9 +16,12 @@ inline constexpr unsigned MB_OK = 0x00000000u;
 inline constexpr unsigned MB_YESNOCANCEL = 0x00000003u;
 inline constexpr unsigned MB_ICONERROR = 0x00000010u;
 inline constexpr unsigned MB_ICONQUESTION = 0x00000020u;
+inline constexpr unsigned MB_ICONWARNING = 0x00000030u;
 inline constexpr unsigned MB_ICONINFORMATION = 0x00000040u;
 inline constexpr unsigned MB_TASKMODAL = 0x00002000u;
 #endif
+// The icon bits of a style: one of the MB_ICON values above, not flags.
+inline constexpr unsigned MB_ICONMASK_BITS = 0x000000F0u;
 #ifndef IDOK
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "model/hresult.h"
@@ -26,6 +27,10 @@ class SheetKind {
   // before replacing a file, writes it and records its name in the
   // context. Returns the result of the call.
   virtual HRESULT WriteTarget(ConversionContext& context) = 0;
+
+  // A conversion between two files of this kind that needs no intermediate
+  // form: its result, or nothing when the request goes the two-stage way.
+  virtual std::optional<HRESULT> CopyWithinKind(ConversionContext&) { return std::nullopt; }
 
   // The icon with which the driver shows a COM error raised while writing
   // a target of this kind.
