@@ -452,6 +452,73 @@ TEST_F(WorkbookExchangeTest, TextToWorkbookFailuresAreReportedWithTheirReason) {
   EXPECT_EQ(script.calls.size(), 2u);
 }
 
+TEST_F(WorkbookExchangeTest, TextToWorkbookNamesTheWorksheetAndSavesInTheFormatAsked) {
+  WorkbookTarget target;
+  target.fileFormat = XL_FILE_FORMAT_XLSX;
+  target.sheetName = u"Q1: [draft]";
+  EXPECT_EQ(TextFileToWorkbook(launcher, messages, "C:\\GRD2.tmp", "C:\\out\\Q1.xlsx", target), 0);
+  const std::vector<std::string> expected = {
+      "Application.DisplayAlerts.get",
+      "Application.DisplayAlerts.put(false)",
+      "Application.Workbooks",
+      "Workbooks.Open('C:\\GRD2.tmp',i2:3,i2:0,-,-,-,i2:1,-,i2:1,-,i2:0,-,i2:0)",
+      "Workbook.Activate",
+      "Workbook.Worksheets",
+      "Sheets.Item(i2:1)",
+      "Worksheet.Name.put('Q1_ _draft_')",
+      "Application.ActiveWindow",
+      "Window.DisplayFormulas.put(false)",
+      "Workbook.SaveAs('C:\\out\\Q1.xlsx',i4:51,-,-,-,-,0,-,i2:0,-,-)",
+      "Workbook.Close(i2:0,-,-)",
+      "Application.DisplayAlerts.put(true)",
+      "Application.Quit",
+  };
+  EXPECT_EQ(script.calls, expected);
+  EXPECT_TRUE(Reported().empty());
+  EXPECT_EQ(script.liveObjects, 0);
+}
+
+TEST_F(WorkbookExchangeTest, AWorkbookCopyIsOpenedAndSavedWholeAndACsvSourceSaysHowToReadIt) {
+  script.sheetNames = {"One", "Two"};
+  DelimitedText csv;
+  csv.separator = ';';
+  csv.codePage = CODE_PAGE_WINDOWS_1252;
+  EXPECT_EQ(CopyWorkbook(launcher, messages, "C:\\in.csv", "C:\\out.ods", XL_FILE_FORMAT_ODS, &csv), 0);
+  const std::vector<std::string> expected = {
+      "Application.DisplayAlerts.get",
+      "Application.DisplayAlerts.put(false)",
+      "Application.Workbooks",
+      "Workbooks.Open('C:\\in.csv',i2:3,i2:1,i4:6,-,-,i2:1,i4:1252,';',-,i2:0,-,i2:0)",
+      "Workbook.Activate",
+      "Workbook.SaveAs('C:\\out.ods',i4:60,-,-,-,-,0,-,i2:0,-,-)",
+      "Workbook.Close(i2:0,-,-)",
+      "Application.DisplayAlerts.put(true)",
+      "Application.Quit",
+  };
+  EXPECT_EQ(script.calls, expected);
+
+  // A CSV target holds one worksheet: the first.
+  script.calls.clear();
+  EXPECT_EQ(CopyWorkbook(launcher, messages, "C:\\in.xls", "C:\\out.csv", XL_FILE_FORMAT_CSV_UTF8), 0);
+  EXPECT_NE(std::find(script.calls.begin(), script.calls.end(), "Sheets.Item(i2:1)"), script.calls.end());
+  EXPECT_EQ(script.calls[script.calls.size() - 4], "Workbook.SaveAs('C:\\out.csv',i4:62,-,-,-,-,0,-,i2:0,-,-)");
+
+  script.failing = {"Workbook.SaveAs"};
+  EXPECT_EQ(CopyWorkbook(launcher, messages, "C:\\in.xls", "C:\\out.xls", XL_FILE_FORMAT_WORKBOOK), E_FAIL);
+  EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_CONVERSION});
+  EXPECT_EQ(script.liveObjects, 0);
+}
+
+TEST_F(WorkbookExchangeTest, TheExportTellsOfItsPlaceholderAndOfReplacedCharacters) {
+  TextExport exported;
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "", nullptr, &exported), 0);
+  EXPECT_TRUE(exported.placeholderInA1);
+  script.a1 = 3.0;
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "", nullptr, &exported), 0);
+  EXPECT_FALSE(exported.placeholderInA1);
+  EXPECT_TRUE(exported.cellsWithReplacedCharacters.empty());  // an application that does not say gives none
+}
+
 TEST_F(WorkbookExchangeTest, SheetListReadsEveryNameInOrder) {
   script.sheetNames = {"Zeta", "Alpha", "Mid"};
   const SheetListResult list = ListWorkbookSheets(launcher, &messages, "C:\\book.xls");

@@ -1,0 +1,184 @@
+// The command stopped by a signal in the middle of a workbook conversion
+// against the real LibreOffice: it ends LibreOffice (soffice.bin, oosplash
+// and the helper), removes its private folder, the pipe sockets and every
+// temporary file holding the user's data, and exits with 128 + the signal.
+// Skipped without LibreOffice.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/cli_runner.h"
+#include "support/fods_book.h"
+
+namespace gridlet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliPath;
+using testing::FodsBook;
+using testing::FodsCell;
+using testing::ScratchFolder;
+
+bool HaveLibreOffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Process {
+  std::string pid;
+  std::string name;
+  std::string command;
+};
+
+// The processes whose command line names the folder.
+std::vector<Process> ProcessesUsing(const fs::path& folder) {
+  std::vector<Process> found;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    const std::string pid = entry.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string command = ReadAll(entry.path() / "cmdline");
+    std::replace(command.begin(), command.end(), '\0', ' ');
+    if (command.find(folder.string()) == std::string::npos) continue;
+    std::string name = ReadAll(entry.path() / "comm");
+    while (!name.empty() && name.back() == '\n') name.pop_back();
+    found.push_back({pid, name, command});
+  }
+  return found;
+}
+
+std::set<std::string> PipeSockets() {
+  std::set<std::string> found;
+  for (const char* tmp : {"/tmp", "/var/tmp"}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(tmp, error)) {
+      if (entry.path().filename().string().rfind("OSL_PIPE_", 0) == 0) found.insert(entry.path().string());
+    }
+  }
+  return found;
+}
+
+bool IsDeadSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::copy(path.begin(), path.end(), address.sun_path);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool dead = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == ECONNREFUSED;
+  ::close(fd);
+  return dead;
+}
+
+std::vector<std::string> Entries(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Starts `gridlet ARGS...` in the folder with its temporary folder inside
+// it and its output in files there.
+pid_t StartCommand(const ScratchFolder& folder, const fs::path& temporary, const std::vector<std::string>& args) {
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  ::setenv("TMPDIR", temporary.c_str(), 1);
+  if (::chdir(folder.Path().c_str()) != 0) ::_exit(120);
+  std::vector<std::string> strings{CliPath()};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  if (!std::freopen("/dev/null", "r", stdin) || !std::freopen(".stdout", "w", stdout) ||
+      !std::freopen(".stderr", "w", stderr)) {
+    ::_exit(121);
+  }
+  ::execv(argv[0], argv.data());
+  ::_exit(127);
+}
+
+class TerminationTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(TerminationTest, ASignalDuringAWorkbookConversionLeavesNothingBehind) {
+  if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  const int signal = GetParam();
+  ScratchFolder folder;
+  const fs::path temporary = folder.Path() / "tmp";
+  fs::create_directories(temporary);
+  fs::create_directories(folder.Path() / "out");
+  FodsBook book;
+  for (int row = 1; row <= 20; ++row) book.Set(row, 1, FodsCell::Text("private data")).Set(row, 2, FodsCell::Number(row));
+  // A batch, so that the command is still at work when the signal comes.
+  std::vector<std::string> args{"convert"};
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "book" + std::to_string(i) + ".fods";
+    folder.Write(name, book.Xml());
+    args.push_back(name);
+  }
+  args.insert(args.end(), {"--from", "xls", "--to", "txt", "-o", "out"});
+  const std::set<std::string> socketsBefore = PipeSockets();
+
+  const pid_t command = StartCommand(folder, temporary, args);
+  ASSERT_GT(command, 0);
+  // Until LibreOffice runs for it, while a temporary file holds the data.
+  bool running = false;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+  while (!running && std::chrono::steady_clock::now() < deadline) {
+    ASSERT_EQ(::waitpid(command, &status, WNOHANG), 0)
+        << "the command ended first with status " << status << ": " << ReadAll(folder.Path() / ".stderr");
+    bool office = false;
+    for (const Process& process : ProcessesUsing(temporary)) office = office || process.name == "soffice.bin";
+    bool data = false;
+    for (const std::string& name : Entries(temporary)) data = data || name.rfind("GRD", 0) == 0;
+    running = office && data;
+    if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(running) << "LibreOffice did not start for the command; " << ReadAll(folder.Path() / ".stderr");
+
+  ASSERT_EQ(::kill(command, signal), 0);
+  ASSERT_EQ(::waitpid(command, &status, 0), command);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+  EXPECT_NE(ReadAll(folder.Path() / ".stderr").find("stopped by"), std::string::npos);
+
+  std::vector<std::string> processes;
+  for (const Process& process : ProcessesUsing(temporary)) processes.push_back(process.name + ": " + process.command);
+  EXPECT_EQ(processes, std::vector<std::string>{});
+  EXPECT_EQ(Entries(temporary), std::vector<std::string>{});  // no private folder, no GRD file
+  std::vector<std::string> stale;
+  for (const std::string& socket : PipeSockets()) {
+    if (socketsBefore.count(socket) == 0 && IsDeadSocket(socket)) stale.push_back(socket);
+  }
+  EXPECT_EQ(stale, std::vector<std::string>{});
+  // Whatever was written is whole: no half-written file beside the outputs.
+  for (const std::string& name : Entries(folder.Path() / "out")) EXPECT_EQ(name.rfind('.', 0), std::string::npos) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSignal, TerminationTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == SIGINT ? "SIGINT" : info.param == SIGTERM ? "SIGTERM" : "SIGHUP";
+                         });
+
+}  // namespace
+}  // namespace gridlet
