@@ -103,10 +103,45 @@ WorksheetObject ChooseWorksheet(SheetsObject& sheets, const std::string& workboo
   throw std::runtime_error(message);
 }
 
-// Reports a failure of saving with its reason.
-long SaveFailed(UserMessages& messages, const std::string& path, const ComError& error) {
-  messages.ReportError(GRIDLET_E_CONVERSION, path + " could not be written: " + error.what());
-  return E_FAIL;
+// Saves the workbook; a failure of saving is reported with its reason and
+// gives E_FAIL (the workbook is left open: the holders release it).
+long SaveOrReport(WorkbookObject& workbook, const SaveAsArguments& arguments, UserMessages& messages) {
+  try {
+    workbook.SaveAs(arguments);
+    return EXCHANGE_DONE;
+  } catch (const ComError& error) {
+    const std::string* path = std::get_if<std::string>(&arguments.fileName);
+    messages.ReportError(GRIDLET_E_CONVERSION,
+                         (path ? *path : std::string()) + " could not be written: " + error.what());
+    return E_FAIL;
+  }
+}
+
+// One exchange: starts the application and silences it, so that nothing
+// asks the user (for example before a file is replaced); `work` opens,
+// saves and closes, and gives E_FAIL after a failure it reported. Then the
+// alerts are set back and the application quits. Any other failure is
+// reported here.
+template <class Work>
+long RunExchange(SpreadsheetApplicationLauncher& launcher, UserMessages& messages, const char* path, Work work) {
+  ApplicationObject application = StartApplication(launcher);
+  if (!application.Holds()) {
+    messages.ReportError(GRIDLET_E_NO_SPREADSHEET_APP);
+    return EXCHANGE_NOT_STARTED;
+  }
+  try {
+    const bool keptAlerts = application.GetDisplayAlerts();
+    application.PutDisplayAlerts(false);
+    if (!path) return EXCHANGE_NOT_STARTED;
+    WorkbooksObject workbooks = application.GetWorkbooks();
+    if (const long result = work(application, workbooks); result != EXCHANGE_DONE) return result;
+    application.PutDisplayAlerts(keptAlerts);
+    application.Quit();
+    return EXCHANGE_DONE;
+  } catch (const std::exception& error) {
+    messages.ReportError(GRIDLET_E_SPREADSHEET_APP, error.what());
+    return E_FAIL;
+  }
 }
 
 }  // namespace
@@ -114,18 +149,8 @@ long SaveFailed(UserMessages& messages, const std::string& path, const ComError&
 long WorkbookToTextFile(SpreadsheetApplicationLauncher& launcher, UserMessages& messages,
                         const char* workbookPath, const char* textPath, const char* sheetName,
                         const DelimitedText* delimited, TextExport* exported) {
-  ApplicationObject application = StartApplication(launcher);
-  if (!application.Holds()) {
-    messages.ReportError(GRIDLET_E_NO_SPREADSHEET_APP);
-    return EXCHANGE_NOT_STARTED;
-  }
-  try {
-    // Nothing may ask the user, for example before the text file is replaced.
-    const bool keptAlerts = application.GetDisplayAlerts();
-    application.PutDisplayAlerts(false);
-    if (!workbookPath) return EXCHANGE_NOT_STARTED;
-
-    WorkbooksObject workbooks = application.GetWorkbooks();
+  return RunExchange(launcher, messages, workbookPath, [&](ApplicationObject& application,
+                                                            WorkbooksObject& workbooks) -> long {
     WorkbookObject workbook = OpenOrFail(workbooks, OpenWorkbookArguments(workbookPath, true, delimited));
     workbook.Activate();
     SheetsObject sheets = workbook.GetWorksheets();
@@ -144,97 +169,54 @@ long WorkbookToTextFile(SpreadsheetApplicationLauncher& launcher, UserMessages& 
     window.GetDisplayFormulas();
     window.PutDisplayFormulas(true);
 
-    try {
-      workbook.SaveAs(SaveArguments(OrEmpty(textPath), XL_FILE_FORMAT_TEXT, true));
-    } catch (const ComError& error) {
-      // Left as it is: the holders release every object on the way out.
-      return SaveFailed(messages, OrEmpty(textPath), error);
+    if (SaveOrReport(workbook, SaveArguments(OrEmpty(textPath), XL_FILE_FORMAT_TEXT, true), messages) != EXCHANGE_DONE) {
+      return E_FAIL;
     }
     if (exported) {
       exported->placeholderInA1 = placeholder;
       exported->cellsWithReplacedCharacters = workbook.CellsWithReplacedCharacters();
     }
-
     workbook.Close(CloseWithoutSaving());
-    application.PutDisplayAlerts(keptAlerts);
-    application.Quit();
     return EXCHANGE_DONE;
-  } catch (const std::exception& error) {
-    messages.ReportError(GRIDLET_E_SPREADSHEET_APP, error.what());
-    return E_FAIL;
-  }
+  });
 }
 
 long TextFileToWorkbook(SpreadsheetApplicationLauncher& launcher, UserMessages& messages,
                         const char* textPath, const char* workbookPath, const WorkbookTarget& target) {
-  ApplicationObject application = StartApplication(launcher);
-  if (!application.Holds()) {
-    messages.ReportError(GRIDLET_E_NO_SPREADSHEET_APP);
-    return EXCHANGE_NOT_STARTED;
-  }
-  try {
-    const bool keptAlerts = application.GetDisplayAlerts();
-    application.PutDisplayAlerts(false);
-    if (!textPath) return EXCHANGE_NOT_STARTED;
-
-    WorkbooksObject workbooks = application.GetWorkbooks();
+  return RunExchange(launcher, messages, textPath, [&](ApplicationObject& application,
+                                                        WorkbooksObject& workbooks) -> long {
     WorkbookObject workbook = OpenOrFail(workbooks, OpenTextArguments(textPath));
     workbook.Activate();
     // The text's worksheet is named after the text's file unless renamed.
     if (!target.sheetName.empty()) {
       workbook.GetWorksheets().GetItem(SheetIndex(1)).PutName(WorksheetNameFor(target.sheetName));
     }
-
     // The saved workbook shows values.
     WindowObject window = application.GetActiveWindow();
     window.PutDisplayFormulas(false);
 
-    try {
-      workbook.SaveAs(SaveArguments(OrEmpty(workbookPath), target.fileFormat, false));
-    } catch (const ComError& error) {
-      return SaveFailed(messages, OrEmpty(workbookPath), error);
+    if (SaveOrReport(workbook, SaveArguments(OrEmpty(workbookPath), target.fileFormat, false), messages) != EXCHANGE_DONE) {
+      return E_FAIL;
     }
     workbook.Close(CloseWithoutSaving());
-    application.PutDisplayAlerts(keptAlerts);
-    application.Quit();
     return EXCHANGE_DONE;
-  } catch (const std::exception& error) {
-    messages.ReportError(GRIDLET_E_SPREADSHEET_APP, error.what());
-    return E_FAIL;
-  }
+  });
 }
 
 long CopyWorkbook(SpreadsheetApplicationLauncher& launcher, UserMessages& messages, const char* sourcePath,
                   const char* targetPath, std::int32_t fileFormat, const DelimitedText* delimited) {
-  ApplicationObject application = StartApplication(launcher);
-  if (!application.Holds()) {
-    messages.ReportError(GRIDLET_E_NO_SPREADSHEET_APP);
-    return EXCHANGE_NOT_STARTED;
-  }
-  try {
-    const bool keptAlerts = application.GetDisplayAlerts();
-    application.PutDisplayAlerts(false);
-    if (!sourcePath) return EXCHANGE_NOT_STARTED;
-
-    WorkbooksObject workbooks = application.GetWorkbooks();
+  return RunExchange(launcher, messages, sourcePath, [&](ApplicationObject&, WorkbooksObject& workbooks) -> long {
     WorkbookObject workbook = OpenOrFail(workbooks, OpenWorkbookArguments(sourcePath, true, delimited));
     workbook.Activate();
     // A format of one worksheet takes the active one: the first, as for
     // every other target.
     if (fileFormat == XL_FILE_FORMAT_CSV_UTF8) workbook.GetWorksheets().GetItem(SheetIndex(1)).Activate();
-    try {
-      workbook.SaveAs(SaveArguments(OrEmpty(targetPath), fileFormat, false));
-    } catch (const ComError& error) {
-      return SaveFailed(messages, OrEmpty(targetPath), error);
+    if (SaveOrReport(workbook, SaveArguments(OrEmpty(targetPath), fileFormat, false), messages) != EXCHANGE_DONE) {
+      return E_FAIL;
     }
     workbook.Close(CloseWithoutSaving());
-    application.PutDisplayAlerts(keptAlerts);
-    application.Quit();
     return EXCHANGE_DONE;
-  } catch (const std::exception& error) {
-    messages.ReportError(GRIDLET_E_SPREADSHEET_APP, error.what());
-    return E_FAIL;
-  }
+  });
 }
 
 SheetListResult ListWorkbookSheets(SpreadsheetApplicationLauncher& launcher, UserMessages* messages,

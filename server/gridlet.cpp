@@ -63,12 +63,7 @@ HRESULT Gridlet::GetExcelSheetNames(std::u16string_view workbookFullPathName,
     return E_FAIL;
   }
   const std::string path = ToAnsi(workbookFullPathName);
-  std::optional<DelimitedText> delimited;
-  if (workbookOptions_.csvSource || path.ends_with(".csv") || path.ends_with(".CSV")) {
-    delimited.emplace();
-    delimited->separator = workbookOptions_.csvSeparator;
-    delimited->codePage = workbookOptions_.csvCodePage;
-  }
+  const std::optional<DelimitedText> delimited = DelimitedSource(workbookOptions_, path);
   SheetListResult list = ListWorkbookSheets(*services_.spreadsheets, &services_.messages, path.c_str(),
                                             delimited ? &*delimited : nullptr);
   if (list.result != S_OK) return list.result;

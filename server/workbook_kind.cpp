@@ -6,7 +6,7 @@
 #include "bridge/workbook_exchange.h"
 #include "encoding/cp1252.h"
 #include "model/text_sheet.h"
-#include "server/cell_notices.h"
+#include "server/conversion_warnings.h"
 #include "server/workbook_text.h"
 
 namespace gridlet {
@@ -37,16 +37,6 @@ bool NamesCsv(const std::string& path) {
   return extension == ".csv";
 }
 
-// How the source is opened: as delimited text (CSV) when the request or
-// the file's name says so, otherwise as whatever workbook it is.
-std::optional<DelimitedText> DelimitedSource(const ConversionRequest& request) {
-  if (!request.workbook.csvSource && !NamesCsv(request.inputPath)) return std::nullopt;
-  DelimitedText delimited;
-  delimited.separator = request.workbook.csvSeparator;
-  delimited.codePage = request.workbook.csvCodePage;
-  return delimited;
-}
-
 SpreadsheetApplicationLauncher* Launcher(ConversionContext& context) {
   if (!context.services.spreadsheets) context.services.messages.ReportError(GRIDLET_E_NO_SPREADSHEET_APP);
   return context.services.spreadsheets;
@@ -59,6 +49,14 @@ std::string OutputPath(const ConversionRequest& request) {
 
 }  // namespace
 
+std::optional<DelimitedText> DelimitedSource(const WorkbookOptions& options, const std::string& path) {
+  if (!options.csvSource && !NamesCsv(path)) return std::nullopt;
+  DelimitedText delimited;
+  delimited.separator = options.csvSeparator;
+  delimited.codePage = options.csvCodePage;
+  return delimited;
+}
+
 std::optional<WorkbookText> ExportWorksheet(ConversionServices& services, const ConversionRequest& request) {
   UserMessages& messages = services.messages;
   TemporaryText text(services.files);
@@ -70,7 +68,7 @@ std::optional<WorkbookText> ExportWorksheet(ConversionServices& services, const 
     messages.ReportError(GRIDLET_E_NO_SPREADSHEET_APP);
     return std::nullopt;
   }
-  const std::optional<DelimitedText> delimited = DelimitedSource(request);
+  const std::optional<DelimitedText> delimited = DelimitedSource(request.workbook, request.inputPath);
   TextExport exported;
   // Failures of the export are reported by the exchange itself.
   if (WorkbookToTextFile(*services.spreadsheets, messages, request.inputPath.c_str(), text.Path()->c_str(),
@@ -139,10 +137,8 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
     const std::u16string wanted = Cp1252ToUtf16(request.saveInternalName);
     target.sheetName = WorksheetNameFor(wanted);
     if (target.sheetName != wanted) {
-      messages.ShowMessage(NO_WINDOW,
-                           path + ": the worksheet is named \"" + Utf16ToCp1252(target.sheetName, '?') +
-                               "\" (a worksheet name has at most 31 characters, none of : \\ / ? * [ ])",
-                           "", MB_OK | MB_ICONWARNING);
+      Warn(messages, path + ": the worksheet is named \"" + Utf16ToCp1252(target.sheetName, '?') +
+                         "\" (a worksheet name has at most 31 characters, none of : \\ / ? * [ ])");
     }
   }
   if (TextFileToWorkbook(*launcher, messages, text.Path()->c_str(), path.c_str(), target) != EXCHANGE_DONE) {
@@ -160,7 +156,7 @@ std::optional<HRESULT> WorkbookKind::CopyWithinKind(ConversionContext& context) 
   if (HRESULT answer = context.AskOverwrite(path); answer != S_OK) return answer;
   SpreadsheetApplicationLauncher* launcher = Launcher(context);
   if (!launcher) return E_FAIL;
-  const std::optional<DelimitedText> delimited = DelimitedSource(request);
+  const std::optional<DelimitedText> delimited = DelimitedSource(request.workbook, request.inputPath);
   if (CopyWorkbook(*launcher, context.services.messages, request.inputPath.c_str(), path.c_str(),
                    WorkbookFormatOf(request.workbook.targetFormat).fileFormat,
                    delimited ? &*delimited : nullptr) != EXCHANGE_DONE) {

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "bridge/workbook_exchange.h"
 #include "server/sheet_kind.h"
 #include "server/workbook_text.h"
 
@@ -20,6 +21,10 @@ class WorkbookKind : public SheetKind {
   // format: nothing of it passes through the intermediate form.
   std::optional<HRESULT> CopyWithinKind(ConversionContext& context) override;
 };
+
+// How a workbook source is opened: as delimited text (CSV) when the
+// options or the file's name say so, otherwise as whatever workbook it is.
+std::optional<DelimitedText> DelimitedSource(const WorkbookOptions& options, const std::string& path);
 
 // The text of the request's worksheet, ready to be read as a sheet;
 // nothing when the export failed (reported). Warns of the cells it

@@ -27,6 +27,8 @@
 #include "platform/reusing_launcher.h"
 #include "platform/scripted_message_boxes.h"
 #include "server/user_messages.h"
+#include "support/office_processes.h"
+#include "support/recording_error_texts.h"
 #include "support/in_memory_file_system.h"
 
 namespace gridlet {
@@ -90,36 +92,10 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   out << bytes;
 }
 
-// Processes whose command line names the folder: soffice runs with its
-// profile there, the helper with its script.
-std::vector<std::string> ProcessesUsing(const fs::path& folder) {
-  std::vector<std::string> found;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string pid = entry.path().filename().string();
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string command = ReadFile(entry.path() / "cmdline");
-    std::replace(command.begin(), command.end(), '\0', ' ');
-    if (command.find(folder.string()) != std::string::npos) found.push_back(pid + ": " + command);
-  }
-  return found;
-}
-
 std::vector<std::string> PrivateFoldersIn(const fs::path& folder) {
   std::vector<std::string> found;
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().filename().string().rfind("gridlet-lo-", 0) == 0) found.push_back(entry.path().string());
-  }
-  return found;
-}
-
-// LibreOffice's pipe sockets in the temporary folders.
-std::set<std::string> PipeSockets() {
-  std::set<std::string> found;
-  for (const char* tmp : {"/tmp", "/var/tmp"}) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(tmp, error)) {
-      if (entry.path().filename().string().rfind("OSL_PIPE_", 0) == 0) found.insert(entry.path().string());
-    }
   }
   return found;
 }
@@ -136,36 +112,12 @@ std::set<std::string> OfficeTemporaryFolders() {
   return found;
 }
 
-// A socket that no one listens on any more.
-bool IsDeadSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return false;
-  std::copy(path.begin(), path.end(), address.sun_path);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool dead = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
-                    errno == ECONNREFUSED;
-  ::close(fd);
-  return dead;
-}
 
-class RecordingErrorTexts : public ErrorTextServiceFactory {
- public:
-  class Service : public ErrorTextService {
-   public:
-    explicit Service(std::vector<HRESULT>& codes) : codes_(codes) {}
-    std::string GetErrorText(HRESULT code) override {
-      codes_.push_back(code);
-      return "error";
-    }
-
-   private:
-    std::vector<HRESULT>& codes_;
-  };
-  std::unique_ptr<ErrorTextService> Create() override { return std::make_unique<Service>(codes); }
-  std::vector<HRESULT> codes;
-};
+using testing::Described;
+using testing::PipeSockets;
+using testing::ProcessesUsing;
+using testing::RecordingErrorTexts;
+using testing::StalePipeSockets;
 
 bool LibreOfficeInstalled() {
   const char* path = std::getenv("PATH");
@@ -212,12 +164,8 @@ class LibreOfficeAdapterTest : public ::testing::Test {
   void ExpectNothingLeftBehind() {
     reusing_.reset();
     EXPECT_EQ(PrivateFoldersIn(scratch.Path()), std::vector<std::string>{});
-    EXPECT_EQ(ProcessesUsing(scratch.Path()), std::vector<std::string>{});
-    std::vector<std::string> stale;
-    for (const std::string& pipe : PipeSockets()) {
-      if (pipesBefore_.count(pipe) == 0 && IsDeadSocket(pipe)) stale.push_back(pipe);
-    }
-    EXPECT_EQ(stale, std::vector<std::string>{});
+    EXPECT_EQ(Described(ProcessesUsing(scratch.Path())), std::vector<std::string>{});
+    EXPECT_EQ(StalePipeSockets(pipesBefore_), std::vector<std::string>{});
     // soffice keeps its own temporary files in the instance's folder.
     std::vector<std::string> strays;
     for (const std::string& folder : OfficeTemporaryFolders()) {

@@ -5,8 +5,6 @@
 // Skipped without LibreOffice.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,70 +22,22 @@
 
 #include "support/cli_runner.h"
 #include "support/fods_book.h"
+#include "support/office_processes.h"
 
 namespace gridlet {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::CliPath;
+using testing::Described;
+using testing::PipeSockets;
+using testing::ProcessesUsing;
+using testing::StalePipeSockets;
 using testing::FodsBook;
 using testing::FodsCell;
 using testing::ScratchFolder;
 
 bool HaveLibreOffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct Process {
-  std::string pid;
-  std::string name;
-  std::string command;
-};
-
-// The processes whose command line names the folder.
-std::vector<Process> ProcessesUsing(const fs::path& folder) {
-  std::vector<Process> found;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator("/proc", error)) {
-    const std::string pid = entry.path().filename().string();
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string command = ReadAll(entry.path() / "cmdline");
-    std::replace(command.begin(), command.end(), '\0', ' ');
-    if (command.find(folder.string()) == std::string::npos) continue;
-    std::string name = ReadAll(entry.path() / "comm");
-    while (!name.empty() && name.back() == '\n') name.pop_back();
-    found.push_back({pid, name, command});
-  }
-  return found;
-}
-
-std::set<std::string> PipeSockets() {
-  std::set<std::string> found;
-  for (const char* tmp : {"/tmp", "/var/tmp"}) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(tmp, error)) {
-      if (entry.path().filename().string().rfind("OSL_PIPE_", 0) == 0) found.insert(entry.path().string());
-    }
-  }
-  return found;
-}
-
-bool IsDeadSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return false;
-  std::copy(path.begin(), path.end(), address.sun_path);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool dead = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == ECONNREFUSED;
-  ::close(fd);
-  return dead;
-}
 
 std::vector<std::string> Entries(const fs::path& folder) {
   std::vector<std::string> names;
@@ -146,31 +96,25 @@ TEST_P(TerminationTest, ASignalDuringAWorkbookConversionLeavesNothingBehind) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
   while (!running && std::chrono::steady_clock::now() < deadline) {
     ASSERT_EQ(::waitpid(command, &status, WNOHANG), 0)
-        << "the command ended first with status " << status << ": " << ReadAll(folder.Path() / ".stderr");
+        << "the command ended first with status " << status << ": " << folder.Read(".stderr");
     bool office = false;
-    for (const Process& process : ProcessesUsing(temporary)) office = office || process.name == "soffice.bin";
+    for (const testing::RunningProcess& process : ProcessesUsing(temporary)) office = office || process.name == "soffice.bin";
     bool data = false;
     for (const std::string& name : Entries(temporary)) data = data || name.rfind("GRD", 0) == 0;
     running = office && data;
     if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  ASSERT_TRUE(running) << "LibreOffice did not start for the command; " << ReadAll(folder.Path() / ".stderr");
+  ASSERT_TRUE(running) << "LibreOffice did not start for the command; " << folder.Read(".stderr");
 
   ASSERT_EQ(::kill(command, signal), 0);
   ASSERT_EQ(::waitpid(command, &status, 0), command);
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
   EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
-  EXPECT_NE(ReadAll(folder.Path() / ".stderr").find("stopped by"), std::string::npos);
+  EXPECT_NE(folder.Read(".stderr").find("stopped by"), std::string::npos);
 
-  std::vector<std::string> processes;
-  for (const Process& process : ProcessesUsing(temporary)) processes.push_back(process.name + ": " + process.command);
-  EXPECT_EQ(processes, std::vector<std::string>{});
+  EXPECT_EQ(Described(ProcessesUsing(temporary)), std::vector<std::string>{});
   EXPECT_EQ(Entries(temporary), std::vector<std::string>{});  // no private folder, no GRD file
-  std::vector<std::string> stale;
-  for (const std::string& socket : PipeSockets()) {
-    if (socketsBefore.count(socket) == 0 && IsDeadSocket(socket)) stale.push_back(socket);
-  }
-  EXPECT_EQ(stale, std::vector<std::string>{});
+  EXPECT_EQ(StalePipeSockets(socketsBefore), std::vector<std::string>{});
   // Whatever was written is whole: no half-written file beside the outputs.
   for (const std::string& name : Entries(folder.Path() / "out")) EXPECT_EQ(name.rfind('.', 0), std::string::npos) << name;
 }

@@ -24,7 +24,6 @@
 #include "bridge/workbook_exchange.h"
 #include "encoding/cp1252.h"
 #include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
 #include "platform/libreoffice_launcher.h"
 #include "platform/link_file_device_service.h"
 #include "platform/reusing_launcher.h"
@@ -32,6 +31,7 @@
 #include "platform/std_file_system.h"
 #include "server/gridlet.h"
 #include "server/user_messages.h"
+#include "support/recording_error_texts.h"
 #include "support/fods_book.h"
 
 namespace gridlet {
@@ -47,23 +47,7 @@ bool LibreOfficeInstalled() {
   return FindExecutable("soffice", path ? path : "").has_value();
 }
 
-// The built-in texts, and the codes asked for.
-class RecordingErrorTexts : public ErrorTextServiceFactory {
- public:
-  class Service : public ErrorTextService {
-   public:
-    explicit Service(std::vector<HRESULT>& codes) : codes_(codes) {}
-    std::string GetErrorText(HRESULT code) override {
-      codes_.push_back(code);
-      return BuiltinErrorTextService().GetErrorText(code);
-    }
-
-   private:
-    std::vector<HRESULT>& codes_;
-  };
-  std::unique_ptr<ErrorTextService> Create() override { return std::make_unique<Service>(codes); }
-  std::vector<HRESULT> codes;
-};
+using testing::RecordingErrorTexts;
 
 // What the suite shares: one LibreOffice, and the services around it.
 struct Office {
@@ -131,10 +115,10 @@ class WorkbookConversionTest : public ::testing::Test {
   }
 
   ConversionRequest Request(const std::string& source, GRIDLET_FILE_TYPES to, const std::string& name,
-                            const std::string& sheet = {}) const {
+                            const std::string& sheet = {}, GRIDLET_FILE_TYPES from = QZ_EXCEL) const {
     ConversionRequest request;
     request.inputPath = Utf8ToCp1252(At(source), '?');
-    request.fromType = QZ_EXCEL;
+    request.fromType = from;
     request.sheetName = sheet;
     request.outputLocation = work_.string() + "/";
     request.saveInternalName = name;
@@ -313,12 +297,7 @@ TEST_F(WorkbookConversionTest, TabsAndLineBreaksInCellsMoveNothingAndAreNamed) {
 
 TEST_F(WorkbookConversionTest, TextsThatLookLikeNumbersStayTextsInAWorkbookNamedAfterTheSheet) {
   Write("in.txt", "\"007\"\t\"1.50\"\t1.50\t=C1*2\r\n\"-3\"\t-3\r\n");
-  ConversionRequest request;
-  request.inputPath = At("in.txt");
-  request.fromType = QZ_TAB_TEXT;
-  request.outputLocation = work_.string() + "/";
-  request.saveInternalName = "Grades";
-  request.toType = QZ_EXCEL;
+  ConversionRequest request = Request("in.txt", QZ_EXCEL, "Grades", "", QZ_TAB_TEXT);
   std::optional<std::string> written;
   ASSERT_EQ(Convert(request, &written), S_OK);
   EXPECT_EQ(written, At("Grades.xls"));
@@ -455,12 +434,7 @@ TEST_F(WorkbookConversionTest, MoreFormatsThroughTheSameBridge) {
   for (const auto& [format, magic] : {std::pair{WorkbookFormat::Xlsx, std::string("PK")},
                                       std::pair{WorkbookFormat::Ods, std::string("PK")},
                                       std::pair{WorkbookFormat::Csv, std::string("name,2.5")}}) {
-    ConversionRequest request;
-    request.inputPath = At("t.txt");
-    request.fromType = QZ_TAB_TEXT;
-    request.outputLocation = work_.string() + "/";
-    request.saveInternalName = "t";
-    request.toType = QZ_EXCEL;
+    ConversionRequest request = Request("t.txt", QZ_EXCEL, "t", "", QZ_TAB_TEXT);
     request.workbook.targetFormat = format;
     std::optional<std::string> written;
     ASSERT_EQ(Convert(request, &written), S_OK);
@@ -474,12 +448,7 @@ TEST_F(WorkbookConversionTest, MoreFormatsThroughTheSameBridge) {
 
 TEST_F(WorkbookConversionTest, AWorkbookThatCannotBeWrittenIsAFailureWithItsReason) {
   Write("t.txt", "1\r\n");
-  ConversionRequest fromText;
-  fromText.inputPath = At("t.txt");
-  fromText.fromType = QZ_TAB_TEXT;
-  fromText.outputLocation = work_.string() + "/";
-  fromText.saveInternalName = "t";
-  fromText.toType = QZ_EXCEL;
+  ConversionRequest fromText = Request("t.txt", QZ_EXCEL, "t", "", QZ_TAB_TEXT);
   ASSERT_EQ(Convert(fromText), S_OK);
 
   // A folder stands where the workbook should go; the user says replace

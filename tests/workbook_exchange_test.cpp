@@ -18,6 +18,7 @@
 #include "model/com_error.h"
 #include "platform/scripted_message_boxes.h"
 #include "server/user_messages.h"
+#include "support/recording_error_texts.h"
 #include "support/in_memory_file_system.h"
 
 namespace gridlet {
@@ -225,27 +226,17 @@ class FakeLauncher : public SpreadsheetApplicationLauncher {
   Script& script_;
 };
 
-// Records the codes that reports ask the error text service about.
-class RecordingErrorTexts : public ErrorTextServiceFactory {
- public:
-  class Service : public ErrorTextService {
-   public:
-    explicit Service(std::vector<HRESULT>& codes) : codes_(codes) {}
-    std::string GetErrorText(HRESULT code) override {
-      codes_.push_back(code);
-      return "error";
-    }
-
-   private:
-    std::vector<HRESULT>& codes_;
-  };
-  std::unique_ptr<ErrorTextService> Create() override { return std::make_unique<Service>(codes); }
-  std::vector<HRESULT> codes;
-};
+using testing::RecordingErrorTexts;
 
 class WorkbookExchangeTest : public ::testing::Test {
  protected:
   const std::vector<HRESULT>& Reported() const { return errorTexts.codes; }
+  // The calls made were these, nothing was reported and nothing is held.
+  void ExpectCleanRun(const std::vector<std::string>& expected) {
+    EXPECT_EQ(script.calls, expected);
+    EXPECT_TRUE(Reported().empty());
+    EXPECT_EQ(script.liveObjects, 0);
+  }
 
   Script script;
   FakeLauncher launcher{script};
@@ -280,9 +271,7 @@ TEST_F(WorkbookExchangeTest, WorkbookToTextRunsTheExportInOrder) {
       "Application.DisplayAlerts.put(true)",
       "Application.Quit",
   };
-  EXPECT_EQ(script.calls, expected);
-  EXPECT_TRUE(Reported().empty());
-  EXPECT_EQ(script.liveObjects, 0);
+  ExpectCleanRun(expected);
 }
 
 TEST_F(WorkbookExchangeTest, WorkbookToTextLeavesAFilledA1Alone) {
@@ -473,9 +462,7 @@ TEST_F(WorkbookExchangeTest, TextToWorkbookNamesTheWorksheetAndSavesInTheFormatA
       "Application.DisplayAlerts.put(true)",
       "Application.Quit",
   };
-  EXPECT_EQ(script.calls, expected);
-  EXPECT_TRUE(Reported().empty());
-  EXPECT_EQ(script.liveObjects, 0);
+  ExpectCleanRun(expected);
 }
 
 TEST_F(WorkbookExchangeTest, AWorkbookCopyIsOpenedAndSavedWholeAndACsvSourceSaysHowToReadIt) {
@@ -495,7 +482,7 @@ TEST_F(WorkbookExchangeTest, AWorkbookCopyIsOpenedAndSavedWholeAndACsvSourceSays
       "Application.DisplayAlerts.put(true)",
       "Application.Quit",
   };
-  EXPECT_EQ(script.calls, expected);
+  ExpectCleanRun(expected);
 
   // A CSV target holds one worksheet: the first.
   script.calls.clear();

@@ -10,7 +10,7 @@
 
 #include "bridge/workbook_exchange.h"
 #include "model/cell_address.h"
-#include "server/cell_notices.h"
+#include "server/conversion_warnings.h"
 
 namespace gridlet {
 namespace {

@@ -1,4 +1,4 @@
-#include "server/cell_notices.h"
+#include "server/conversion_warnings.h"
 
 namespace gridlet {
 
@@ -16,10 +16,13 @@ std::string ChangedCellsText(std::string_view file, std::string_view change,
   return text;
 }
 
+void Warn(UserMessages& messages, const std::string& text) {
+  messages.ShowMessage(NO_WINDOW, text, "", MB_OK | MB_ICONWARNING);
+}
+
 void WarnAboutCells(UserMessages& messages, std::string_view file, std::string_view change,
                     const std::vector<std::string>& cells) {
-  if (cells.empty()) return;
-  messages.ShowMessage(NO_WINDOW, ChangedCellsText(file, change, cells), "", MB_OK | MB_ICONWARNING);
+  if (!cells.empty()) Warn(messages, ChangedCellsText(file, change, cells));
 }
 
 }  // namespace gridlet

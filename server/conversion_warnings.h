@@ -1,6 +1,6 @@
-// Warnings that name the cells a conversion changed. Every such warning
-// goes through here, so that all read alike and reach the user the same
-// way.
+// Warnings: what a conversion changed on the way, such as the cells whose
+// content it replaced. Every warning goes through here, so that all read
+// alike and reach the user the same way.
 #pragma once
 
 #include <string>
@@ -19,7 +19,10 @@ inline constexpr std::size_t LISTED_CELLS = 5;
 std::string ChangedCellsText(std::string_view file, std::string_view change,
                              const std::vector<std::string>& cells);
 
-// Shows that text as a warning.
+// Shows a warning.
+void Warn(UserMessages& messages, const std::string& text);
+
+// Shows ChangedCellsText as a warning.
 void WarnAboutCells(UserMessages& messages, std::string_view file, std::string_view change,
                     const std::vector<std::string>& cells);
 
