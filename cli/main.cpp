@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
 
   std::string workbook;
   CLI::App* sheetsCommand =
-      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods), in order");
+      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods, csv), in order");
   sheetsCommand->add_option("workbook", workbook, "The workbook")->required();
 
   try {

@@ -34,6 +34,19 @@ void RemoveFolder(const fs::path& folder) {
   if (!folder.empty()) fs::remove_all(folder, ignored);
 }
 
+// A work folder that goes when the operation that made it ends.
+class PassingFolder {
+ public:
+  explicit PassingFolder(fs::path path) : path_(std::move(path)) {}
+  ~PassingFolder() { RemoveFolder(path_); }
+  PassingFolder(const PassingFolder&) = delete;
+  PassingFolder& operator=(const PassingFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
 // What the objects of one instance share.
 struct Instance {
   std::shared_ptr<LibreOfficeSession> session;
@@ -257,30 +270,30 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
     const std::int32_t format = IntegerOf(arguments.fileFormat, XL_FILE_FORMAT_WORKBOOK);
     if (target.empty()) throw ComError(LIBREOFFICE_E_FAILED, "no file name to save as");
     if (!instance_->session) throw ComError(LIBREOFFICE_E_DISCONNECTED, "LibreOffice has quit");
-    const fs::path folder = instance_->session->NewWorkFolder();
-    struct FolderGone {
-      const fs::path& folder;
-      ~FolderGone() { RemoveFolder(folder); }
-    } gone{folder};
-    const std::string password = IsMissing(arguments.password) ? std::string() : Cp1252ToUtf8(StringOf(arguments.password, "Password"));
+    const PassingFolder folder(instance_->session->NewWorkFolder());
+    // A sheet exported as text: the helper replies with the file it wrote.
+    const auto exportSheet = [&](std::vector<std::string> request) {
+      std::vector<std::string> reply = instance_->Call(std::move(request));
+      if (reply.empty()) throw ComError(LIBREOFFICE_E_FAILED, "the text export gave no file");
+      WriteAll(targetName, ReadAll(fs::path(reply[0])));
+      return reply;
+    };
+    const std::string key = std::to_string(key_);
+    const std::string sheet = std::to_string(state.activeSheet);
     if (format == XL_FILE_FORMAT_TEXT) {
       // The active sheet, as Excel saves it; formulas as their text when
       // the window shows formulas.
-      std::vector<std::string> reply =
-          instance_->Call({"savetext", std::to_string(key_), folder.string(), std::to_string(state.activeSheet),
-                           state.displayFormulas ? "1" : "0"});
-      if (reply.empty()) throw ComError(LIBREOFFICE_E_FAILED, "the text export gave no file");
-      WriteAll(targetName, ReadAll(fs::path(reply[0])));
+      const std::vector<std::string> reply =
+          exportSheet({"savetext", key, folder.Path().string(), sheet, state.displayFormulas ? "1" : "0"});
       state.cellsWithReplacedCharacters.assign(reply.begin() + 1, reply.end());
     } else if (format == XL_FILE_FORMAT_CSV_UTF8) {
-      const std::vector<std::string> reply =
-          instance_->Call({"savedelimited", std::to_string(key_), folder.string(), std::to_string(state.activeSheet),
-                           SeparatorCode(','), std::to_string(CODE_PAGE_UTF8)});
-      if (reply.empty()) throw ComError(LIBREOFFICE_E_FAILED, "the text export gave no file");
-      WriteAll(targetName, ReadAll(fs::path(reply[0])));
+      exportSheet({"savedelimited", key, folder.Path().string(), sheet, SeparatorCode(','),
+                   std::to_string(CODE_PAGE_UTF8)});
     } else if (const SavedFormat* workbook = FindSavedFormat(format)) {
-      const fs::path saved = folder / (std::string("workbook") + workbook->extension);
-      instance_->Call({"saveworkbook", std::to_string(key_), saved.string(), workbook->filter, password});
+      const std::string password =
+          IsMissing(arguments.password) ? std::string() : Cp1252ToUtf8(StringOf(arguments.password, "Password"));
+      const fs::path saved = folder.Path() / (std::string("workbook") + workbook->extension);
+      instance_->Call({"saveworkbook", key, saved.string(), workbook->filter, password});
       WriteAll(targetName, ReadAll(saved));
     } else {
       throw ComError(E_INVALIDARG, "file format " + std::to_string(format) + " is not supported");
