@@ -80,7 +80,18 @@ WorkbookObject OpenOrFail(WorkbooksObject& workbooks, const OpenArguments& argum
   return workbook;
 }
 
-// The worksheet asked for, or a message that names the worksheets there are.
+// A worksheet asked for that the workbook does not hold; the message names
+// those it holds.
+class MissingWorksheet : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A failure that `work` has reported after closing the workbook: the
+// application is ended as after success, and the result is E_FAIL.
+constexpr long REPORTED_AND_CLOSED = 1;
+
+// The worksheet asked for, or MissingWorksheet.
 WorksheetObject ChooseWorksheet(SheetsObject& sheets, const std::string& workbookPath, const char* sheetName) {
   if (!sheetName || !*sheetName) return sheets.GetItem(SheetIndex(1));
   try {
@@ -94,13 +105,13 @@ WorksheetObject ChooseWorksheet(SheetsObject& sheets, const std::string& workboo
   if (position >= 1 && position <= count) return sheets.GetItem(SheetIndex(position));
 
   std::string message = workbookPath + " has no worksheet \"" + sheetName + "\"";
-  if (count == 0) throw std::runtime_error(message);
+  if (count == 0) throw MissingWorksheet(message);
   message += "; its worksheets are";
   for (std::int32_t i = 1; i <= count; ++i) {
     const std::u16string name = sheets.GetItem(SheetIndex(i)).GetName();
     message += (i == 1 ? ": #" : ", #") + std::to_string(i) + " \"" + Utf16ToCp1252(name, '?') + "\"";
   }
-  throw std::runtime_error(message);
+  throw MissingWorksheet(message);
 }
 
 // Saves the workbook; a failure of saving is reported with its reason and
@@ -119,9 +130,9 @@ long SaveOrReport(WorkbookObject& workbook, const SaveAsArguments& arguments, Us
 
 // One exchange: starts the application and silences it, so that nothing
 // asks the user (for example before a file is replaced); `work` opens,
-// saves and closes, and gives E_FAIL after a failure it reported. Then the
-// alerts are set back and the application quits. Any other failure is
-// reported here.
+// saves and closes, and gives E_FAIL after a failure it reported (or
+// REPORTED_AND_CLOSED). Then the alerts are set back and the application
+// quits. Any other failure is reported here.
 template <class Work>
 long RunExchange(SpreadsheetApplicationLauncher& launcher, UserMessages& messages, const char* path, Work work) {
   ApplicationObject application = StartApplication(launcher);
@@ -134,10 +145,11 @@ long RunExchange(SpreadsheetApplicationLauncher& launcher, UserMessages& message
     application.PutDisplayAlerts(false);
     if (!path) return EXCHANGE_NOT_STARTED;
     WorkbooksObject workbooks = application.GetWorkbooks();
-    if (const long result = work(application, workbooks); result != EXCHANGE_DONE) return result;
+    const long result = work(application, workbooks);
+    if (result != EXCHANGE_DONE && result != REPORTED_AND_CLOSED) return result;
     application.PutDisplayAlerts(keptAlerts);
     application.Quit();
-    return EXCHANGE_DONE;
+    return result == EXCHANGE_DONE ? EXCHANGE_DONE : E_FAIL;
   } catch (const std::exception& error) {
     messages.ReportError(GRIDLET_E_SPREADSHEET_APP, error.what());
     return E_FAIL;
@@ -154,7 +166,15 @@ long WorkbookToTextFile(SpreadsheetApplicationLauncher& launcher, UserMessages& 
     WorkbookObject workbook = OpenOrFail(workbooks, OpenWorkbookArguments(workbookPath, true, delimited));
     workbook.Activate();
     SheetsObject sheets = workbook.GetWorksheets();
-    WorksheetObject sheet = ChooseWorksheet(sheets, workbookPath, sheetName);
+    WorksheetObject sheet;
+    try {
+      sheet = ChooseWorksheet(sheets, workbookPath, sheetName);
+    } catch (const MissingWorksheet& missing) {
+      // Nothing is wrong with the application, which may serve on.
+      messages.ReportError(GRIDLET_E_SPREADSHEET_APP, missing.what());
+      workbook.Close(CloseWithoutSaving());
+      return REPORTED_AND_CLOSED;
+    }
     sheet.Activate();
 
     // The text export starts at the first used cell; a value in A1 makes

@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
                              "Encoding of CSV sources: utf-8 (default) or cp1252");
   convertCommand->footer(
       "Exit status: 0 when every file was converted or skipped, 1 when a conversion failed or "
-      "was cancelled, 2 for bad usage.");
+      "was cancelled, 2 for bad usage; 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.\n"
+      "Workbook to workbook (xls, xlsx, ods, csv) without --sheet is a copy of the whole workbook.");
 
   ShowOptions show;
   CLI::App* showCommand = app.add_subcommand("show", "Print a sheet file as a grid");

@@ -29,6 +29,8 @@ TEST(CliTest, HelpAndBadUsage) {
   EXPECT_NE(badType.err.find("unknown target type 'pdf'"), std::string::npos);
   EXPECT_EQ(RunCli(folder, "convert a.txt --to txt --overwrite maybe").status, 2);
   EXPECT_EQ(RunCli(folder, "convert a.txt b.txt --to txt --name x").status, 2);
+  EXPECT_EQ(RunCli(folder, "convert a.csv --to txt --csv-separator ab").status, 2);
+  EXPECT_EQ(RunCli(folder, "convert a.csv --to txt --csv-encoding latin9").status, 2);
   auto noFolder = RunCli(folder, "convert a.txt --to txt -o missing");
   EXPECT_EQ(noFolder.status, 2);
   EXPECT_NE(noFolder.err.find("does not exist"), std::string::npos);

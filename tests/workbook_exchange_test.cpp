@@ -320,6 +320,10 @@ TEST_F(WorkbookExchangeTest, AMissingSheetIsReportedOnceWithTheSheetsThereAreAnd
             std::string::npos)
       << boxes.boxes[0].text;
   for (const std::string& call : script.calls) EXPECT_NE(call.rfind("Workbook.SaveAs", 0), 0u);
+  // The application is fine and ends as usual, so that a batch may go on with it.
+  const std::vector<std::string> ending(script.calls.end() - 3, script.calls.end());
+  EXPECT_EQ(ending, (std::vector<std::string>{"Workbook.Close(i2:0,-,-)", "Application.DisplayAlerts.put(true)",
+                                              "Application.Quit"}));
   EXPECT_EQ(script.liveObjects, 0);
 }
 
