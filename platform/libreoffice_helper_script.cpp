@@ -48,6 +48,18 @@ def reply(*fields):
     sys.stdout.flush()
 
 
+def instance_pipe(profile_url):
+    # The name under which soffice guards its profile against a second
+    # instance: the MD5 of the profile's URL in UTF-16, byte by byte in hex.
+    digest = hashlib.md5(profile_url.encode("utf-16-le")).digest()
+    return "SingleOfficeIPC_" + "".join("%x" % b for b in digest)
+
+
+if __name__ == "__main__":
+    # Told first, before soffice is started: the socket of this pipe is then
+    # known even when the instance is killed before it answers.
+    reply("pipe", instance_pipe(sys.argv[3]))
+
 try:
     import uno
     import unohelper
@@ -381,13 +393,6 @@ def connect(pipe, seconds):
             time.sleep(0.05)
 
 
-def instance_pipe(profile_url):
-    # The name under which soffice guards its profile against a second
-    # instance: the MD5 of the profile's URL in UTF-16, byte by byte in hex.
-    digest = hashlib.md5(profile_url.encode("utf-16-le")).digest()
-    return "SingleOfficeIPC_" + "".join("%x" % b for b in digest)
-
-
 def message(error):
     text = getattr(error, "Message", "") or str(error)
     return "%s: %s" % (type(error).__name__, text)
@@ -399,7 +404,7 @@ def main():
     except Exception as error:
         reply("err", "cannot reach LibreOffice: " + message(error))
         return 2
-    reply("ready", instance_pipe(sys.argv[3]))
+    reply("ready")
     for raw in sys.stdin.buffer:
         fields = decode(raw.decode("utf-8", "replace").rstrip("\n"))
         command = getattr(helper, "do_" + fields[0], None)

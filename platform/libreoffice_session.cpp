@@ -106,26 +106,9 @@ bool LibreOfficeSession::Launch(const LibreOfficeInstallation& installation, std
   // and formulas must not depend on it.
   const std::vector<std::pair<std::string, std::string>> locale{{"LC_ALL", "C.UTF-8"}, {"LANG", "C.UTF-8"}};
 
-  UniqueFd sofficeLog = OpenLog(folder_ / "soffice.log");
-  ChildProcess::Launch office;
-  office.program = installation.soffice;
-  office.arguments = {"-env:UserInstallation=" + profileUrl,
-                      "--headless", "--invisible", "--nocrashreport", "--nodefault", "--nologo",
-                      "--nofirststartwizard", "--norestore", "--nolockcheck",
-                      "--accept=pipe,name=" + acceptPipe_ + ";urp;StarOffice.ComponentContext"};
-  office.environment = locale;
-  // Its own temporary files (the lu*.tmp folders) go into the instance's
-  // folder, so that they go with it also when the instance is killed.
-  // (Its pipe sockets stay in the system's folder, whatever TMPDIR says.)
-  const fs::path temporary = folder_ / "tmp";
-  std::error_code noFolder;
-  fs::create_directories(temporary, noFolder);
-  if (!noFolder) office.environment.emplace_back("TMPDIR", temporary.string());
-  office.standardOutput = sofficeLog.Get();
-  office.standardError = sofficeLog.Get();
-  soffice_ = ChildProcess::Spawn(office, why);
-  if (!soffice_) return false;
-
+  // The helper first: it tells the name of the pipe that soffice will
+  // guard its profile with, so that the pipe's socket is recorded before
+  // soffice can make it.
   auto channel = LineChannel::Create(why);
   if (!channel) return false;
   channel_.emplace(std::move(channel->first));
@@ -150,14 +133,43 @@ bool LibreOfficeSession::Launch(const LibreOfficeInstallation& installation, std
   if (!helper_) return false;
   helperEnd.Reset();
   running_ = true;
+  if (!AwaitHelper("pipe", why)) return false;
 
+  UniqueFd sofficeLog = OpenLog(folder_ / "soffice.log");
+  ChildProcess::Launch office;
+  office.program = installation.soffice;
+  office.arguments = {"-env:UserInstallation=" + profileUrl,
+                      "--headless", "--invisible", "--nocrashreport", "--nodefault", "--nologo",
+                      "--nofirststartwizard", "--norestore", "--nolockcheck",
+                      "--accept=pipe,name=" + acceptPipe_ + ";urp;StarOffice.ComponentContext"};
+  office.environment = locale;
+  // Its own temporary files (the lu*.tmp folders) go into the instance's
+  // folder, so that they go with it also when the instance is killed.
+  // (Its pipe sockets stay in the system's folder, whatever TMPDIR says.)
+  const fs::path temporary = folder_ / "tmp";
+  std::error_code noFolder;
+  fs::create_directories(temporary, noFolder);
+  if (!noFolder) office.environment.emplace_back("TMPDIR", temporary.string());
+  office.standardOutput = sofficeLog.Get();
+  office.standardError = sofficeLog.Get();
+  soffice_ = ChildProcess::Spawn(office, why);
+  if (!soffice_) {
+    running_ = false;
+    return false;
+  }
+  return AwaitHelper("ready", why);
+}
+
+bool LibreOfficeSession::AwaitHelper(const char* word, std::string* why) {
   std::string line;
   switch (Receive(line, timeouts_.start)) {
     case LineChannel::Status::Line: {
       const std::vector<std::string> reply = DecodeFields(line);
-      if (reply[0] == "ready" && reply.size() >= 2) {
-        instancePipe_ = reply[1];
-        RecordPipeSockets(instancePipe_);
+      if (reply[0] == word) {
+        if (reply[0] == "pipe" && reply.size() >= 2) {
+          instancePipe_ = reply[1];
+          RecordPipeSockets(instancePipe_);
+        }
         return true;
       }
       if (why) *why = reply.size() >= 2 ? reply[1] : line;
@@ -181,7 +193,7 @@ LineChannel::Status LibreOfficeSession::Receive(std::string& line, std::chrono::
     const LineChannel::Status status = channel_->ReceiveLine(line, slice);
     if (status != LineChannel::Status::Timeout) return status;
     // soffice gone: no answer can come any more.
-    if (soffice_->HasExited()) return LineChannel::Status::Closed;
+    if (soffice_ && soffice_->HasExited()) return LineChannel::Status::Closed;
     if (Clock::now() >= deadline) return LineChannel::Status::Timeout;
   }
 }

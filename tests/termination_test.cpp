@@ -67,11 +67,18 @@ pid_t StartCommand(const ScratchFolder& folder, const fs::path& temporary, const
   ::_exit(127);
 }
 
-class TerminationTest : public ::testing::TestWithParam<int> {};
+// A signal, and whether it comes once the batch has written its first
+// output (LibreOffice at work) or as soon as LibreOffice starts.
+struct Moment {
+  int signal;
+  bool afterFirstOutput;
+};
+
+class TerminationTest : public ::testing::TestWithParam<Moment> {};
 
 TEST_P(TerminationTest, ASignalDuringAWorkbookConversionLeavesNothingBehind) {
   if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-  const int signal = GetParam();
+  const int signal = GetParam().signal;
   ScratchFolder folder;
   const fs::path temporary = folder.Path() / "tmp";
   fs::create_directories(temporary);
@@ -90,7 +97,8 @@ TEST_P(TerminationTest, ASignalDuringAWorkbookConversionLeavesNothingBehind) {
 
   const pid_t command = StartCommand(folder, temporary, args);
   ASSERT_GT(command, 0);
-  // Until LibreOffice runs for it, while a temporary file holds the data.
+  // Until LibreOffice runs for it, while a temporary file holds the data
+  // (and, when asked, the first output is there).
   bool running = false;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
@@ -101,7 +109,7 @@ TEST_P(TerminationTest, ASignalDuringAWorkbookConversionLeavesNothingBehind) {
     for (const testing::RunningProcess& process : ProcessesUsing(temporary)) office = office || process.name == "soffice.bin";
     bool data = false;
     for (const std::string& name : Entries(temporary)) data = data || name.rfind("GRD", 0) == 0;
-    running = office && data;
+    running = office && data && (!GetParam().afterFirstOutput || !Entries(folder.Path() / "out").empty());
     if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ASSERT_TRUE(running) << "LibreOffice did not start for the command; " << folder.Read(".stderr");
@@ -119,9 +127,12 @@ TEST_P(TerminationTest, ASignalDuringAWorkbookConversionLeavesNothingBehind) {
   for (const std::string& name : Entries(folder.Path() / "out")) EXPECT_EQ(name.rfind('.', 0), std::string::npos) << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(EachSignal, TerminationTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return info.param == SIGINT ? "SIGINT" : info.param == SIGTERM ? "SIGTERM" : "SIGHUP";
+INSTANTIATE_TEST_SUITE_P(EachSignal, TerminationTest,
+                         ::testing::Values(Moment{SIGINT, false}, Moment{SIGTERM, true}, Moment{SIGHUP, true}),
+                         [](const ::testing::TestParamInfo<Moment>& info) {
+                           const int signal = info.param.signal;
+                           return std::string(signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP") +
+                                  (info.param.afterFirstOutput ? "AtWork" : "WhileStarting");
                          });
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,9 +26,12 @@ struct RunningProcess {
 };
 
 inline std::vector<RunningProcess> ProcessesUsing(const std::filesystem::path& folder) {
+  // A process may end while it is read: its files then read as empty.
   const auto read = [](const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
   };
   std::vector<RunningProcess> found;
   std::error_code error;
