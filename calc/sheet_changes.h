@@ -13,9 +13,6 @@ namespace gridlet {
 
 class SheetMessages;
 
-// The spreadsheet name of a position: column letters, then the row ("AB12").
-std::string CellName(std::int32_t row, std::int32_t column);
-
 class SheetChanges {
  public:
   // Records that `change` (a sentence that ends where the cells follow, as

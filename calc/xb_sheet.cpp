@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "calc/sheet_changes.h"
+#include "model/cell_address.h"
 #include "model/sheet_data_error.h"
 
 namespace gridlet {
@@ -145,7 +146,7 @@ void XbSheet::TranslateFromIntermediate() {
     const IntermediateCell& record = *firstOutOfRange->Cell();
     messages_->ReportWarning(
         E_CALC_NUMBER_RANGE,
-        "Cell " + CellName(record.Row, record.Column) +
+        "Cell " + CellAddress(record.Row, record.Column) +
             " holds a number beyond 9.9999999999999E99. Such numbers are kept as text, "
             "and such formula values as 0.");
   }

@@ -9,6 +9,7 @@
 #include "cli/show_command.h"
 #include "cli/usage_error.h"
 #include "model/trace.h"
+#include "platform/termination_signals.h"
 
 using namespace gridlet::cli;
 
@@ -24,14 +25,17 @@ std::string FailureMessage(const CLI::App* app, const CLI::Error& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First, before anything is started: a signal ends the programs this
+  // command starts and removes its temporary files and folders.
+  gridlet::EndCleanlyOnTerminationSignals();
   // Texts and terminal widths follow the user's locale (LC_CTYPE only:
   // numbers keep their C form).
   std::setlocale(LC_CTYPE, "");
 
   CLI::App app{
-      "Converts spreadsheets between workbooks (xls), tab-delimited text (txt) and the sheet files "
-      "of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy for the XC, "
-      "XD Plus and XF), and shows them."};
+      "Converts spreadsheets between workbooks (xls, xlsx, ods, csv), tab-delimited text (txt) and "
+      "the sheet files of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy "
+      "for the XC, XD Plus and XF), and shows them."};
   app.require_subcommand(1);
   app.set_version_flag("--version", "gridlet 1.0");
   // Options of the command itself may stand anywhere on the line, after the
@@ -55,7 +59,8 @@ int main(int argc, char** argv) {
                              "Name of the sheet on the calculator, and base of the output file "
                              "name (default: the source's base name)");
   convertCommand->add_option("--sheet", convert.sheet,
-                             "Worksheet to take from a workbook source (default: its first)");
+                             "Worksheet to take from a workbook source: its name, its position as "
+                             "#N, or all (one output each, named NAME-SHEET); default: the first");
   convertCommand->add_option("-o,--output", convert.outputDir,
                              "Output folder, made when missing (default: current folder)");
   convertCommand->add_option("--overwrite", convert.overwrite,
@@ -64,9 +69,15 @@ int main(int argc, char** argv) {
   convertCommand->add_option("--text-encoding", convert.textEncoding,
                              "Encoding of tab-text files: cp1252 (default) or utf-8; a file with a "
                              "byte-order mark is read as the mark says");
+  convertCommand->add_option("--csv-separator", convert.csvSeparator,
+                             "Field separator of CSV sources: one character, or tab, comma, "
+                             "semicolon, space (default: comma)");
+  convertCommand->add_option("--csv-encoding", convert.csvEncoding,
+                             "Encoding of CSV sources: utf-8 (default) or cp1252");
   convertCommand->footer(
       "Exit status: 0 when every file was converted or skipped, 1 when a conversion failed or "
-      "was cancelled, 2 for bad usage.");
+      "was cancelled, 2 for bad usage; 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.\n"
+      "Workbook to workbook (xls, xlsx, ods, csv) without --sheet is a copy of the whole workbook.");
 
   ShowOptions show;
   CLI::App* showCommand =
@@ -84,7 +95,7 @@ int main(int argc, char** argv) {
 
   std::string workbook;
   CLI::App* sheetsCommand =
-      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods), in order");
+      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods, csv), in order");
   sheetsCommand->add_option("workbook", workbook, "The workbook")->required();
 
   try {
