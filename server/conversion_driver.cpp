@@ -91,7 +91,9 @@ HRESULT ConversionDriver::ReadSource(ConversionContext& context, GRIDLET_FILE_TY
 }
 
 HRESULT ConversionDriver::ReadRecords(const ConversionRequest& request,
-                                      std::vector<IntermediateCell>& records, SheetHeader* header) {
+                                      std::vector<IntermediateCell>& records, SheetHeader* header,
+                                      GRIDLET_FILE_TYPES* typeRead) {
+  if (typeRead) *typeRead = request.fromType;
   const GRIDLET_FILE_TYPES readAs = request.fromType == QZ_GRIDLET_XF ? QZ_GRIDLET_XD : request.fromType;
   ConversionContext context(request, services_, false);
   if (!kinds_.Find(readAs)) {

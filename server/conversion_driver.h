@@ -24,9 +24,10 @@ class ConversionDriver {
   HRESULT Convert(const ConversionRequest& request, std::optional<std::string>* fileName);
 
   // Reads a source into the intermediate form without writing anything
-  // and returns its records in sheet order.
+  // and returns its records in sheet order. *typeRead (when given)
+  // receives the type the source was read as.
   HRESULT ReadRecords(const ConversionRequest& request, std::vector<IntermediateCell>& records,
-                      SheetHeader* header = nullptr);
+                      SheetHeader* header = nullptr, GRIDLET_FILE_TYPES* typeRead = nullptr);
 
  private:
   HRESULT DeviceCopy(const ConversionRequest& request, std::optional<std::string>* fileName);

@@ -8,8 +8,9 @@ std::string UserMessages::ErrorText(HRESULT code, std::string_view detail, bool*
   std::unique_ptr<ErrorTextService> service = errorTexts_.Create();
   if (fromService) *fromService = service != nullptr;
   std::string text = service ? service->GetErrorText(code) : LoadResourceString(IDS_APPLICATION_ERROR);
-  if (!detail.empty()) text.append("\n").append(detail);
-  return text;
+  if (detail.empty()) return text;
+  if (detail.find(text) != std::string_view::npos) return std::string(detail);
+  return text.append("\n").append(detail);
 }
 
 void UserMessages::ReportError(HRESULT code, std::string_view detail) {
@@ -39,6 +40,14 @@ int UserMessages::AskOverwrite(const std::string& path) {
 }
 
 void UserMessages::ShowNotice(const std::string& text) { boxes_.Show(NO_WINDOW, text, "", MB_OK); }
+
+void UserMessages::Warn(std::string_view text) {
+  boxes_.Show(NO_WINDOW, std::string(text), "", MB_OK | MB_ICONWARNING);
+}
+
+void UserMessages::ReportWarning(HRESULT code, std::string_view detail) {
+  boxes_.Show(NO_WINDOW, ErrorText(code, detail, nullptr), "", MB_OK | MB_ICONWARNING);
+}
 
 int UserMessages::ShowMessage(WindowHandle owner, const std::string& text,
                               const std::string& caption, unsigned style) {

@@ -43,12 +43,18 @@ class UserMessages : public SheetMessages {
   // A plain message box with an OK button, no owner and no caption.
   void ShowNotice(const std::string& text) override;
 
+  // A warning box: a change made to a file that is still written.
+  void Warn(std::string_view text) override;
+  void ReportWarning(HRESULT code, std::string_view detail = {}) override;
+
   // A plain message box.
   int ShowMessage(WindowHandle owner, const std::string& text, const std::string& caption,
                   unsigned style);
 
  private:
-  // The text for a code; *fromService says whether the service gave it.
+  // The text for a code followed by the detail (the detail alone when it
+  // already holds the code's text); *fromService says whether the service
+  // gave it.
   std::string ErrorText(HRESULT code, std::string_view detail, bool* fromService);
 
   MessageBoxes& boxes_;

@@ -3,6 +3,8 @@
 # and any further packages named as arguments.
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+          # JSON reader of the tests
+          nlohmann-json3-dev
           # the spreadsheet application that workbooks are exchanged with
           libreoffice-calc-nogui python3-uno
           # the Windows COM server: MinGW-w64 (POSIX threads) and widl, Wine's
