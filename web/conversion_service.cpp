@@ -7,6 +7,7 @@
 #include "cli/file_type_names.h"
 #include "encoding/cp1252.h"
 #include "server/gridlet.h"
+#include "server/sheet_preview.h"
 #include "web/client_names.h"
 #include "web/failure_status.h"
 #include "web/request_environment.h"
@@ -175,6 +176,22 @@ ConvertedFile ConversionService::ConvertOne(const Upload& upload, const ConvertR
   return converted;
 }
 
+Verdict ConversionService::ReadUpload(const Upload& upload, GRIDLET_FILE_TYPES type,
+                                      std::vector<Message>& messages, const Reader& read) {
+  JobSlots::Slot slot = slots_.Take(options_.wait);
+  if (!slot) return Verdict::Failure(503, GRIDLET_E_BAD_REQUEST, BUSY);
+  RequestFolder folder;
+  const fs::path input = StoreUpload(folder.Path(), upload, type);
+  ConversionEnvironment environment(folder.NewFolder("temp"), pool_);
+  environment.boxes.Replace(input.string(), ShownName(upload));
+  Outcome outcome;
+  outcome.result = read(environment, input.string());
+  outcome.writesFile = false;
+  outcome.instanceLost = environment.spreadsheets.Lost();
+  messages = environment.boxes.Messages();
+  return Judge(outcome, messages);
+}
+
 SheetList ConversionService::Sheets(const Upload& workbook, const std::optional<GRIDLET_FILE_TYPES>& from) {
   SheetList list;
   const std::optional<GRIDLET_FILE_TYPES> type = SourceType(workbook.fileName, from);
@@ -187,29 +204,38 @@ SheetList ConversionService::Sheets(const Upload& workbook, const std::optional<
                                     Quoted(ShownName(workbook)) + " is no workbook; only workbooks have worksheets.");
     return list;
   }
-  JobSlots::Slot slot = slots_.Take(options_.wait);
-  if (!slot) {
-    list.verdict = Verdict::Failure(503, GRIDLET_E_BAD_REQUEST, BUSY);
-    return list;
-  }
-  RequestFolder folder;
-  const fs::path input = StoreUpload(folder.Path(), workbook, *type);
-  ConversionEnvironment environment(folder.NewFolder("temp"), pool_);
-  environment.boxes.Replace(input.string(), ShownName(workbook));
-  Gridlet gridlet(environment.Services());
   std::vector<std::u16string> names;
-  const HRESULT result = gridlet.GetExcelSheetNames(Utf8ToUtf16(input.string()), names);
-  Outcome outcome;
-  outcome.result = result;
-  outcome.wrote = false;
-  outcome.writesFile = false;
-  outcome.instanceLost = environment.spreadsheets.Lost();
-  list.messages = environment.boxes.Messages();
-  list.verdict = Judge(outcome, list.messages);
+  list.verdict = ReadUpload(workbook, *type, list.messages,
+                            [&names](ConversionEnvironment& environment, const std::string& input) {
+                              return Gridlet(environment.Services()).GetExcelSheetNames(Utf8ToUtf16(input), names);
+                            });
   if (list.verdict.Ok()) {
     for (const std::u16string& name : names) list.names.push_back(Utf16ToUtf8(name));
   }
   return list;
+}
+
+ShownSheet ConversionService::Show(const Upload& source, const std::optional<GRIDLET_FILE_TYPES>& from,
+                                   const std::string& sheet) {
+  ShownSheet shown;
+  const std::optional<GRIDLET_FILE_TYPES> type = SourceType(source.fileName, from);
+  if (auto failure = CheckUpload(source, type, nullptr)) {
+    shown.verdict = *failure;
+    return shown;
+  }
+  SheetPreview preview;
+  shown.verdict = ReadUpload(source, *type, shown.messages,
+                             [&](ConversionEnvironment& environment, const std::string& input) {
+                               ConversionRequest request;
+                               request.inputPath = input;
+                               request.fromType = *type;
+                               request.sheetName = Utf8ToCp1252(sheet, '?');
+                               request.saveInternalName = Utf8ToCp1252(DefaultSheetName(ShownName(source)), '?');
+                               request.toType = QZ_GRIDLET_NULL;
+                               return ReadSheetPreview(environment.Services(), request, preview);
+                             });
+  if (shown.verdict.Ok()) shown.json = SheetPreviewJson(preview);
+  return shown;
 }
 
 }  // namespace gridlet::web

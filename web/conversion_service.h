@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,6 +65,12 @@ struct SheetList {
   std::vector<std::string> names;  // UTF-8, in workbook order
 };
 
+struct ShownSheet {
+  Verdict verdict;
+  std::vector<Message> messages;
+  std::string json;  // the sheet preview's JSON form
+};
+
 struct ServiceOptions {
   std::size_t jobs = 2;                          // conversions at once
   std::size_t spreadsheets = 2;                  // spreadsheet application instances
@@ -85,12 +92,23 @@ class ConversionService {
   // The worksheets of a workbook.
   SheetList Sheets(const Upload& workbook, const std::optional<GRIDLET_FILE_TYPES>& from);
 
+  // A source as a grid of display cells (the given worksheet of a
+  // workbook; its first when the name is empty).
+  ShownSheet Show(const Upload& source, const std::optional<GRIDLET_FILE_TYPES>& from, const std::string& sheet);
+
   const JobSlots& Slots() const { return slots_; }
   std::size_t SpreadsheetsInUse() const { return pool_.InUse(); }
 
  private:
   ConvertedFile ConvertOne(const Upload& upload, const ConvertRequest& request, std::size_t index,
                            const class RequestFolder& folder);
+
+  // Reads one upload with a job slot, in a folder of its own: `read` gets
+  // the environment and the stored upload's path and returns the engine's
+  // result. The verdict judges it; the messages are what was reported.
+  using Reader = std::function<HRESULT(class ConversionEnvironment&, const std::string& inputPath)>;
+  Verdict ReadUpload(const Upload& upload, GRIDLET_FILE_TYPES type, std::vector<Message>& messages,
+                     const Reader& read);
 
   ServiceOptions options_;
   JobSlots slots_;

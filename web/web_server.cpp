@@ -212,6 +212,23 @@ void HandleSheets(ConversionService& service, const httplib::Request& request, h
   SendJson(response, 200, list.names);
 }
 
+void HandleShow(ConversionService& service, const httplib::Request& request, httplib::Response& response) {
+  Form form;
+  std::optional<GRIDLET_FILE_TYPES> from;
+  std::string sheet;
+  std::optional<Verdict> bad = ReadForm(request, {"from", "sheet"}, form);
+  if (!bad) bad = ReadType(form, "from", false, from);
+  if (!bad) bad = ReadSingle(form, "sheet", sheet);
+  if (!bad && form.files.size() != 1) bad = BadRequest("Send one file as `file`.");
+  if (bad) return SendError(response, *bad);
+  const ShownSheet shown = service.Show(form.files.front(), from, sheet);
+  json messages = json::array();
+  for (const Message& message : shown.messages) messages.push_back(MessageJson(message, form.files.front().fileName));
+  if (!shown.verdict.Ok()) return SendError(response, shown.verdict, std::move(messages));
+  response.set_header(MESSAGES_HEADER, MessagesHeader(messages));
+  response.set_content(shown.json, "application/json; charset=utf-8");
+}
+
 void HandleDetect(const httplib::Request& request, httplib::Response& response) {
   const std::string name = request.get_param_value("name");
   if (auto problem = FileNameProblem(name)) {
@@ -305,7 +322,10 @@ void WebServer::Routes() {
   server.Post("/api/sheets", [this](const httplib::Request& request, httplib::Response& response) {
     HandleSheets(service_, request, response);
   });
-  for (const char* path : {"/api/convert", "/api/sheets"}) {
+  server.Post("/api/show", [this](const httplib::Request& request, httplib::Response& response) {
+    HandleShow(service_, request, response);
+  });
+  for (const char* path : {"/api/convert", "/api/sheets", "/api/show"}) {
     server.Get(path, [](const httplib::Request&, httplib::Response& response) {
       response.set_header("Allow", "POST");
       SendError(response, Verdict::Failure(405, GRIDLET_E_BAD_REQUEST, "Use POST with a multipart form."));
