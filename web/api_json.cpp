@@ -93,7 +93,9 @@ json TargetTypesJson() {
 
 std::string StatusText(int status) {
   switch (status) {
-    case 400: return "The request cannot be read.";
+    case 400:
+      return "The request cannot be read: a malformed request or form, or a chunked upload larger than this "
+             "server takes.";
     case 404: return "Nothing is here.";
     case 405: return "The method is not allowed here.";
     case 413: return "The upload is larger than this server takes.";
