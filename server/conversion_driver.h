@@ -23,6 +23,13 @@ class ConversionDriver {
   // full name; otherwise it is left as it was.
   HRESULT Convert(const ConversionRequest& request, std::optional<std::string>* fileName);
 
+  // The path a conversion of the request would write, formed as its
+  // target stage forms it (a calculator output by the name the device
+  // allows), without writing or telling anything: for a front end that
+  // checks a batch before it converts. Nothing for a read-only request, or
+  // when the device file service cannot name the output.
+  std::optional<std::string> PlannedOutputPath(const ConversionRequest& request);
+
   // Reads a source into the intermediate form without writing anything
   // and returns its records in sheet order. *typeRead (when given)
   // receives the type the source was read as.
@@ -32,6 +39,14 @@ class ConversionDriver {
  private:
   HRESULT DeviceCopy(const ConversionRequest& request, std::optional<std::string>* fileName);
   HRESULT ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs);
+  // Checks, before any route, that the source can be read: its type has a
+  // reader and the file is a regular file that may be read. A calculator
+  // file is loaded through the device file service, which checks its
+  // signature, lengths and checksum; the type becomes the one its
+  // signature names (with a warning when the request said another).
+  // Reports what is wrong and returns the result that ends the call.
+  HRESULT CheckSource(ConversionRequest& request);
+  HRESULT CheckCalculatorFile(ConversionRequest& request);
 
   ConversionServices services_;
   const SheetKindRegistry& kinds_;

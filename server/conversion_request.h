@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "encoding/text_file_encoding.h"
 #include "server/device_file_service.h"
 #include "server/file_system.h"
 #include "server/file_types.h"
@@ -21,6 +22,9 @@ struct ConversionRequest {
   std::string saveInternalName;  // the sheet's name on the calculator
   GRIDLET_FILE_TYPES toType = QZ_TAB_TEXT;
   long overwrite = 0;  // accepted and not consulted: the user is always asked
+  // The encoding of tab-text sources and targets; a source that opens with
+  // a byte-order mark is read in the encoding the mark names.
+  TextEncoding textEncoding = TextEncoding::Cp1252;
 };
 
 struct ConversionServices {

@@ -26,7 +26,6 @@ class Sheet68kKind : public SheetKind {
 
   HRESULT ReadSource(ConversionContext& context) override;
   HRESULT WriteTarget(ConversionContext& context) override;
-  unsigned ComErrorIcon() const override { return MB_ICONINFORMATION; }
 
  private:
   GRIDLET_FILE_TYPES type_;

@@ -27,9 +27,9 @@ class SheetKind {
   // context. Returns the result of the call.
   virtual HRESULT WriteTarget(ConversionContext& context) = 0;
 
-  // The icon with which the driver shows a COM error raised while writing
-  // a target of this kind.
-  virtual unsigned ComErrorIcon() const { return MB_ICONERROR; }
+  // The error code reported for a source of this kind that cannot be
+  // opened.
+  virtual HRESULT OpenFailureCode() const { return GRIDLET_E_SOURCE_OPEN; }
 };
 
 // Refuses a source file longer than any its layout allows (`layout` names

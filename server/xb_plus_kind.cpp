@@ -1,6 +1,7 @@
 #include "server/xb_plus_kind.h"
 
 #include "calc/xb_sheet.h"
+#include "model/sheet_data_error.h"
 
 namespace gridlet {
 
@@ -28,13 +29,21 @@ SheetKind& XbPlusSheetKind() {
 
 HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
   const ConversionRequest& request = context.request;
-  std::optional<ByteBuffer> bytes = context.services.files.ReadFile(request.inputPath);
+  std::optional<ByteBuffer> bytes = context.ReadSourceFile(OpenFailureCode());
   if (!bytes) return E_FAIL;
   if (bytes->size() <= kShortestFile) {
     context.services.messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
   RefuseFileLongerThan(bytes->size(), kLongestFile, "an XB Plus sheet file");
+  // The application variable must hold a sheet: its data opens with the
+  // sheet's signature after the size field.
+  const std::uint8_t* signature = bytes->data() + kVariableDataAt + 2;
+  std::uint32_t found = 0;
+  for (int i = 3; i >= 0; --i) found = found << 8 | signature[i];
+  if (found != XB_SHEET_SIGNATURE) {
+    throw SheetDataError("the file holds an application variable that is not a Gridlet sheet");
+  }
   auto sheet = std::make_unique<XbSheet>(bytes->data() + kVariableDataAt,
                                          bytes->size() - kVariableDataAt - kChecksumSize);
   bytes.reset();

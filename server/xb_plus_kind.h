@@ -14,7 +14,6 @@ class XbPlusKind : public SheetKind {
   // Encodes the sheet, names it for the device (model 5, ".xbv") and has
   // the device file service write it.
   HRESULT WriteTarget(ConversionContext& context) override;
-  unsigned ComErrorIcon() const override { return MB_ICONERROR; }
 };
 
 // The instance the registry uses.
