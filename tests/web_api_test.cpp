@@ -12,14 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "encoding/cp1252.h"
 #include "model/trace.h"
-#include "platform/builtin_error_text_service.h"
-#include "platform/link_file_device_service.h"
-#include "platform/scripted_message_boxes.h"
-#include "platform/std_file_system.h"
-#include "server/sheet_preview.h"
-#include "server/user_messages.h"
 #include "support/random_sheet.h"
 #include "support/served_gridlet.h"
 #include "web/page_assets.h"
@@ -74,12 +67,22 @@ class WebApiTest : public ::testing::Test {
     return body;
   }
 
-  // The name a response gives its file.
+  // The name a response gives its file: its UTF-8 form (RFC 5987).
   static std::string FileNameOf(const httplib::Response& response) {
     const std::string disposition = response.get_header_value("Content-Disposition");
-    const std::size_t at = disposition.find("filename=\"");
+    const std::string marker = "filename*=UTF-8''";
+    const std::size_t at = disposition.find(marker);
     if (at == std::string::npos) return {};
-    return disposition.substr(at + 10, disposition.find('"', at + 10) - at - 10);
+    std::string name;
+    for (std::size_t i = at + marker.size(); i < disposition.size() && disposition[i] != ';'; ++i) {
+      if (disposition[i] == '%' && i + 2 < disposition.size()) {
+        name += static_cast<char>(std::stoi(disposition.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+      } else {
+        name += disposition[i];
+      }
+    }
+    return name;
   }
 
   ScratchFolder folder;
@@ -179,11 +182,13 @@ TEST_F(WebApiTest, ARequestThatCannotBeCarriedOutGetsAJsonErrorWithAFittingStatu
       {"a file name with a zero byte", {FilePart(std::string("a\0b.txt", 7), text), Field("to", "xbv")}, 400,
        badRequest},
       {"a file name with a backslash", {FilePart("..\\a.txt", text), Field("to", "xbv")}, 400, badRequest},
-      {"a name with a slash", {FilePart("a.txt", text), Field("to", "txt"), Field("name", "../../escape")}, 400,
-       badRequest},
       {"a name with a control character", {FilePart("a.txt", text), Field("to", "txt"), Field("name", "a\nb")}, 400,
        badRequest},
-      {"a name without a Windows-1252 form", {FilePart("a.txt", text), Field("to", "xbv"), Field("name", "\xCF\x80")},
+      {"a name with a zero byte", {FilePart("a.txt", text), Field("to", "txt"), Field("name", std::string("a\0b", 3))},
+       400, badRequest},
+      {"a source type that is no source", {FilePart("a.txt", text), Field("to", "txt"), Field("from", "null")}, 400,
+       badRequest},
+      {"an unknown text encoding", {FilePart("a.txt", text), Field("to", "txt"), Field("text-encoding", "latin9")},
        400, badRequest},
       {"two files and one name",
        {FilePart("a.txt", text), FilePart("b.txt", text), Field("to", "xbv"), Field("name", "A")}, 400, badRequest},
@@ -192,7 +197,7 @@ TEST_F(WebApiTest, ARequestThatCannotBeCarriedOutGetsAJsonErrorWithAFittingStatu
       {"a damaged calculator sheet", {FilePart("a.xbv", std::string(300, '\x5A')), Field("to", "txt")}, 422,
        "0x8C050022"},
       {"a damaged sheet for a copy", {FilePart("a.xdy", std::string(300, '\x5A')), Field("to", "xfy")}, 422,
-       "0x8C050001"},
+       "0x8C050022"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -219,9 +224,15 @@ TEST_F(WebApiTest, NamesAreTheCommandsWithTheirRenamesTold) {
     std::string name;
     bool renamed;  // by the device's naming rules
   };
+  // Names the device or the file system cannot take as they stand are made
+  // safe as the command makes them, and the change is told.
   for (const auto& [target, name, renamed] : std::vector<Case>{{"xdy", "class\\marks", false},
                                                               {"xbv", "marks 2", true},
+                                                              {"xbv", "marks", false},  // only the letter case
                                                               {"txt", "My Marks", false},
+                                                              {"txt", "../../escape", true},
+                                                              {"txt", "\xCE\xA0\xCE\xB9", false},
+                                                              {"xbv", "\xCF\x80marks", true},
                                                               {"xcy", "9lives", true}}) {
     SCOPED_TRACE(target + " " + name);
     const testing::Written expected = CommandOutputs(folder, {"data.txt"}, target, "--name '" + name + "'").at(0);
@@ -234,7 +245,7 @@ TEST_F(WebApiTest, NamesAreTheCommandsWithTheirRenamesTold) {
     ASSERT_EQ(messages.size(), renamed ? 1u : 0u) << messages.dump();
     if (renamed) {
       EXPECT_EQ(messages[0]["level"], "warning");
-      EXPECT_NE(messages[0]["text"].get<std::string>().find(FileNameOf(*result)), std::string::npos);
+      EXPECT_NE(messages[0]["text"].get<std::string>().find(expected.name), std::string::npos);
     }
   }
   EXPECT_EQ(FileNameOf(*Post("/api/convert", {FilePart("data.txt", text), Field("to", "xdy"),
@@ -245,11 +256,11 @@ TEST_F(WebApiTest, NamesAreTheCommandsWithTheirRenamesTold) {
 TEST_F(WebApiTest, StrictRefusesAFileThatWouldChangeAndNullOnlyChecks) {
   const std::string text = "x\t1\r\n";
   const json body = ExpectFailure(
-      Post("/api/convert", {FilePart("budget.txt", text), Field("to", "xbv"), Field("strict", "true")}), 422,
+      Post("/api/convert", {FilePart("my budget.txt", text), Field("to", "xbv"), Field("strict", "true")}), 422,
       "0x8C050001");
-  EXPECT_NE(body["error"].get<std::string>().find("BUDGET"), std::string::npos) << body.dump();
-  httplib::Result unchanged = Post("/api/convert", {FilePart("budget.txt", text), Field("to", "xbv"),
-                                                    Field("name", "BUDGET"), Field("strict", "true")});
+  EXPECT_NE(body["error"].get<std::string>().find("MYBUDGET"), std::string::npos) << body.dump();
+  httplib::Result unchanged = Post("/api/convert", {FilePart("my budget.txt", text), Field("to", "xbv"),
+                                                    Field("name", "MYBUDGET"), Field("strict", "true")});
   ASSERT_TRUE(unchanged);
   EXPECT_EQ(unchanged->status, 200);
 
@@ -342,38 +353,25 @@ TEST_F(WebApiTest, HealthAndTypesAnswer) {
   ExpectFailure(client->Get("/api/detect?name=notes.pdf"), 415, "0x8C050023");
 }
 
-// The preview of a source as the engine reads it, for comparison.
-std::string EnginePreview(const fs::path& path, GRIDLET_FILE_TYPES type) {
-  StdFileSystem files;
-  ScriptedMessageBoxes boxes;
-  BuiltinErrorTextServiceFactory texts;
-  LinkFileDeviceServiceFactory devices(files);
-  UserMessages messages(boxes, texts, files);
-  ConversionRequest request;
-  request.inputPath = path.string();
-  request.fromType = type;
-  request.saveInternalName = path.stem().string();
-  request.toType = QZ_GRIDLET_NULL;
-  SheetPreview preview;
-  EXPECT_EQ(ReadSheetPreview(ConversionServices{files, messages, devices, nullptr}, request, preview), S_OK);
-  return SheetPreviewJson(preview);
-}
-
-TEST_F(WebApiTest, ShowGivesTheEnginesPreviewOfEverySource) {
+TEST_F(WebApiTest, ShowGivesTheCommandsPreviewOfEverySource) {
   const auto sources = MakeSources(folder, 4);
-  const std::map<std::string, GRIDLET_FILE_TYPES> types = {{"txt", QZ_TAB_TEXT},
-                                                           {"xbv", QZ_GRIDLET_XBP},
-                                                           {"xcy", QZ_GRIDLET_XC},
-                                                           {"xdy", QZ_GRIDLET_XD},
-                                                           {"xfy", QZ_GRIDLET_XF}};
   for (const auto& [type, files] : sources) {
     for (const std::string& file : files) {
       httplib::Result result = Post("/api/show", {FilePart(file, folder.Read(file))});
       ASSERT_TRUE(result);
       ASSERT_EQ(result->status, 200) << file << ": " << result->body;
-      EXPECT_EQ(result->body, EnginePreview(folder.Path() / file, types.at(type))) << file;
+      const testing::CliResult shown = testing::RunCli(folder, "show --json '" + file + "'");
+      ASSERT_EQ(shown.status, 0) << shown.err;
+      EXPECT_EQ(result->body + "\n", shown.out) << file;
     }
   }
+  // Text in UTF-8, as the command reads it when told.
+  const std::string utf8 = "caf\xC3\xA9\t\xCF\x80\r\n";
+  folder.Write("utf8.txt", utf8);
+  httplib::Result result = Post("/api/show", {FilePart("utf8.txt", utf8), Field("text-encoding", "utf-8")});
+  ASSERT_TRUE(result);
+  ASSERT_EQ(result->status, 200) << result->body;
+  EXPECT_EQ(result->body + "\n", testing::RunCli(folder, "show --json --text-encoding utf-8 utf8.txt").out);
   ExpectFailure(Post("/api/show", {FilePart("broken.xdy", std::string(250, '\x01'))}), 422, "0x8C050022");
   ExpectFailure(Post("/api/sheets", {FilePart("notes.txt", "a\r\n")}), 415, "0x8C050023");
 }

@@ -76,19 +76,22 @@ std::string MessagesHeader(const json& messages) {
 
 json TypeJson(GRIDLET_FILE_TYPES type) { return TypeEntry(cli::TypeNameOf(type), type); }
 
-json TargetTypesJson() {
-  json targets = json::array();
-  const std::string_view list = cli::TYPE_NAME_LIST;
-  std::size_t start = 0;
-  while (start < list.size()) {
-    std::size_t end = list.find(',', start);
-    if (end == std::string_view::npos) end = list.size();
-    std::string_view name = list.substr(start, end - start);
-    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-    if (auto type = cli::ParseTypeName(name)) targets.push_back(TypeEntry(name, *type));
-    start = end + 1;
-  }
-  return json{{"targets", targets}};
+json TypesJson() {
+  // The types of one of the command's lists, in its order.
+  const auto listed = [](std::string_view list) {
+    json types = json::array();
+    std::size_t start = 0;
+    while (start < list.size()) {
+      std::size_t end = list.find(',', start);
+      if (end == std::string_view::npos) end = list.size();
+      std::string_view name = list.substr(start, end - start);
+      while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+      if (auto type = cli::ParseTypeName(name)) types.push_back(TypeEntry(name, *type));
+      start = end + 1;
+    }
+    return types;
+  };
+  return json{{"targets", listed(cli::TARGET_TYPE_LIST)}, {"sources", listed(cli::SOURCE_TYPE_LIST)}};
 }
 
 std::string StatusText(int status) {

@@ -23,9 +23,9 @@ std::string MessagesHeader(const nlohmann::json& messages);
 // {"type": "xbv", "label": "XB Plus sheet", "workbook": false}.
 nlohmann::json TypeJson(GRIDLET_FILE_TYPES type);
 
-// {"targets": [TypeJson...]}: every type the command converts to, in the
-// command's order.
-nlohmann::json TargetTypesJson();
+// {"targets": [TypeJson...], "sources": [...]}: every type the command
+// converts to, and every type it reads, in the command's order.
+nlohmann::json TypesJson();
 
 // The reason phrase of an HTTP status, as a sentence.
 std::string StatusText(int status);

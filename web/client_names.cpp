@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
 
 namespace gridlet::web {
 
@@ -14,12 +15,13 @@ constexpr std::size_t MAX_NAME_BYTES = 255;
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
-std::optional<std::string> CommonProblem(std::string_view name, bool backslashAllowed) {
+// separatorsAllowed: a name the engine makes safe itself.
+std::optional<std::string> CommonProblem(std::string_view name, bool separatorsAllowed) {
   if (name.size() > MAX_NAME_BYTES) return "is longer than 255 bytes";
   for (unsigned char c : name) {
     if (c == 0) return "holds a zero byte";
     if (IsControl(c)) return "holds a control character";
-    if (c == '/' || (c == '\\' && !backslashAllowed)) return "holds a path separator";
+    if ((c == '/' || c == '\\') && !separatorsAllowed) return "holds a path separator";
   }
   if (Utf8ToCp1252(name).fault == ConversionFault::Malformed) return "is not valid UTF-8";
   return std::nullopt;
@@ -41,35 +43,13 @@ std::optional<std::string> FileNameProblem(std::string_view name) {
   return CommonProblem(name, false);
 }
 
-std::optional<std::string> SheetNameProblem(std::string_view name) {
-  if (auto problem = CommonProblem(name, true)) return problem;
-  const Cp1252Conversion converted = Utf8ToCp1252(name);
-  if (converted.fault == ConversionFault::Unmappable) {
-    char text[96];
-    std::snprintf(text, sizeof text, "holds U+%04X, which has no Windows-1252 form",
-                  static_cast<unsigned>(converted.character));
-    return std::string(text);
-  }
-  return std::nullopt;
-}
+std::optional<std::string> SheetNameProblem(std::string_view name) { return CommonProblem(name, true); }
 
-std::string DefaultSheetName(std::string_view fileName) {
-  const std::string_view stem = Stem(fileName);
-  std::string safe;
-  std::string_view rest = stem;
-  // Character by character: a representable one is kept, another becomes "_".
-  while (!rest.empty()) {
-    std::size_t length = 1;
-    const unsigned char lead = static_cast<unsigned char>(rest[0]);
-    if (lead >= 0xF0) length = 4;
-    else if (lead >= 0xE0) length = 3;
-    else if (lead >= 0xC0) length = 2;
-    length = std::min(length, rest.size());
-    const std::string_view character = rest.substr(0, length);
-    safe += Utf8ToCp1252(character).ok() ? std::string(character) : std::string("_");
-    rest.remove_prefix(length);
-  }
-  return safe;
+std::string DefaultSheetName(std::string_view fileName) { return std::string(Stem(fileName)); }
+
+std::string EngineSheetName(std::string_view utf8Name, GRIDLET_FILE_TYPES target) {
+  if (IsCalculatorType(target)) return Utf8ToCp1252(utf8Name, '?');
+  return ToEnginePath(utf8Name);
 }
 
 std::string StoredExtension(std::string_view fileName, GRIDLET_FILE_TYPES type) {
@@ -92,8 +72,13 @@ std::string ContentDisposition(std::string_view utf8Name) {
   std::string fallback;
   std::string encoded;
   for (unsigned char c : utf8Name) {
-    const bool plain = std::isalnum(c) || c == '.' || c == '-' || c == '_';
-    fallback.push_back(plain || c == ' ' ? static_cast<char>(c) : '_');
+    const bool plain = c < 0x80 && (std::isalnum(c) || c == '.' || c == '-' || c == '_');
+    // One "_" for each character the plain form cannot carry.
+    if (plain || c == ' ') {
+      fallback.push_back(static_cast<char>(c));
+    } else if (c < 0x80 || c >= 0xC0) {
+      fallback.push_back('_');
+    }
     if (plain) {
       encoded.push_back(static_cast<char>(c));
     } else {

@@ -17,15 +17,20 @@ namespace gridlet::web {
 // character, at most 255 bytes.
 std::optional<std::string> FileNameProblem(std::string_view name);
 
-// Why an on-device name cannot be taken: as a file name, except that a
-// backslash (a calculator folder, folder\name) is allowed, and every
-// character must have a Windows-1252 form, as calculator and text sheets
-// carry no other.
+// Why an on-device name cannot be taken: UTF-8 without control
+// characters, at most 255 bytes. Anything else is the engine's to make
+// safe, as for the command: the device's naming rules on a calculator, and
+// separators made full stops in a file name.
 std::optional<std::string> SheetNameProblem(std::string_view name);
 
 // The on-device name the command gives a source: the file name without its
-// extension. Characters without a Windows-1252 form become "_".
+// extension.
 std::string DefaultSheetName(std::string_view fileName);
+
+// The name as the command hands it to the engine: in Windows-1252 for a
+// calculator target (whose device keeps what it can, and says so), in the
+// engine's path form for a file name (which may hold any character).
+std::string EngineSheetName(std::string_view utf8Name, GRIDLET_FILE_TYPES target);
 
 // The extension an upload is stored under: the client's, in lower case,
 // when it is plain (letters and digits, at most 8), otherwise the type's

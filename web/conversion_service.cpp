@@ -4,9 +4,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "bridge/workbook_exchange.h"
 #include "cli/file_type_names.h"
 #include "encoding/cp1252.h"
-#include "server/gridlet.h"
+#include "platform/engine_paths.h"
+#include "server/conversion_driver.h"
 #include "server/sheet_preview.h"
 #include "web/client_names.h"
 #include "web/failure_status.h"
@@ -21,6 +23,8 @@ namespace {
 constexpr const char* BUSY = "The server is busy converting other files; please try again in a moment.";
 // The name an upload without a file name is shown under.
 constexpr const char* UNNAMED_UPLOAD = "upload";
+// The sheet name a preview reads a source with, as the command's show does.
+constexpr const char* PREVIEW_SHEET_NAME = "SHEET";
 
 bool WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
@@ -58,7 +62,7 @@ std::optional<Verdict> CheckUpload(const Upload& upload, const std::optional<GRI
   if (!type) {
     return Verdict::Failure(415, GRIDLET_E_BAD_REQUEST,
                             "The type of " + Quoted(upload.fileName) + " cannot be told from its name; "
-                            "give it as `from` (one of " + cli::TYPE_NAME_LIST + ").");
+                            "give it as `from` (one of " + cli::SOURCE_TYPE_LIST + ").");
   }
   if (*type == QZ_GRIDLET_NULL) {
     return Verdict::Failure(415, GRIDLET_E_BAD_REQUEST, "A source of type null holds no sheet to read.");
@@ -129,15 +133,7 @@ ConvertedFile ConversionService::ConvertOne(const Upload& upload, const ConvertR
     converted.verdict = *failure;
     return converted;
   }
-  std::string name = given;
-  if (name.empty()) {
-    name = DefaultSheetName(converted.source);
-    if (!Utf8ToCp1252(converted.source).ok()) {
-      converted.messages.push_back({Message::Level::Warning, std::nullopt,
-                                    "The file name has characters without a Windows-1252 form; the sheet is named " +
-                                        Quoted(name) + "."});
-    }
-  }
+  const std::string name = given.empty() ? DefaultSheetName(converted.source) : given;
   const std::string sheet = request.sheets.empty() ? std::string()
                             : request.sheets.size() == 1 ? request.sheets[0]
                                                          : request.sheets[index];
@@ -149,29 +145,35 @@ ConvertedFile ConversionService::ConvertOne(const Upload& upload, const ConvertR
   environment.boxes.Replace(input.string(), converted.source);
   environment.boxes.Replace(output.string() + "/", "");
 
-  Gridlet gridlet(environment.Services());
-  const HRESULT result = gridlet.Convert(Utf8ToUtf16(input.string()), *type, Utf8ToUtf16(sheet),
-                                         Utf8ToUtf16(output.string() + "/"), Utf8ToUtf16(name), request.to, 0);
-  const std::vector<fs::path> written = FilesIn(output);
-  const bool writesFile = !OutputExtension(request.to).empty();
+  // The request the command makes of the same file.
+  ConversionRequest conversion;
+  conversion.inputPath = ToEnginePath(input.string());
+  conversion.fromType = *type;
+  conversion.sheetName = Utf8ToCp1252(sheet, '?');
+  conversion.outputLocation = ToEnginePath(output.string() + "/");
+  conversion.saveInternalName = EngineSheetName(name, request.to);
+  conversion.toType = request.to;
+  conversion.textEncoding = request.textEncoding;
+  std::optional<std::string> written;
   Outcome outcome;
-  outcome.result = result;
-  outcome.wrote = written.size() == 1;
-  outcome.writesFile = writesFile;
+  outcome.result = ConversionDriver(environment.Services()).Convert(conversion, &written);
+  const std::vector<fs::path> files = FilesIn(output);
+  // One source makes one file, in its own folder.
+  outcome.wrote = written && files.size() == 1;
+  outcome.writesFile = !OutputExtension(request.to).empty();
   outcome.instanceLost = environment.spreadsheets.Lost();
   outcome.strict = request.strict;
-  if (written.size() > 1) outcome.wrote = false;  // one source makes one file; more is a fault of ours
   std::vector<Message>& messages = environment.boxes.Messages();
   converted.verdict = Judge(outcome, messages);
   converted.messages.insert(converted.messages.end(), messages.begin(), messages.end());
   if (converted.verdict.Ok() && outcome.wrote) {
-    std::optional<std::string> bytes = ReadBytes(written.front());
+    std::optional<std::string> bytes = ReadBytes(files.front());
     if (!bytes) {
       converted.verdict = Verdict::Failure(500, GRIDLET_E_CONVERSION, "The converted file could not be read back.");
       return converted;
     }
     converted.output = std::move(*bytes);
-    converted.outputName = written.front().filename().string();
+    converted.outputName = files.front().filename().string();
   }
   return converted;
 }
@@ -185,7 +187,7 @@ Verdict ConversionService::ReadUpload(const Upload& upload, GRIDLET_FILE_TYPES t
   ConversionEnvironment environment(folder.NewFolder("temp"), pool_);
   environment.boxes.Replace(input.string(), ShownName(upload));
   Outcome outcome;
-  outcome.result = read(environment, input.string());
+  outcome.result = read(environment, ToEnginePath(input.string()));
   outcome.writesFile = false;
   outcome.instanceLost = environment.spreadsheets.Lost();
   messages = environment.boxes.Messages();
@@ -204,19 +206,22 @@ SheetList ConversionService::Sheets(const Upload& workbook, const std::optional<
                                     Quoted(ShownName(workbook)) + " is no workbook; only workbooks have worksheets.");
     return list;
   }
-  std::vector<std::u16string> names;
+  std::vector<std::string> names;
   list.verdict = ReadUpload(workbook, *type, list.messages,
                             [&names](ConversionEnvironment& environment, const std::string& input) {
-                              return Gridlet(environment.Services()).GetExcelSheetNames(Utf8ToUtf16(input), names);
+                              SheetListResult sheets = ListWorkbookSheets(environment.spreadsheets,
+                                                                          &environment.messages, input.c_str());
+                              names = std::move(sheets.names);
+                              return sheets.result;
                             });
   if (list.verdict.Ok()) {
-    for (const std::u16string& name : names) list.names.push_back(Utf16ToUtf8(name));
+    for (const std::string& name : names) list.names.push_back(Cp1252ToUtf8(name));
   }
   return list;
 }
 
 ShownSheet ConversionService::Show(const Upload& source, const std::optional<GRIDLET_FILE_TYPES>& from,
-                                   const std::string& sheet) {
+                                   const std::string& sheet, TextEncoding textEncoding) {
   ShownSheet shown;
   const std::optional<GRIDLET_FILE_TYPES> type = SourceType(source.fileName, from);
   if (auto failure = CheckUpload(source, type, nullptr)) {
@@ -226,12 +231,14 @@ ShownSheet ConversionService::Show(const Upload& source, const std::optional<GRI
   SheetPreview preview;
   shown.verdict = ReadUpload(source, *type, shown.messages,
                              [&](ConversionEnvironment& environment, const std::string& input) {
+                               // The request the command's show makes.
                                ConversionRequest request;
                                request.inputPath = input;
                                request.fromType = *type;
                                request.sheetName = Utf8ToCp1252(sheet, '?');
-                               request.saveInternalName = Utf8ToCp1252(DefaultSheetName(ShownName(source)), '?');
+                               request.saveInternalName = PREVIEW_SHEET_NAME;
                                request.toType = QZ_GRIDLET_NULL;
+                               request.textEncoding = textEncoding;
                                return ReadSheetPreview(environment.Services(), request, preview);
                              });
   if (shown.verdict.Ok()) shown.json = SheetPreviewJson(preview);

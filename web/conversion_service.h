@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/text_file_encoding.h"
 #include "model/hresult.h"
 #include "platform/libreoffice_launcher.h"
 #include "platform/reusing_launcher.h"
@@ -49,6 +50,7 @@ struct ConvertRequest {
   std::vector<std::string> names;
   std::vector<std::string> sheets;
   bool strict = false;  // a conversion that changed anything fails
+  TextEncoding textEncoding = TextEncoding::Cp1252;  // of tab-text sources and targets
 };
 
 struct ConvertedFile {
@@ -94,7 +96,8 @@ class ConversionService {
 
   // A source as a grid of display cells (the given worksheet of a
   // workbook; its first when the name is empty).
-  ShownSheet Show(const Upload& source, const std::optional<GRIDLET_FILE_TYPES>& from, const std::string& sheet);
+  ShownSheet Show(const Upload& source, const std::optional<GRIDLET_FILE_TYPES>& from, const std::string& sheet,
+                  TextEncoding textEncoding);
 
   const JobSlots& Slots() const { return slots_; }
   std::size_t SpreadsheetsInUse() const { return pool_.InUse(); }

@@ -56,21 +56,21 @@ int StatusOfCode(HRESULT code) {
   return 500;
 }
 
-Verdict Judge(const Outcome& outcome, std::vector<Message>& messages) {
+Verdict Judge(const Outcome& outcome, const std::vector<Message>& messages) {
   if (outcome.instanceLost) return Verdict::Failure(503, GRIDLET_E_SPREADSHEET_APP, INSTANCE_LOST);
-  const bool done = outcome.result == S_OK && (outcome.wrote || !outcome.writesFile);
+  const Message* error = FirstError(messages);
+  // As for the command: a call that reported an error, or that should have
+  // written a file and did not, failed whatever its result says.
+  const bool done = outcome.result == S_OK && !error && (outcome.wrote || !outcome.writesFile);
   if (done) {
-    for (Message& message : messages) message.level = Message::Level::Warning;
     if (outcome.strict && !messages.empty()) {
       const Message& first = messages.front();
       return Verdict::Failure(422, first.code.value_or(GRIDLET_E_CONVERSION), STRICT_PREFIX + first.text);
     }
     return Verdict{};
   }
-  if (const Message* error = FirstError(messages)) {
-    if (error->code) return Verdict::Failure(StatusOfCode(*error->code), *error->code, error->text);
-    return Verdict::Failure(500, GRIDLET_E_CONVERSION, error->text);
-  }
+  if (error && error->code) return Verdict::Failure(StatusOfCode(*error->code), *error->code, error->text);
+  if (error) return Verdict::Failure(500, GRIDLET_E_CONVERSION, error->text);
   return Verdict::Failure(500, GRIDLET_E_CONVERSION, NO_MESSAGE);
 }
 

@@ -24,8 +24,7 @@ struct Outcome {
 // out, 500 for anything else.
 int StatusOfCode(HRESULT code);
 
-// The verdict on a call. On success, errors the engine reported on the way
-// (a sheet too large, written with the cells that fit) become warnings.
-Verdict Judge(const Outcome& outcome, std::vector<Message>& messages);
+// The verdict on a call: its failure is the first error reported.
+Verdict Judge(const Outcome& outcome, const std::vector<Message>& messages);
 
 }  // namespace gridlet::web

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
 
 namespace gridlet::web {
 
@@ -29,7 +29,7 @@ std::unique_ptr<ErrorTextService> CodeNotingErrorTexts::Create() {
 int RecordingBoxes::Show(WindowHandle, const std::string& text, const std::string& caption,
                          unsigned style) {
   const bool question = (style & 0x0Fu) == MB_YESNOCANCEL;
-  std::string utf8 = Cp1252ToUtf8(question ? caption + " already exists and is left as it is." : text);
+  std::string utf8 = FromEnginePath(question ? caption + " already exists and is left as it is." : text);
   for (const auto& [from, to] : replacements_) {
     if (from.empty()) continue;
     for (std::size_t at = utf8.find(from); at != std::string::npos; at = utf8.find(from, at + to.size())) {
@@ -38,7 +38,8 @@ int RecordingBoxes::Show(WindowHandle, const std::string& text, const std::strin
   }
   while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == ' ')) utf8.pop_back();
   Message message;
-  message.level = (style & MB_ICONERROR) || question ? Message::Level::Error : Message::Level::Warning;
+  const bool failure = (style & MB_ICONMASK) == MB_ICONERROR;
+  message.level = failure || question ? Message::Level::Error : Message::Level::Warning;
   message.code = codes_.TakeCode();
   message.text = std::move(utf8);
   messages_.push_back(std::move(message));

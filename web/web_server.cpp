@@ -9,6 +9,7 @@
 #include <set>
 #include <string_view>
 
+#include "cli/command_environment.h"
 #include "cli/file_type_names.h"
 #include "web/api_json.h"
 #include "web/client_names.h"
@@ -84,16 +85,30 @@ std::optional<Verdict> ReadSingle(const Form& form, const std::string& name, std
   return std::nullopt;
 }
 
-std::optional<Verdict> ReadType(const Form& form, const std::string& name, bool required,
+// The target type (`to`, required) or the source type (`from`).
+std::optional<Verdict> ReadType(const Form& form, const std::string& name, bool target,
                                 std::optional<GRIDLET_FILE_TYPES>& type) {
+  const char* list = target ? cli::TARGET_TYPE_LIST : cli::SOURCE_TYPE_LIST;
   std::string text;
   if (auto bad = ReadSingle(form, name, text)) return bad;
   if (text.empty()) {
-    if (required) return BadRequest("Give the target type as `" + name + "` (one of " + cli::TYPE_NAME_LIST + ").");
+    if (target) return BadRequest("Give the target type as `" + name + "` (one of " + list + ").");
     return std::nullopt;
   }
   type = cli::ParseTypeName(text);
-  if (!type) return BadRequest("Unknown type \"" + text + "\" in `" + name + "` (use one of " + cli::TYPE_NAME_LIST + ").");
+  if (!type || (!target && *type == QZ_GRIDLET_NULL)) {
+    return BadRequest("Unknown type \"" + text + "\" in `" + name + "` (use one of " + list + ").");
+  }
+  return std::nullopt;
+}
+
+std::optional<Verdict> ReadEncoding(const Form& form, TextEncoding& encoding) {
+  std::string text;
+  if (auto bad = ReadSingle(form, "text-encoding", text)) return bad;
+  if (text.empty()) return std::nullopt;
+  const std::optional<TextEncoding> parsed = cli::ParseTextEncoding(text);
+  if (!parsed) return BadRequest("`text-encoding` takes cp1252 or utf-8.");
+  encoding = *parsed;
   return std::nullopt;
 }
 
@@ -148,10 +163,11 @@ void HandleConvert(ConversionService& service, const ServerLimits& limits, const
   Form form;
   ConvertRequest convert;
   std::optional<GRIDLET_FILE_TYPES> to;
-  std::optional<Verdict> bad = ReadForm(request, {"to", "from", "name", "sheet", "strict"}, form);
+  std::optional<Verdict> bad = ReadForm(request, {"to", "from", "name", "sheet", "strict", "text-encoding"}, form);
   if (!bad) bad = ReadType(form, "to", true, to);
   if (!bad) bad = ReadType(form, "from", false, convert.from);
   if (!bad) bad = ReadFlag(form, "strict", convert.strict);
+  if (!bad) bad = ReadEncoding(form, convert.textEncoding);
   if (!bad && form.files.size() > limits.maxFiles) {
     bad = BadRequest("At most " + std::to_string(limits.maxFiles) + " files can be converted in one request.");
   }
@@ -216,12 +232,14 @@ void HandleShow(ConversionService& service, const httplib::Request& request, htt
   Form form;
   std::optional<GRIDLET_FILE_TYPES> from;
   std::string sheet;
-  std::optional<Verdict> bad = ReadForm(request, {"from", "sheet"}, form);
+  TextEncoding encoding = TextEncoding::Cp1252;
+  std::optional<Verdict> bad = ReadForm(request, {"from", "sheet", "text-encoding"}, form);
   if (!bad) bad = ReadType(form, "from", false, from);
   if (!bad) bad = ReadSingle(form, "sheet", sheet);
+  if (!bad) bad = ReadEncoding(form, encoding);
   if (!bad && form.files.size() != 1) bad = BadRequest("Send one file as `file`.");
   if (bad) return SendError(response, *bad);
-  const ShownSheet shown = service.Show(form.files.front(), from, sheet);
+  const ShownSheet shown = service.Show(form.files.front(), from, sheet, encoding);
   json messages = json::array();
   for (const Message& message : shown.messages) messages.push_back(MessageJson(message, form.files.front().fileName));
   if (!shown.verdict.Ok()) return SendError(response, shown.verdict, std::move(messages));
@@ -313,7 +331,7 @@ void WebServer::Routes() {
     HandleHealth(service_, response);
   });
   server.Get("/api/types", [](const httplib::Request&, httplib::Response& response) {
-    SendJson(response, 200, TargetTypesJson());
+    SendJson(response, 200, TypesJson());
   });
   server.Get("/api/detect", HandleDetect);
   server.Post("/api/convert", [this](const httplib::Request& request, httplib::Response& response) {

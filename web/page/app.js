@@ -194,6 +194,10 @@ function showMessages(entry, messages) {
   }
 }
 
+function appendEncoding(form) {
+  if ($('encoding').value !== 'cp1252') form.append('text-encoding', $('encoding').value);
+}
+
 // The form fields of one file, as the API takes them.
 function fieldsOf(entry) {
   const name = entry.part('device-name').value.trim();
@@ -216,6 +220,7 @@ async function convertEntry(entry) {
   if (fields.sheet) form.append('sheet', fields.sheet);
   if (fields.from) form.append('from', fields.from);
   if ($('strict').checked) form.append('strict', 'true');
+  appendEncoding(form);
   entry.element.classList.remove('done', 'failed');
   entry.element.classList.add('busy');
   state.textContent = 'Converting…';
@@ -274,6 +279,7 @@ async function downloadAll() {
   const form = new FormData();
   form.append('to', $('target').value);
   if ($('strict').checked) form.append('strict', 'true');
+  appendEncoding(form);
   const convertible = entries.filter((entry) => entry.type);
   const names = [];
   const sheets = [];
@@ -341,6 +347,7 @@ function columnLetters(column) {
 async function showSheet(blob, fileName, entry) {
   const form = new FormData();
   form.append('file', blob, fileName);
+  appendEncoding(form);
   if (entry) {
     const fields = fieldsOf(entry);
     if (fields.sheet) form.append('sheet', fields.sheet);
@@ -408,8 +415,9 @@ async function loadTypes() {
   const select = $('target');
   try {
     const response = await fetch('/api/types');
-    const types = (await response.json()).targets;
-    sourceTypes = types.filter((type) => type.type !== 'null');
+    const body = await response.json();
+    const types = body.targets;
+    sourceTypes = body.sources;
     for (const type of types) select.add(new Option(type.label, type.type));
     select.value = types.some((type) => type.type === 'xbv') ? 'xbv' : types[0].type;
   } catch (error) {
@@ -449,6 +457,7 @@ function start() {
   window.addEventListener('drop', (event) => event.preventDefault());
   $('target').addEventListener('change', () => entries.forEach(forgetResult));
   $('strict').addEventListener('change', () => entries.forEach(forgetResult));
+  $('encoding').addEventListener('change', () => entries.forEach(forgetResult));
   $('convert-all').addEventListener('click', convertAll);
   $('download-all').addEventListener('click', downloadAll);
   $('clear').addEventListener('click', () => entries.slice().forEach(removeEntry));
