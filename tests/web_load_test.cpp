@@ -163,7 +163,7 @@ TEST_F(WebLoadTest, HundredsOfMixedConversionsAtOnceGiveTheCommandsBytes) {
         }
         std::lock_guard lock(mutex);
         samples.push_back({elapsed, job.source->workbook});
-        if (!fault.empty()) faults.push_back(job.source->name + " to " + job.target + ": " + fault);
+        if (!fault.empty()) faults.push_back(job.source->name + " to " + job.target + ": " + fault + " after " + std::to_string(elapsed) + " ms at " + std::to_string(std::chrono::duration<double>(sent - start).count()));
       }
     });
   }
@@ -172,6 +172,7 @@ TEST_F(WebLoadTest, HundredsOfMixedConversionsAtOnceGiveTheCommandsBytes) {
 
   EXPECT_EQ(samples.size(), jobs.size()) << "the run did not finish within " << kTimeLimit.count() << " minutes";
   EXPECT_TRUE(faults.empty()) << faults.size() << " faults; the first: " << faults.front();
+  for (auto& f : faults) std::fprintf(stderr, "FAULT %s\n", f.c_str());
   EXPECT_TRUE(server.Alive());
   EXPECT_EQ(server.Stop(), 0) << server.Log();
 

@@ -115,8 +115,6 @@ Verdict ConversionService::Convert(const ConvertRequest& request, std::vector<Co
   if (request.sheets.size() > 1 && request.sheets.size() != count) {
     return Verdict::Failure(400, GRIDLET_E_BAD_REQUEST, "Give one `sheet` for all files or one for each file.");
   }
-  JobSlots::Slot slot = slots_.Take(options_.wait);
-  if (!slot) return Verdict::Failure(503, GRIDLET_E_BAD_REQUEST, BUSY);
   RequestFolder folder;
   results.clear();
   for (std::size_t i = 0; i < count; ++i) results.push_back(ConvertOne(request.files[i], request, i, folder));
@@ -138,10 +136,16 @@ ConvertedFile ConversionService::ConvertOne(const Upload& upload, const ConvertR
                             : request.sheets.size() == 1 ? request.sheets[0]
                                                          : request.sheets[index];
 
+  JobSlots::Slot slot = slots_.Take(options_.wait);
+  if (!slot) {
+    converted.verdict = Verdict::Failure(503, GRIDLET_E_BAD_REQUEST, BUSY);
+    return converted;
+  }
   const fs::path work = folder.NewFolder(std::to_string(index));
   const fs::path input = StoreUpload(work, upload, *type);
   const fs::path output = folder.NewFolder(std::to_string(index) + "/out");
-  ConversionEnvironment environment(folder.NewFolder(std::to_string(index) + "/temp"), pool_);
+  ConversionEnvironment environment(folder.NewFolder(std::to_string(index) + "/temp"), pool_,
+                                    [&slot] { slot.Release(); });
   environment.boxes.Replace(input.string(), converted.source);
   environment.boxes.Replace(output.string() + "/", "");
 
@@ -184,7 +188,7 @@ Verdict ConversionService::ReadUpload(const Upload& upload, GRIDLET_FILE_TYPES t
   if (!slot) return Verdict::Failure(503, GRIDLET_E_BAD_REQUEST, BUSY);
   RequestFolder folder;
   const fs::path input = StoreUpload(folder.Path(), upload, type);
-  ConversionEnvironment environment(folder.NewFolder("temp"), pool_);
+  ConversionEnvironment environment(folder.NewFolder("temp"), pool_, [&slot] { slot.Release(); });
   environment.boxes.Replace(input.string(), ShownName(upload));
   Outcome outcome;
   outcome.result = read(environment, ToEnginePath(input.string()));

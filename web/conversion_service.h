@@ -1,7 +1,10 @@
 // The conversions of the web service, apart from HTTP: each request runs
-// in a folder of its own through the engine's Gridlet object with services
-// of its own, and takes one of a bounded number of job slots. Workbooks
-// share a small pool of spreadsheet application instances. Nothing is kept
+// in a folder of its own through the engine's conversion driver, with
+// services of its own, as the command runs it. Each conversion takes one
+// of a bounded number of job slots; a workbook conversion gives its slot
+// back when it turns to the spreadsheet application, whose own small pool
+// of instances bounds it from then on, so that text and calculator files
+// never wait behind a LibreOffice that starts or works. Nothing is kept
 // once a call returns.
 #pragma once
 

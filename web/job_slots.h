@@ -20,10 +20,13 @@ class JobSlots {
     explicit Slot(JobSlots* owner) : owner_(owner) {}
     Slot(Slot&& other) noexcept : owner_(other.owner_) { other.owner_ = nullptr; }
     Slot& operator=(Slot&&) = delete;
-    ~Slot() {
-      if (owner_) owner_->Release();
-    }
+    ~Slot() { Release(); }
     explicit operator bool() const { return owner_ != nullptr; }
+    // Gives the slot back early. Idempotent.
+    void Release() {
+      if (owner_) owner_->Release();
+      owner_ = nullptr;
+    }
 
    private:
     JobSlots* owner_;

@@ -28,7 +28,8 @@ fs::path RequestFolder::NewFolder(const std::string& name) const {
   return folder;
 }
 
-ConversionEnvironment::ConversionEnvironment(const fs::path& folder, ReusingLauncher& pool)
-    : files(folder.string()), spreadsheets(pool) {}
+ConversionEnvironment::ConversionEnvironment(const fs::path& folder, ReusingLauncher& pool,
+                                             std::function<void()> beforeSpreadsheet)
+    : files(folder.string()), spreadsheets(pool, std::move(beforeSpreadsheet)) {}
 
 }  // namespace gridlet::web

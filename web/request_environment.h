@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/builtin_error_text_service.h"
@@ -39,8 +40,11 @@ class RequestFolder {
 // The pool's instances as one conversion sees them.
 class WatchedSpreadsheets : public SpreadsheetApplicationLauncher {
  public:
-  explicit WatchedSpreadsheets(ReusingLauncher& pool) : pool_(pool) {}
+  // `beforeStart` is called before each operation waits for an instance.
+  WatchedSpreadsheets(ReusingLauncher& pool, std::function<void()> beforeStart)
+      : pool_(pool), beforeStart_(std::move(beforeStart)) {}
   std::unique_ptr<SpreadsheetApplication> Start() override {
+    if (beforeStart_) beforeStart_();
     return pool_.StartWatched([this] { lost_ = true; });
   }
   // Whether an instance ended during an operation of this conversion.
@@ -48,13 +52,16 @@ class WatchedSpreadsheets : public SpreadsheetApplicationLauncher {
 
  private:
   ReusingLauncher& pool_;
+  std::function<void()> beforeStart_;
   std::atomic<bool> lost_{false};
 };
 
 class ConversionEnvironment {
  public:
-  // Temporary files go to `folder`.
-  ConversionEnvironment(const std::filesystem::path& folder, ReusingLauncher& spreadsheets);
+  // Temporary files go to `folder`. `beforeSpreadsheet` is called before
+  // an operation of the spreadsheet application waits for an instance.
+  ConversionEnvironment(const std::filesystem::path& folder, ReusingLauncher& spreadsheets,
+                        std::function<void()> beforeSpreadsheet);
   ConversionEnvironment(const ConversionEnvironment&) = delete;
   ConversionEnvironment& operator=(const ConversionEnvironment&) = delete;
 

@@ -1,6 +1,7 @@
 #include "web/web_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -286,12 +287,21 @@ std::string HostName(const std::string& hostHeader) {
 
 }  // namespace
 
+// The library listens with a backlog of 5 connections: a class that opens
+// the page at once, or a script sending 32 requests together, would see
+// connections dropped while the server accepts the first ones. Listening
+// again on the bound socket takes a backlog the system allows.
+class WebServer::Listener : public httplib::Server {
+ public:
+  void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+};
+
 bool IsLoopbackHost(const std::string& host) {
   return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
 }
 
 WebServer::WebServer(ConversionService& service, ServerLimits limits)
-    : service_(service), limits_(limits), server_(std::make_unique<httplib::Server>()) {
+    : service_(service), limits_(limits), server_(std::make_unique<Listener>()) {
   const std::size_t threads = limits_.threads;
   server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   server_->set_payload_max_length(limits_.maxUpload);
@@ -387,10 +397,12 @@ bool WebServer::Bind(const std::string& host, int port) {
   host_ = host;
   if (port == 0) {
     port_ = server_->bind_to_any_port(host);
-    return port_ > 0;
+  } else {
+    port_ = server_->bind_to_port(host, port) ? port : -1;
   }
-  port_ = port;
-  return server_->bind_to_port(host, port);
+  if (port_ <= 0) return false;
+  server_->WidenBacklog();
+  return true;
 }
 
 bool WebServer::Run() { return server_->listen_after_bind(); }

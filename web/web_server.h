@@ -41,11 +41,12 @@ class WebServer {
   void LogRequests();
 
  private:
+  class Listener;
   void Routes();
 
   ConversionService& service_;
   ServerLimits limits_;
-  std::unique_ptr<httplib::Server> server_;
+  std::unique_ptr<Listener> server_;
   std::string host_;
   int port_ = 0;
 };
