@@ -399,6 +399,15 @@ TEST_F(WebApiTest, WorkbooksListConvertAndShowAsTheCommandDoes) {
     EXPECT_EQ(converted->body,
               CommandOutputs(folder, {"marks.xls"}, target, "--sheet '" + names.at(0) + "'").at(0).bytes);
   }
+  // A workbook target: what it holds reads back as the command's workbook does.
+  httplib::Result made = Post("/api/convert", {FilePart("marks.txt", folder.Read("marks.txt")), Field("to", "xls")});
+  ASSERT_TRUE(made);
+  ASSERT_EQ(made->status, 200) << made->body;
+  EXPECT_EQ(FileNameOf(*made), "marks.xls");
+  folder.Write("served/marks.xls", made->body);
+  EXPECT_EQ(CommandOutputs(folder, {"served/marks.xls"}, "txt").at(0).bytes,
+            CommandOutputs(folder, {"marks.xls"}, "txt").at(0).bytes);
+
   httplib::Result shown = Post("/api/show", {FilePart("marks.xls", workbook)});
   ASSERT_TRUE(shown);
   ASSERT_EQ(shown->status, 200) << shown->body;

@@ -148,6 +148,7 @@ ConvertedFile ConversionService::ConvertOne(const Upload& upload, const ConvertR
                                     [&slot] { slot.Release(); });
   environment.boxes.Replace(input.string(), converted.source);
   environment.boxes.Replace(output.string() + "/", "");
+  environment.boxes.Replace(folder.Path().string() + "/", "");
 
   // The request the command makes of the same file.
   ConversionRequest conversion;
@@ -190,6 +191,7 @@ Verdict ConversionService::ReadUpload(const Upload& upload, GRIDLET_FILE_TYPES t
   const fs::path input = StoreUpload(folder.Path(), upload, type);
   ConversionEnvironment environment(folder.NewFolder("temp"), pool_, [&slot] { slot.Release(); });
   environment.boxes.Replace(input.string(), ShownName(upload));
+  environment.boxes.Replace(folder.Path().string() + "/", "");
   Outcome outcome;
   outcome.result = read(environment, ToEnginePath(input.string()));
   outcome.writesFile = false;

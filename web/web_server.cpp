@@ -123,10 +123,13 @@ std::optional<Verdict> ReadFlag(const Form& form, const std::string& name, bool&
   return std::nullopt;
 }
 
-std::string ContentTypeOf(const std::string& fileName) {
+std::string ContentTypeOf(const std::string& fileName, TextEncoding textEncoding) {
   const std::size_t dot = fileName.rfind('.');
   const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
-  if (extension == ".txt") return "text/tab-separated-values; charset=windows-1252";
+  if (extension == ".txt") {
+    return std::string("text/tab-separated-values; charset=") +
+           (textEncoding == TextEncoding::Utf8 ? "utf-8" : "windows-1252");
+  }
   if (extension == ".xls") return "application/vnd.ms-excel";
   return "application/octet-stream";
 }
@@ -203,7 +206,7 @@ void HandleConvert(ConversionService& service, const ServerLimits& limits, const
   if (results.size() == 1) {
     const ConvertedFile& file = *written.front();
     response.set_header("Content-Disposition", ContentDisposition(file.outputName));
-    response.set_content(file.output, ContentTypeOf(file.outputName));
+    response.set_content(file.output, ContentTypeOf(file.outputName, convert.textEncoding));
     return;
   }
   ZipWriter zip;
@@ -214,6 +217,20 @@ void HandleConvert(ConversionService& service, const ServerLimits& limits, const
   response.set_content(zip.Finish(), "application/zip");
 }
 
+// The answer to a call on one file: its failure, sent; or its messages in
+// their header, and false to go on with the body.
+bool Answered(httplib::Response& response, const Verdict& verdict, const std::vector<Message>& messages,
+              const Upload& file) {
+  json list = json::array();
+  for (const Message& message : messages) list.push_back(MessageJson(message, file.fileName));
+  if (!verdict.Ok()) {
+    SendError(response, verdict, std::move(list));
+    return true;
+  }
+  response.set_header(MESSAGES_HEADER, MessagesHeader(list));
+  return false;
+}
+
 void HandleSheets(ConversionService& service, const httplib::Request& request, httplib::Response& response) {
   Form form;
   std::optional<GRIDLET_FILE_TYPES> from;
@@ -222,10 +239,7 @@ void HandleSheets(ConversionService& service, const httplib::Request& request, h
   if (!bad && form.files.size() != 1) bad = BadRequest("Send one workbook as `file`.");
   if (bad) return SendError(response, *bad);
   const SheetList list = service.Sheets(form.files.front(), from);
-  json messages = json::array();
-  for (const Message& message : list.messages) messages.push_back(MessageJson(message, form.files.front().fileName));
-  if (!list.verdict.Ok()) return SendError(response, list.verdict, std::move(messages));
-  response.set_header(MESSAGES_HEADER, MessagesHeader(messages));
+  if (Answered(response, list.verdict, list.messages, form.files.front())) return;
   SendJson(response, 200, list.names);
 }
 
@@ -241,10 +255,7 @@ void HandleShow(ConversionService& service, const httplib::Request& request, htt
   if (!bad && form.files.size() != 1) bad = BadRequest("Send one file as `file`.");
   if (bad) return SendError(response, *bad);
   const ShownSheet shown = service.Show(form.files.front(), from, sheet, encoding);
-  json messages = json::array();
-  for (const Message& message : shown.messages) messages.push_back(MessageJson(message, form.files.front().fileName));
-  if (!shown.verdict.Ok()) return SendError(response, shown.verdict, std::move(messages));
-  response.set_header(MESSAGES_HEADER, MessagesHeader(messages));
+  if (Answered(response, shown.verdict, shown.messages, form.files.front())) return;
   response.set_content(shown.json, "application/json; charset=utf-8");
 }
 
@@ -328,8 +339,9 @@ void WebServer::Routes() {
     }
     // A server on the loopback address answers only requests made for it:
     // a web page elsewhere cannot reach it through a name of its own that
-    // resolves to this machine.
-    if (IsLoopbackHost(host_) && !IsLoopbackHost(HostName(request.get_header_value("Host")))) {
+    // resolves to this machine. (Browsers always name the host.)
+    const std::string host = HostName(request.get_header_value("Host"));
+    if (IsLoopbackHost(host_) && !host.empty() && !IsLoopbackHost(host)) {
       SendError(response, Verdict::Failure(403, GRIDLET_E_BAD_REQUEST,
                                            "This server answers requests for localhost only."));
       return httplib::Server::HandlerResponse::Handled;
