@@ -166,7 +166,7 @@ void Sheet68k::TranslateFromIntermediate() {
     cell.ReleasePayload();
   }
   if (leftOut != 0 && messages_) {
-    messages_->ReportError(GRIDLET_E_SHEET_TOO_LARGE,
+    messages_->ReportWarning(GRIDLET_E_SHEET_TOO_LARGE,
                            std::to_string(leftOut) + " cells beyond the sheet's limit of " +
                                std::to_string(kSheet68kMaxOutput) +
                                " bytes were left out");

@@ -131,7 +131,7 @@ void XbSheet::TranslateFromIntermediate() {
   }
   if (messages_ && firstOutOfRange) {
     const IntermediateCell& record = *firstOutOfRange->Cell();
-    messages_->ReportError(
+    messages_->ReportWarning(
         E_CALC_NUMBER_RANGE,
         "Cell " + XbCellName(record.Row, record.Column) +
             " holds a number beyond 9.9999999999999E99. Such numbers are kept as text, "
@@ -139,7 +139,7 @@ void XbSheet::TranslateFromIntermediate() {
   }
   if (tooLarge && messages_) {
     const std::size_t left = cells_->Size() - examined;
-    messages_->ReportError(GRIDLET_E_SHEET_TOO_LARGE,
+    messages_->ReportWarning(GRIDLET_E_SHEET_TOO_LARGE,
                            "The sheet keeps its first " + std::to_string(written) + " cells; " +
                                std::to_string(left) + " more were left out.");
   }

@@ -10,6 +10,7 @@
 
 #include "cli/command_environment.h"
 #include "cli/file_type_names.h"
+#include "cli/grid_printer.h"
 #include "cli/usage_error.h"
 #include "encoding/cp1252.h"
 #include "platform/engine_paths.h"
@@ -34,10 +35,8 @@ class ProgressLine {
   }
   void Show(std::size_t index, const std::string& source) {
     if (!enabled_) return;
-    const std::string safe = TerminalSafe(source, utf8_);
-    const std::string_view tail = DisplayWidth(safe) > 50 ? FitToWidth(safe, 50) : safe;
-    std::fprintf(stderr, "\r\033[K[%zu/%zu] %.*s", index + 1, total_, static_cast<int>(tail.size()),
-                 tail.data());
+    const std::string shown = CutToWidth(source, 50, utf8_);
+    std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", index + 1, total_, shown.c_str());
     std::fflush(stderr);
     visible_ = true;
   }
@@ -133,7 +132,8 @@ void RefuseClashes(std::vector<Job>& jobs, CommandEnvironment& environment) {
       sources += (i == 0 ? "" : i + 1 == sharing.size() ? " and " : ", ") + sharing[i]->source;
       sharing[i]->refused = true;
     }
-    environment.Error(sources + " would all be written to " + FromEnginePath(output) +
+    environment.Error(sources + (sharing.size() == 2 ? " would both be" : " would all be") +
+                      " written to " + FromEnginePath(output) +
                       "; none of them is converted (convert them one at a time with --name, or "
                       "into different folders)");
   }
@@ -191,9 +191,15 @@ int RunConvert(const ConvertOptions& options) {
     Job job;
     job.source = source;
     const std::optional<GRIDLET_FILE_TYPES> sourceType = from ? from : TypeOfPath(source);
+    std::string why;
     if (!sourceType) {
       environment.Error(source + ": cannot tell the file's type from its name; give --from (one of " +
                         SOURCE_TYPE_LIST + ")");
+      job.refused = true;
+    } else if (*sourceType == QZ_EXCEL && !environment.files.IsReadableFile(ToEnginePath(source), &why)) {
+      // The engine leaves workbooks to the spreadsheet application; here
+      // they are files, checked as every other source is.
+      environment.Error(source + ": " + why);
       job.refused = true;
     } else {
       ConversionRequest& request = job.request;

@@ -12,14 +12,6 @@ namespace {
 
 constexpr std::size_t kGap = 2;  // between columns
 
-// A safe text no wider than `width`, cut with a mark when it is wider.
-std::string Cut(const std::string& text, std::size_t width, bool utf8) {
-  if (DisplayWidth(text) <= width) return text;
-  const std::string mark = utf8 ? "…" : "~";
-  if (width == 0) return "";
-  return std::string(FitToWidth(text, width - 1)) + mark;
-}
-
 std::string Pad(std::string text, std::size_t width) {
   const std::size_t w = DisplayWidth(text);
   if (w < width) text.append(width - w, ' ');
@@ -32,13 +24,36 @@ void TrimRight(std::string& line) {
 
 }  // namespace
 
+std::string CutToWidth(std::string_view utf8Text, std::size_t width, bool utf8) {
+  const std::vector<std::string> pieces = TerminalSafePieces(utf8Text, utf8);
+  std::string out;
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const std::size_t w = DisplayWidth(pieces[i]);
+    // The last column is kept for the mark unless everything fits.
+    if (used + w > (width == 0 ? 0 : width - 1)) {
+      std::size_t rest = 0;
+      for (std::size_t k = i; k < pieces.size(); ++k) rest += DisplayWidth(pieces[k]);
+      if (used + rest <= width) {
+        for (std::size_t k = i; k < pieces.size(); ++k) out += pieces[k];
+        return out;
+      }
+      return width == 0 ? std::string() : out + (utf8 ? "…" : "~");
+    }
+    out += pieces[i];
+    used += w;
+  }
+  return out;
+}
+
 std::string FormatGrid(const SheetPreview& preview, const GridLayout& layout) {
   if (preview.cells.empty()) return "(no cells)\n";
-  // Texts by row and column; several records in one place show together.
+  // Texts (UTF-8, not yet made safe) by row and column; several records in
+  // one place show together.
   std::map<std::int32_t, std::map<std::int32_t, std::string>> rows;
   for (const DisplayCell& cell : preview.cells) {
     std::string& slot = rows[cell.row][cell.column];
-    slot += (slot.empty() ? "" : "|") + TerminalSafe(cell.text, layout.utf8);
+    slot += (slot.empty() ? "" : "|") + cell.text;
   }
   std::size_t labelWidth = 1;
   std::map<std::int32_t, std::size_t> widths;  // the columns that hold cells
@@ -46,7 +61,7 @@ std::string FormatGrid(const SheetPreview& preview, const GridLayout& layout) {
     labelWidth = std::max(labelWidth, std::to_string(row).size());
     for (const auto& [column, text] : cells) {
       std::size_t& width = widths[column];
-      width = std::max({width, ColumnLetters(column).size(), DisplayWidth(text)});
+      width = std::max({width, ColumnLetters(column).size(), DisplayWidth(TerminalSafe(text, layout.utf8))});
     }
   }
   // No column is wider than a line can hold beside the row numbers.
@@ -82,7 +97,7 @@ std::string FormatGrid(const SheetPreview& preview, const GridLayout& layout) {
       bool any = false;
       for (std::int32_t column : columns) {
         const auto it = cells.find(column);
-        const std::string text = it == cells.end() ? "" : Cut(it->second, widths[column], layout.utf8);
+        const std::string text = it == cells.end() ? "" : CutToWidth(it->second, widths[column], layout.utf8);
         any = any || it != cells.end();
         line += std::string(kGap, ' ') + Pad(text, widths[column]);
       }

@@ -21,4 +21,8 @@ struct GridLayout {
 // each headed again, so no line is wider than the layout's width.
 std::string FormatGrid(const SheetPreview& preview, const GridLayout& layout);
 
+// UTF-8 text made safe for the terminal and no wider than `width`: cut,
+// between whole characters and escapes, with the mark when it is wider.
+std::string CutToWidth(std::string_view utf8Text, std::size_t width, bool utf8);
+
 }  // namespace gridlet::cli

@@ -54,6 +54,11 @@ int RunShow(const ShowOptions& options) {
   }
 
   CommandEnvironment environment(OverwritePolicy::No);
+  std::string why;
+  if (*type == QZ_EXCEL && !environment.files.IsReadableFile(ToEnginePath(options.file), &why)) {
+    environment.Error(options.file + ": " + why);
+    return EXIT_FAILED;
+  }
   ConversionRequest request;
   request.inputPath = ToEnginePath(options.file);
   request.fromType = *type;
@@ -86,9 +91,10 @@ int RunShow(const ShowOptions& options) {
   layout.width = options.width ? *options.width : OutputWidth();
   layout.utf8 = environment.utf8;
   std::string heading = FileTypeName(preview.type);
-  if (!preview.name.empty()) heading = TerminalSafe(preview.name, environment.utf8) + " (" + heading + ")";
+  if (!preview.name.empty()) heading = preview.name + " (" + heading + ")";
   heading += ", " + std::to_string(preview.cells.size()) + (preview.cells.size() == 1 ? " cell" : " cells");
   if (!preview.cells.empty()) heading += " in A1:" + CellAddress(preview.rows, preview.columns);
+  heading = layout.width > 0 ? CutToWidth(heading, layout.width, layout.utf8) : TerminalSafe(heading, layout.utf8);
   Print(heading + "\n" + FormatGrid(preview, layout));
   return EXIT_OK;
 }

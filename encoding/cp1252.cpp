@@ -297,22 +297,27 @@ std::string Utf8ToCp1252(std::string_view utf8, char replacement) {
   return out;
 }
 
-Cp1252Conversion Utf8ToCp1252(std::string_view utf8, char replacement,
-                              std::vector<Cp1252Replacement>& replaced) {
+namespace {
+
+// The replacing conversion over any Unicode form: `decode(i, &c)` gives the
+// length of the character at code unit i and the character, or 0 where the
+// text is malformed.
+template <class Text, class Decode>
+Cp1252Conversion ReplacingConversion(Text text, char replacement, std::vector<Cp1252Replacement>& replaced,
+                                     Decode decode) {
   Cp1252Conversion result;
-  result.text.reserve(utf8.size());
+  result.text.reserve(text.size());
   PositionTracker tracker;
-  for (std::size_t i = 0; i < utf8.size();) {
+  for (std::size_t i = 0; i < text.size();) {
     char32_t c = 0;
-    std::size_t skip = 0;
-    const std::size_t length = DecodeUtf8(utf8, i, &c, &skip);
+    const std::size_t length = decode(i, &c);
     if (length == 0) {
       tracker.Step(i, 0, false);
       result.fault = ConversionFault::Malformed;
       result.position = tracker.Position();
       return result;
     }
-    tracker.Step(i, c, i + length < utf8.size() && utf8[i + length] == '\n');
+    tracker.Step(i, c, i + length < text.size() && text[i + length] == '\n');
     const int b = ToByte(c);
     if (b < 0) {
       replaced.push_back({tracker.Position(), c});
@@ -325,34 +330,27 @@ Cp1252Conversion Utf8ToCp1252(std::string_view utf8, char replacement,
   return result;
 }
 
+}  // namespace
+
+Cp1252Conversion Utf8ToCp1252(std::string_view utf8, char replacement,
+                              std::vector<Cp1252Replacement>& replaced) {
+  return ReplacingConversion(utf8, replacement, replaced, [&](std::size_t i, char32_t* c) {
+    std::size_t skip = 0;
+    return DecodeUtf8(utf8, i, c, &skip);
+  });
+}
+
 Cp1252Conversion Utf16ToCp1252(std::u16string_view text, char replacement,
                                std::vector<Cp1252Replacement>& replaced) {
-  Cp1252Conversion result;
-  result.text.reserve(text.size());
-  PositionTracker tracker;
-  for (std::size_t i = 0; i < text.size();) {
-    char32_t c = text[i];
-    std::size_t length = 1;
+  return ReplacingConversion(text, replacement, replaced, [&](std::size_t i, char32_t* c) -> std::size_t {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      length = 2;
-    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
-      tracker.Step(i, 0, false);
-      result.fault = ConversionFault::Malformed;
-      result.position = tracker.Position();
-      return result;
+      *c = 0x10000 + ((text[i] - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      return 2;
     }
-    tracker.Step(i, c, i + length < text.size() && text[i + length] == u'\n');
-    const int b = ToByte(c);
-    if (b < 0) {
-      replaced.push_back({tracker.Position(), c});
-      result.text.push_back(replacement);
-    } else {
-      result.text.push_back(static_cast<char>(b));
-    }
-    i += length;
-  }
-  return result;
+    if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) return 0;
+    *c = text[i];
+    return 1;
+  });
 }
 
 std::optional<std::string> Utf16ToCp1252(std::u16string_view text) {

@@ -59,29 +59,38 @@ bool TerminalTakesUtf8() {
   return codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
 }
 
-std::string TerminalSafe(std::string_view utf8, bool utf8Terminal) {
-  std::string out;
-  out.reserve(utf8.size());
+std::vector<std::string> TerminalSafePieces(std::string_view utf8, bool utf8Terminal) {
+  std::vector<std::string> pieces;
+  pieces.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
+    std::string piece;
     char32_t c = 0;
     const std::size_t length = DecodeUtf8Character(utf8, i, &c);
     if (length == 0) {
-      AppendEscaped(out, static_cast<unsigned char>(utf8[i]));
+      AppendEscaped(piece, static_cast<unsigned char>(utf8[i]));
       ++i;
-      continue;
-    }
-    const std::string_view character = utf8.substr(i, length);
-    i += length;
-    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || IsInvisibleControl(c)) {
-      AppendEscaped(out, c);
-    } else if (c < 0x80 || utf8Terminal) {
-      out += character;
-    } else if (std::optional<std::string_view> escape = EscapeOfGlyph(character)) {
-      out += *escape;
     } else {
-      AppendEscaped(out, c);
+      const std::string_view character = utf8.substr(i, length);
+      i += length;
+      if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || IsInvisibleControl(c)) {
+        AppendEscaped(piece, c);
+      } else if (c < 0x80 || utf8Terminal) {
+        piece = character;
+      } else if (std::optional<std::string_view> escape = EscapeOfGlyph(character)) {
+        piece = *escape;
+      } else {
+        AppendEscaped(piece, c);
+      }
     }
+    pieces.push_back(std::move(piece));
   }
+  return pieces;
+}
+
+std::string TerminalSafe(std::string_view utf8, bool utf8Terminal) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (const std::string& piece : TerminalSafePieces(utf8, utf8Terminal)) out += piece;
   return out;
 }
 
@@ -94,20 +103,6 @@ std::size_t DisplayWidth(std::string_view safeText) {
     i += length ? length : 1;
   }
   return width;
-}
-
-std::string_view FitToWidth(std::string_view safeText, std::size_t width) {
-  std::size_t used = 0;
-  std::size_t i = 0;
-  while (i < safeText.size()) {
-    char32_t c = 0;
-    const std::size_t length = DecodeUtf8Character(safeText, i, &c);
-    const std::size_t w = length ? WidthOf(c) : 1;
-    if (used + w > width) break;
-    used += w;
-    i += length ? length : 1;
-  }
-  return safeText.substr(0, i);
 }
 
 }  // namespace gridlet

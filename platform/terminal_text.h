@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gridlet {
 
@@ -20,12 +21,12 @@ bool TerminalTakesUtf8();
 // ("_pi_"), any other as "\u00e9".
 std::string TerminalSafe(std::string_view utf8, bool utf8Terminal);
 
+// The same, one piece per character of the text, so that text can be cut
+// without splitting an escape.
+std::vector<std::string> TerminalSafePieces(std::string_view utf8, bool utf8Terminal);
+
 // The columns a terminal gives safe text: two for wide (East Asian)
 // characters, none for combining marks, one for every other character.
 std::size_t DisplayWidth(std::string_view safeText);
-
-// The longest start of safe text that fits the width, whole characters
-// only.
-std::string_view FitToWidth(std::string_view safeText, std::size_t width);
 
 }  // namespace gridlet

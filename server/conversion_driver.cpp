@@ -86,7 +86,7 @@ HRESULT ConversionDriver::CheckSource(ConversionRequest& request) {
     return E_FAIL;
   }
   std::string why;
-  if (!services_.files.IsReadableFile(request.inputPath, &why)) {
+  if (kind->ReadsThroughFileSystem() && !services_.files.IsReadableFile(request.inputPath, &why)) {
     services_.messages.ReportError(kind->OpenFailureCode(), request.inputPath + ": " + why);
     return E_FAIL;
   }
@@ -121,6 +121,16 @@ HRESULT ConversionDriver::CheckCalculatorFile(ConversionRequest& request) {
     services_.messages.Warn(request.inputPath + " is an " + FileTypeName(*actual) + ", not an " +
                             FileTypeName(request.fromType) + "; it is read as what it is.");
     request.fromType = *actual;
+  }
+  // The variable must be a sheet, on the copy route too.
+  if (SheetKind* kind = kinds_.Find(ReadAsType(*actual))) {
+    std::string why;
+    const std::optional<ByteBuffer> bytes = services_.files.ReadFile(request.inputPath, &why);
+    std::optional<std::string> problem = bytes ? kind->CheckFile(*bytes) : why;
+    if (problem) {
+      services_.messages.ReportError(GRIDLET_E_BAD_SOURCE, request.inputPath + ": " + *problem);
+      return E_FAIL;
+    }
   }
   return S_OK;
 }

@@ -40,7 +40,8 @@ class ConversionDriver {
   HRESULT DeviceCopy(const ConversionRequest& request, std::optional<std::string>* fileName);
   HRESULT ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs);
   // Checks, before any route, that the source can be read: its type has a
-  // reader and the file is a regular file that may be read. A calculator
+  // reader and the file is a regular file that may be read (a workbook is
+  // left to the spreadsheet application). A calculator
   // file is loaded through the device file service, which checks its
   // signature, lengths and checksum; the type becomes the one its
   // signature names (with a warning when the request said another).

@@ -30,13 +30,7 @@ HRESULT Sheet68kKind::ReadSource(ConversionContext& context) {
     return CONVERT_SOURCE_TOO_SHORT;
   }
   RefuseFileLongerThan(bytes->size(), kLongest68kFile, "a 68k-class sheet file");
-  // The variable must be a sheet: its content opens with the sheet's label
-  // and ends with the sheet's type tag.
-  const std::string_view content(reinterpret_cast<const char*>(bytes->data()) + k68kDataOffset,
-                                 bytes->size() - k68kDataOffset - kChecksumSize);
-  if (!content.starts_with(kSheet68kLabel) || !content.ends_with(kSheet68kTypeTagBytes)) {
-    throw SheetDataError("the file holds a variable that is not a Gridlet sheet");
-  }
+  if (std::optional<std::string> problem = CheckFile(*bytes)) throw SheetDataError(*problem);
   const auto field = bytes->begin() + k68kNameOffset;
   const std::string name(field, std::find(field, field + k68kNameSize, 0));
   auto sheet = std::make_unique<Sheet68k>(bytes->data() + k68kDataOffset,
@@ -46,6 +40,16 @@ HRESULT Sheet68kKind::ReadSource(ConversionContext& context) {
   sheet->TranslateToIntermediate();
   context.SetSource(std::move(sheet));
   return S_OK;
+}
+
+std::optional<std::string> Sheet68kKind::CheckFile(const ByteBuffer& file) const {
+  // The variable must be a sheet: its content opens with the sheet's label
+  // and ends with the sheet's type tag.
+  if (file.size() < k68kDataOffset + kChecksumSize) return std::nullopt;
+  const std::string_view content(reinterpret_cast<const char*>(file.data()) + k68kDataOffset,
+                                 file.size() - k68kDataOffset - kChecksumSize);
+  if (content.starts_with(kSheet68kLabel) && content.ends_with(kSheet68kTypeTagBytes)) return std::nullopt;
+  return "the file holds a variable that is not a Gridlet sheet";
 }
 
 HRESULT Sheet68kKind::WriteTarget(ConversionContext& context) {

@@ -36,20 +36,24 @@ HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
     return CONVERT_SOURCE_TOO_SHORT;
   }
   RefuseFileLongerThan(bytes->size(), kLongestFile, "an XB Plus sheet file");
-  // The application variable must hold a sheet: its data opens with the
-  // sheet's signature after the size field.
-  const std::uint8_t* signature = bytes->data() + kVariableDataAt + 2;
-  std::uint32_t found = 0;
-  for (int i = 3; i >= 0; --i) found = found << 8 | signature[i];
-  if (found != XB_SHEET_SIGNATURE) {
-    throw SheetDataError("the file holds an application variable that is not a Gridlet sheet");
-  }
+  if (std::optional<std::string> problem = CheckFile(*bytes)) throw SheetDataError(*problem);
   auto sheet = std::make_unique<XbSheet>(bytes->data() + kVariableDataAt,
                                          bytes->size() - kVariableDataAt - kChecksumSize);
   bytes.reset();
   sheet->TranslateToIntermediate();
   context.SetSource(std::move(sheet));
   return S_OK;
+}
+
+std::optional<std::string> XbPlusKind::CheckFile(const ByteBuffer& file) const {
+  // The application variable must hold a sheet: its data opens with the
+  // sheet's signature after the size field.
+  constexpr std::size_t kSignatureAt = kVariableDataAt + 2;
+  if (file.size() < kSignatureAt + 4) return std::nullopt;
+  std::uint32_t found = 0;
+  for (int i = 3; i >= 0; --i) found = found << 8 | file[kSignatureAt + i];
+  if (found == XB_SHEET_SIGNATURE) return std::nullopt;
+  return "the file holds an application variable that is not a Gridlet sheet";
 }
 
 HRESULT XbPlusKind::WriteTarget(ConversionContext& context) {

@@ -341,13 +341,14 @@ TEST_F(Sheet68kTest, DataBeyondTheLimitIsReportedOnceAndStaysWritable) {
   // 258 records of 252 bytes fit under 65300 with the header; the next would not.
   EXPECT_EQ(encoded->length, 144 + 258 * 252 + 8);
   EXPECT_LE(encoded->length, 0xFFFF);
-  ASSERT_EQ(encoded->messages.reports.size(), 1u);
-  EXPECT_EQ(encoded->messages.reports[0].first, GRIDLET_E_SHEET_TOO_LARGE);
+  EXPECT_TRUE(encoded->messages.reports.empty());
+  ASSERT_EQ(encoded->messages.warnings.size(), 1u);
+  EXPECT_EQ(encoded->messages.warnings[0].first, GRIDLET_E_SHEET_TOO_LARGE);
   EXPECT_EQ(encoded->output.size(), static_cast<std::size_t>(encoded->length - 4));
   EXPECT_EQ(RoundTrip(records).size(), 258u);
 
   std::vector<IntermediateCell> atLimit(records.begin(), records.begin() + 258);
-  EXPECT_TRUE(Encode(atLimit)->messages.reports.empty());
+  EXPECT_TRUE(Encode(atLimit)->messages.warnings.empty());
 }
 
 TEST_F(Sheet68kTest, SetNameMakesACalculatorName) {

@@ -156,6 +156,7 @@ TEST_F(XbPlusConversionTest, NumberBeyondTheRealRangeComesBackAsText) {
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text.rfind(KnownErrorText(E_CALC_NUMBER_RANGE), 0), 0u);
   EXPECT_NE(boxes.boxes[0].text.find("B1"), std::string::npos);
+  EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONWARNING);  // the sheet is written all the same
   ASSERT_EQ(Convert("GRADES.xbv", QZ_GRIDLET_XBP, QZ_TAB_TEXT, "BACK"), S_OK);
   EXPECT_EQ(Get("BACK.txt"), "5\t\"1E+100\"\t");
 }
@@ -169,6 +170,7 @@ TEST_F(XbPlusConversionTest, FullSheetStopsAtTheSizeLimitAndStaysReadable) {
   ASSERT_EQ(ToXb(text), S_OK);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text.rfind(KnownErrorText(GRIDLET_E_SHEET_TOO_LARGE), 0), 0u);
+  EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONWARNING);
   // 1313 number cells of 17 bytes fit in 22527 bytes with the header.
   EXPECT_EQ(GetBytes("GRADES.xbv").size(), 271u + 1313u * 17u);
 
