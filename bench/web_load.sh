@@ -16,6 +16,8 @@ BUILD=$(realpath "${1:-build}")
 REQUESTS=${2:-2000}
 cmake --build "$BUILD" --target gridlet web_load_test -j"$(nproc)" >/dev/null
 
+# The machine is shared: its load when the run starts goes with the figures.
+load=$(cut -d' ' -f1 /proc/loadavg)
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
 GRIDLET_CLI="$BUILD/gridlet" GRIDLET_LOAD_REQUESTS="$REQUESTS" GRIDLET_LOAD_REPORT="$report" \
@@ -25,7 +27,8 @@ GRIDLET_CLI="$BUILD/gridlet" GRIDLET_LOAD_REQUESTS="$REQUESTS" GRIDLET_LOAD_REPO
   echo "Measured $(date -u +%Y-%m-%d) with \`bash bench/web_load.sh ${1:-build} $REQUESTS\` on this machine"
   echo "($(nproc) processors; \`gridlet serve\` with its defaults: one conversion per processor at once,"
   echo "two LibreOffice instances). Latency is from the client's request to the last byte of the answer,"
-  echo "queueing included; the LibreOffice instances start during the first requests."
+  echo "queueing included; the LibreOffice instances start during the first requests. The load"
+  echo "average of the machine was $load when the run began (other work shares its processors)."
   echo
   cat "$report"
 } >"$report.section"
