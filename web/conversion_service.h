@@ -46,6 +46,7 @@ struct Verdict {
 struct ConvertRequest {
   std::vector<Upload> files;
   GRIDLET_FILE_TYPES to = QZ_TAB_TEXT;
+  std::string toName = "txt";  // the type's name as the client gave it, as the command takes it
   std::optional<GRIDLET_FILE_TYPES> from;  // none: from each file's name
   // One entry per file, or none; an empty entry takes the default (the
   // file's base name, as the command gives it; the workbook's first

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -177,6 +178,8 @@ void HandleConvert(ConversionService& service, const ServerLimits& limits, const
   }
   if (bad) return SendError(response, *bad);
   convert.to = *to;
+  convert.toName = form.All("to").front();
+  for (char& c : convert.toName) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   convert.files = std::move(form.files);
   convert.names = form.All("name");
   convert.sheets = form.All("sheet");
@@ -213,7 +216,7 @@ void HandleConvert(ConversionService& service, const ServerLimits& limits, const
   std::set<std::string> taken;
   for (const ConvertedFile* file : written) zip.Add(UniqueName(file->outputName, taken), file->output);
   response.set_header("Content-Disposition",
-                      ContentDisposition("gridlet-" + std::string(cli::TypeNameOf(convert.to)) + ".zip"));
+                      ContentDisposition("gridlet-" + convert.toName + ".zip"));
   response.set_content(zip.Finish(), "application/zip");
 }
 
