@@ -48,6 +48,9 @@ class ConversionContext {
   // The device file service of this call, created on first use; raises a
   // ComError when it cannot be created.
   DeviceFileService& Device();
+  // Hands the call an instance made already (the one that checked the
+  // source).
+  void SetDevice(std::unique_ptr<DeviceFileService> device) { device_ = std::move(device); }
 
   // Names a calculator output through the device file service: sets the
   // model and the requested name and forms the output path from the name

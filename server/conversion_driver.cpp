@@ -31,14 +31,16 @@ bool IsDeviceCopy(GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to) {
 HRESULT ConversionDriver::Convert(const ConversionRequest& given,
                                   std::optional<std::string>* fileName) {
   ConversionRequest request = given;
-  if (HRESULT hr = CheckSource(request); hr != S_OK) return hr;
-  if (IsDeviceCopy(request.fromType, request.toType)) return DeviceCopy(request, fileName);
+  std::unique_ptr<DeviceFileService> device;  // the call's one instance, once a calculator file is checked
+  if (HRESULT hr = CheckSource(request, device); hr != S_OK) return hr;
+  if (IsDeviceCopy(request.fromType, request.toType)) return DeviceCopy(request, std::move(device), fileName);
 
   // XF sheets are written as XD Plus sheets with the XF model and extension.
   const bool xfFlag = request.toType == QZ_GRIDLET_XF;
   SheetKind* target = kinds_.Find(ReadAsType(request.toType));  // none: read only
 
   ConversionContext context(request, services_, xfFlag);
+  if (device) context.SetDevice(std::move(device));
   if (HRESULT hr = ReadSource(context, ReadAsType(request.fromType)); hr != S_OK) return hr;
   if (!target || !context.Source()) return S_OK;
 
@@ -77,7 +79,8 @@ std::optional<std::string> ConversionDriver::PlannedOutputPath(const ConversionR
   }
 }
 
-HRESULT ConversionDriver::CheckSource(ConversionRequest& request) {
+HRESULT ConversionDriver::CheckSource(ConversionRequest& request,
+                                      std::unique_ptr<DeviceFileService>& device) {
   SheetKind* kind = kinds_.Find(ReadAsType(request.fromType));
   if (!kind) {
     services_.messages.ReportError(
@@ -90,11 +93,11 @@ HRESULT ConversionDriver::CheckSource(ConversionRequest& request) {
     services_.messages.ReportError(kind->OpenFailureCode(), request.inputPath + ": " + why);
     return E_FAIL;
   }
-  return IsCalculatorType(request.fromType) ? CheckCalculatorFile(request) : S_OK;
+  return IsCalculatorType(request.fromType) ? CheckCalculatorFile(request, device) : S_OK;
 }
 
-HRESULT ConversionDriver::CheckCalculatorFile(ConversionRequest& request) {
-  std::unique_ptr<DeviceFileService> device;
+HRESULT ConversionDriver::CheckCalculatorFile(ConversionRequest& request,
+                                              std::unique_ptr<DeviceFileService>& device) {
   try {
     device = services_.devices.Create();
     if (!device) throw ComError(E_POINTER, "the device file service is not available");
@@ -158,7 +161,8 @@ HRESULT ConversionDriver::ReadRecords(const ConversionRequest& given,
                                       std::vector<IntermediateCell>& records, SheetHeader* header,
                                       GRIDLET_FILE_TYPES* typeRead) {
   ConversionRequest request = given;
-  if (HRESULT hr = CheckSource(request); hr != S_OK) return hr;
+  std::unique_ptr<DeviceFileService> device;
+  if (HRESULT hr = CheckSource(request, device); hr != S_OK) return hr;
   if (typeRead) *typeRead = request.fromType;
   ConversionContext context(request, services_, false);
   if (HRESULT hr = ReadSource(context, ReadAsType(request.fromType)); hr != S_OK) return hr;
@@ -176,14 +180,19 @@ HRESULT ConversionDriver::ReadRecords(const ConversionRequest& given,
 }
 
 HRESULT ConversionDriver::DeviceCopy(const ConversionRequest& request,
+                                     std::unique_ptr<DeviceFileService> loaded,
                                      std::optional<std::string>* fileName) {
   // The copy is named as every calculator output is: by the name the
   // device allows, with the extension of its type, and an existing file is
   // replaced only when the user agrees.
   ConversionContext context(request, services_, false);
   try {
+    if (loaded) {
+      context.SetDevice(std::move(loaded));  // it holds the source, checked
+    } else {
+      context.Device().LoadFile(request.inputPath, 0);
+    }
     DeviceFileService& device = context.Device();
-    device.LoadFile(request.inputPath, 0);
     const ConversionContext::CalculatorOutput output =
         context.NameCalculatorOutput(DeviceModelCode(request.toType), OutputExtension(request.toType));
     if (HRESULT answer = context.AskOverwrite(output.path); answer != S_OK) return answer;

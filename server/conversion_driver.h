@@ -3,6 +3,7 @@
 // stage, or hands the file to the device file service for a device copy.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +38,10 @@ class ConversionDriver {
                       SheetHeader* header = nullptr, GRIDLET_FILE_TYPES* typeRead = nullptr);
 
  private:
-  HRESULT DeviceCopy(const ConversionRequest& request, std::optional<std::string>* fileName);
+  // `loaded` is the device file service instance that loaded the source
+  // (none: the copy loads it).
+  HRESULT DeviceCopy(const ConversionRequest& request, std::unique_ptr<DeviceFileService> loaded,
+                     std::optional<std::string>* fileName);
   HRESULT ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs);
   // Checks, before any route, that the source can be read: its type has a
   // reader and the file is a regular file that may be read (a workbook is
@@ -46,8 +50,10 @@ class ConversionDriver {
   // signature, lengths and checksum; the type becomes the one its
   // signature names (with a warning when the request said another).
   // Reports what is wrong and returns the result that ends the call.
-  HRESULT CheckSource(ConversionRequest& request);
-  HRESULT CheckCalculatorFile(ConversionRequest& request);
+  // `device` receives the instance that loaded a calculator file, which
+  // serves the rest of the call.
+  HRESULT CheckSource(ConversionRequest& request, std::unique_ptr<DeviceFileService>& device);
+  HRESULT CheckCalculatorFile(ConversionRequest& request, std::unique_ptr<DeviceFileService>& device);
 
   ConversionServices services_;
   const SheetKindRegistry& kinds_;
