@@ -10,6 +10,7 @@
 #include "cli/usage_error.h"
 #include "model/trace.h"
 #include "platform/termination_signals.h"
+#include "web/serve_command.h"
 
 using namespace gridlet::cli;
 
@@ -25,9 +26,6 @@ std::string FailureMessage(const CLI::App* app, const CLI::Error& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // First, before anything is started: a signal ends the programs this
-  // command starts and removes its temporary files and folders.
-  gridlet::EndCleanlyOnTerminationSignals();
   // Texts and terminal widths follow the user's locale (LC_CTYPE only:
   // numbers keep their C form).
   std::setlocale(LC_CTYPE, "");
@@ -98,6 +96,23 @@ int main(int argc, char** argv) {
       app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods, csv), in order");
   sheetsCommand->add_option("workbook", workbook, "The workbook")->required();
 
+  gridlet::web::ServeOptions serve;
+  CLI::App* serveCommand = app.add_subcommand(
+      "serve", "Serve the conversion web page and its HTTP API (stops on Ctrl-C)");
+  serveCommand->add_option("--host", serve.host, "Address to listen on (default: 127.0.0.1, this machine only)");
+  serveCommand->add_option("--port", serve.port, "Port to listen on (default: 8080; 0 takes a free one)");
+  serveCommand->add_option("--max-upload", serve.maxUpload,
+                           "Largest request accepted, e.g. 16M (default), 512K");
+  serveCommand->add_option("--jobs", serve.jobs, "Conversions at once (default: one per processor)");
+  serveCommand->add_option("--spreadsheet-instances", serve.spreadsheets,
+                           "LibreOffice instances kept for workbooks (default: as many as --jobs, at most 2)");
+  serveCommand->add_option("--timeout", serve.timeout,
+                           "Seconds LibreOffice may take for one step of a workbook conversion (default: 60)");
+  serveCommand->add_flag("--log", serve.log, "Print one line per request on stderr");
+  serveCommand->footer(
+      "The service keeps nothing between requests: run as many as needed behind a load balancer. "
+      "API: POST /api/convert, /api/sheets, /api/show; GET /api/health, /api/types.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -112,8 +127,13 @@ int main(int argc, char** argv) {
   }
 
   if (!trace) gridlet::SetTraceSink(nullptr);
+  // Before anything is started: a signal ends the programs a command
+  // starts and removes its temporary files and folders. The server stops
+  // on the same signals in its own way, letting its requests finish.
+  if (!serveCommand->parsed()) gridlet::EndCleanlyOnTerminationSignals();
   if (convertCommand->parsed()) return RunConvert(convert);
   if (showCommand->parsed()) return RunShow(show);
   if (sheetsCommand->parsed()) return RunSheets(workbook);
+  if (serveCommand->parsed()) return gridlet::web::RunServe(serve);
   return EXIT_USAGE;
 }

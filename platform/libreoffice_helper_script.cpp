@@ -413,6 +413,10 @@ def main():
                 raise ValueError("unknown request %s" % fields[0])
             reply("ok", *command(*fields[1:]))
         except Exception as error:
+            # A disposed bridge means the office itself is gone.
+            if type(error).__name__.endswith("DisposedException"):
+                reply("gone", message(error))
+                return 3
             reply("err", message(error))
         if fields[0] == "quit":
             return 0

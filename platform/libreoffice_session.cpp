@@ -220,6 +220,11 @@ std::vector<std::string> LibreOfficeSession::Call(const std::vector<std::string>
     reply.erase(reply.begin());
     return reply;
   }
+  if (reply[0] == "gone") {
+    Shutdown(false);
+    throw ComError(LIBREOFFICE_E_DISCONNECTED,
+                   "LibreOffice ended during " + request[0] + (reply.size() >= 2 ? ": " + reply[1] : std::string()));
+  }
   throw ComError(LIBREOFFICE_E_FAILED, reply.size() >= 2 ? reply[1] : line);
 }
 

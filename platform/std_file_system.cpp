@@ -277,6 +277,7 @@ std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& pref
     return std::nullopt;
   }
   const std::string os_prefix = FromEnginePath(prefix);
+  if (!temporaryFolder_.empty()) return TryCreateTemp(temporaryFolder_, os_prefix);
   const char* tmpdir = std::getenv("TMPDIR");
   if (tmpdir != nullptr && *tmpdir != '\0') {
     if (std::optional<std::string> made = TryCreateTemp(tmpdir, os_prefix)) return made;
