@@ -79,6 +79,9 @@ class WorkbookObject : public AutomationObject<SpreadsheetWorkbook> {
   std::vector<std::string> CellsWithReplacedCharacters() {
     return Object() ? Object()->CellsWithReplacedCharacters() : std::vector<std::string>();
   }
+  std::vector<std::string> FormulasKeptAsTexts() {
+    return Object() ? Object()->FormulasKeptAsTexts() : std::vector<std::string>();
+  }
 };
 
 class WorkbooksObject : public AutomationObject<SpreadsheetWorkbooks> {

@@ -114,6 +114,10 @@ class SpreadsheetWorkbook {
   // form in the text's code page and were written as "?". An application
   // that does not say (Excel) gives none.
   virtual std::vector<std::string> CellsWithReplacedCharacters() { return {}; }
+  // The cells (in A1 form) of a workbook opened from text whose formulas
+  // the application could not read, saved as texts of the formula. An
+  // application that keeps such formulas as they are (Excel) gives none.
+  virtual std::vector<std::string> FormulasKeptAsTexts() { return {}; }
 };
 
 class SpreadsheetWorkbooks {

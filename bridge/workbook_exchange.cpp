@@ -218,6 +218,7 @@ long TextFileToWorkbook(SpreadsheetApplicationLauncher& launcher, UserMessages& 
     if (SaveOrReport(workbook, SaveArguments(OrEmpty(workbookPath), target.fileFormat, false), messages) != EXCHANGE_DONE) {
       return E_FAIL;
     }
+    if (target.formulasKeptAsTexts) *target.formulasKeptAsTexts = workbook.FormulasKeptAsTexts();
     workbook.Close(CloseWithoutSaving());
     return EXCHANGE_DONE;
   });

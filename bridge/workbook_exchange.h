@@ -54,6 +54,9 @@ long WorkbookToTextFile(SpreadsheetApplicationLauncher& launcher, UserMessages& 
 struct WorkbookTarget {
   std::int32_t fileFormat = XL_FILE_FORMAT_WORKBOOK;
   std::u16string sheetName;
+  // Given: the cells (A1 form) whose formulas the application could not
+  // read and kept as texts of the formula.
+  std::vector<std::string>* formulasKeptAsTexts = nullptr;
 };
 
 // Opens tab text and saves it as a workbook showing values. A failure to

@@ -1,5 +1,7 @@
 #include "calc/formula_rewrites.h"
 
+#include "model/spreadsheet_text_rewrites.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -221,10 +223,6 @@ const CharEscapeTranslator& Translator68k() {
   return translator;
 }
 
-// XB Plus functions whose names the spreadsheet gives to functions of
-// another meaning: they are recognised only in the calculator's spelling.
-constexpr std::array<std::string_view, 3> kXbSpreadsheetHomonyms{"Text(", "npv(", "irr("};
-
 bool HasUpper(std::string_view name) {
   return std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
@@ -258,8 +256,10 @@ const SpellingTable& XbSpellings() {
       // A name that begins with an operator would be found after a
       // spreadsheet's own operator ("A1*ROW(2)").
       if (name.front() == '*') continue;
-      if (std::find(kXbSpreadsheetHomonyms.begin(), kXbSpreadsheetHomonyms.end(), name) !=
-          kXbSpreadsheetHomonyms.end()) {
+      // Homonyms of spreadsheet functions are recognised only as the
+      // calculator spells them.
+      const auto homonyms = CalculatorSpreadsheetHomonyms();
+      if (std::find(homonyms.begin(), homonyms.end(), name) != homonyms.end()) {
         continue;
       }
       std::string upper(name);

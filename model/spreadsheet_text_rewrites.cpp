@@ -37,6 +37,16 @@ constexpr std::array kExcelNamesToIntermediate{
     RewriteRule{"<=", "_<=_"},
     RewriteRule{">=", "_>=_"},
     RewriteRule{"\xA9", "_lnot_"},
+    // The truth values as functions: "TRUE" without parentheses is the
+    // number 1 once a spreadsheet has read it.
+    RewriteRule{"TRUE()", "TRUE"},
+    RewriteRule{"FALSE()", "FALSE"},
+    // The names under which LibreOffice reads an xls workbook's GCD, LCM
+    // and one-argument CEILING and FLOOR.
+    RewriteRule{"GCD_EXCEL2003(", "GCD("},
+    RewriteRule{"LCM_EXCEL2003(", "LCM("},
+    RewriteRule{"CEILING.MATH(", "CEILING("},
+    RewriteRule{"FLOOR.MATH(", "FLOOR("},
 };
 
 constexpr std::array kIntermediateNamesToExcel{
@@ -57,6 +67,8 @@ constexpr std::array kIntermediateNamesToExcel{
     RewriteRule{"_<=_", "<="},
     RewriteRule{"_>=_", ">="},
     RewriteRule{"_lnot_", "\xA9"},
+    RewriteRule{"TRUE", "TRUE()"},
+    RewriteRule{"FALSE", "FALSE()"},
     // Postfix powers; inside a longer name (the chi-square functions) they
     // stay escapes.
     RewriteRule{"_^-1_", "^-1", Before::NameBoundary, After::NoName},
@@ -65,7 +77,11 @@ constexpr std::array kIntermediateNamesToExcel{
     RewriteRule{"_EE_", "E", Before::Digit},
 };
 
+constexpr std::array<std::string_view, 3> kCalculatorSpreadsheetHomonyms{"Text(", "npv(", "irr("};
+
 }  // namespace
+
+std::span<const std::string_view> CalculatorSpreadsheetHomonyms() { return kCalculatorSpreadsheetHomonyms; }
 
 const RewriteOptions kSpreadsheetFormulaRewrite{.skipStringLiterals = true,
                                                 .ignoreLetterCase = true};

@@ -14,7 +14,9 @@ constexpr std::string_view SCRIPT = R"PY(# Gridlet's LibreOffice helper: connect
 import csv
 import decimal
 import hashlib
+import io
 import os
+import re
 import sys
 import time
 
@@ -82,6 +84,15 @@ EXPORT_OPTIONS = "%d,34,%d,1,,1033,false,false,true,%s,false,%d"
 EMPTY, VALUE, TEXT, FORMULA = "EMPTY", "VALUE", "TEXT", "FORMULA"
 # com.sun.star.sheet.CellFlags
 VALUE_CELLS, DATETIME_CELLS, STRING_CELLS, FORMULA_CELLS = 1, 2, 4, 16
+# com.sun.star.sheet.FormulaResult
+ERROR_RESULT = 4
+# The errors of a formula that LibreOffice cannot read: an unknown name
+# (#NAME?) or signs out of place. Errors of computing (#VALUE!, #DIV/0!,
+# #REF!, circular references and the like) are results, not these.
+UNREADABLE = {501, 507, 508, 509, 510, 511, 512, 516, 517, 518, 520, 521, 525, 526, 527, 533, 539}
+# The note on a cell that holds a calculator formula as its text; a text
+# cell with this note is read back as that formula.
+KEPT_FORMULA_NOTE = "Gridlet: a calculator formula that this spreadsheet cannot compute, kept as its text."
 # Positional numbers within this decimal exponent, scientific beyond: the
 # calculators hold exponents up to 99.
 POSITIONAL_EXPONENT = 99
@@ -184,6 +195,7 @@ class Helper:
     def __init__(self, desktop):
         self.desktop = desktop
         self.documents = {}
+        self.texts = {}  # key: (path, separator, code page) of a workbook opened from text
 
     def document(self, key):
         if key not in self.documents:
@@ -215,6 +227,8 @@ class Helper:
                 document.close(True)
             raise IOError("%s cannot be read as a workbook" % name)
         self.documents[key] = document
+        if kind == "text":
+            self.texts[key] = (path, chr(int(separator)), "cp1252" if code_page == "1252" else "utf-8-sig")
         active = 0
         try:
             active = document.CurrentController.ActiveSheet.RangeAddress.Sheet
@@ -293,13 +307,16 @@ class Helper:
         entered = area.getFormulaArray()
         shown = None
         special = {}
+        for note in sheet.Annotations:
+            if note.String == KEPT_FORMULA_NOTE:
+                special[note.Position.Row, note.Position.Column] = "kept"
         for row, column in cells_of(area.queryContentCells(DATETIME_CELLS)):
             special[row, column] = "date"
         # Without formulas, a formula cell gives its value: a number as a
         # number, anything else as shown.
         for row, column in cells_of(area.queryContentCells(FORMULA_CELLS)):
             special[row, column] = "formula" if formulas == "1" else "shown"
-        if special:
+        if any(kind != "kept" for kind in special.values()):
             # The filter writes formulas in the spreadsheet's own notation
             # and dates as shown.
             written = self.store_alone(key, folder, "shown.txt", EXPORT_OPTIONS % (
@@ -320,6 +337,8 @@ class Helper:
                 kind = special.get((row, column))
                 if kind == "formula":
                     text = formula_field(shown_at(row, column))
+                elif kind == "kept" and isinstance(value, str) and value.startswith("="):
+                    text = formula_field(value)
                 elif kind == "date" or (kind == "shown" and not isinstance(value, float)):
                     text = quoted(shown_at(row, column))
                 elif isinstance(value, float):
@@ -347,6 +366,63 @@ class Helper:
             out.writelines(lines)
         return [path] + replaced
 
+    def do_keepformulas(self, key, *homonyms):
+        # The formulas of a workbook opened from text that LibreOffice cannot
+        # read, or that call a calculator function named like one of its own
+        # (the homonyms, as the calculator spells them), become texts of the
+        # formula as the text held it, with a note that tells them from
+        # other texts. Each formula with an error is tried alone in an empty
+        # scratch worksheet, so that an error it only takes from the cells
+        # it refers to does not count. Replies with the cells changed.
+        if key not in self.texts:
+            return []
+        path, separator, encoding = self.texts[key]
+        with open(path, encoding=encoding, errors="replace", newline="") as source:
+            whole = source.read()
+        sheet = self.sheet(key, 0)
+        homonyms = [h for h in homonyms if h in whole]
+        with_errors = list(cells_of(sheet.queryFormulaCells(ERROR_RESULT)))
+        if not homonyms and not with_errors:
+            return []
+        rows = list(csv.reader(io.StringIO(whole), delimiter=separator, quotechar='"'))
+        unreadable = []
+        if homonyms:
+            call = re.compile(r'(?<![A-Za-z0-9_.])(%s)' % "|".join(re.escape(h) for h in homonyms))
+            for address in cells_of(sheet.queryContentCells(FORMULA_CELLS)):
+                row, column = address
+                line = rows[row] if row < len(rows) else []
+                text = line[column] if column < len(line) else ""
+                # Outside string literals: those are the even pieces.
+                if any(call.search(piece) for piece in text.split('"')[::2]):
+                    unreadable.append(address)
+        with_errors = [a for a in with_errors if a not in unreadable]
+        if with_errors:
+            self.find_unreadable(with_errors, sheet, unreadable)
+        kept = []
+        for row, column in sorted(unreadable):
+            line = rows[row] if row < len(rows) else []
+            text = line[column] if column < len(line) else ""
+            if not text.startswith("="):
+                continue
+            cell = sheet.getCellByPosition(column, row)
+            cell.setString(text)
+            sheet.Annotations.insertNew(cell.CellAddress, KEPT_FORMULA_NOTE)
+            kept.append(column_letters(column) + str(row + 1))
+        return kept
+
+    def find_unreadable(self, with_errors, sheet, unreadable):
+        scratch = self.desktop.loadComponentFromURL("private:factory/scalc", "_blank", 0, (prop("Hidden", True),))
+        try:
+            tried = scratch.Sheets.getByIndex(0)
+            for row, column in with_errors:
+                cell = tried.getCellByPosition(column, row)
+                cell.setFormula(sheet.getCellByPosition(column, row).getFormula())
+                if cell.getError() in UNREADABLE:
+                    unreadable.append((row, column))
+                cell.setString("")
+        finally:
+            scratch.close(True)
+
     def do_savedelimited(self, key, folder, index, separator, code_page):
         options = EXPORT_OPTIONS % (int(separator), CHARSETS.get(code_page, UTF_8), "false", int(index) + 1)
         return [self.store_alone(key, folder, "export.csv", options)]
@@ -359,6 +435,7 @@ class Helper:
         return []
 
     def do_close(self, key):
+        self.texts.pop(key, None)
         document = self.documents.pop(key, None)
         if document is not None:
             document.close(True)

@@ -11,6 +11,7 @@
 #include "encoding/cp1252.h"
 #include "platform/engine_paths.h"
 #include "model/com_error.h"
+#include "model/spreadsheet_text_rewrites.h"
 #include "platform/std_file_system.h"
 
 namespace gridlet {
@@ -28,6 +29,7 @@ struct WorkbookState {
   bool open = true;
   fs::path folder;  // the work folder holding the opened copy
   std::vector<std::string> cellsWithReplacedCharacters;  // of the last text saved
+  std::vector<std::string> formulasKeptAsTexts;  // of a workbook made from text
 };
 
 void RemoveFolder(const fs::path& folder) {
@@ -251,6 +253,18 @@ class LibreOfficeSheets : public SpreadsheetSheets {
 };
 
 class LibreOfficeWorkbook : public SpreadsheetWorkbook {
+  // LibreOffice saves a formula it cannot read (a calculator's function,
+  // an unknown sign) as =NA() in a workbook, and computes a calculator's
+  // homonym of one of its functions as its own: the helper makes such
+  // formulas of a workbook opened from text into texts of the formula with
+  // a note, which the text export gives back as the formula.
+  void KeepUnreadableFormulas(WorkbookState& state) {
+    std::vector<std::string> request{"keepformulas", std::to_string(key_)};
+    for (std::string_view name : CalculatorSpreadsheetHomonyms()) request.emplace_back(name);
+    std::vector<std::string> kept = instance_->Call(std::move(request));
+    state.formulasKeptAsTexts.insert(state.formulasKeptAsTexts.end(), kept.begin(), kept.end());
+  }
+
  public:
   LibreOfficeWorkbook(InstancePtr instance, int key) : instance_(std::move(instance)), key_(key) {}
 
@@ -288,11 +302,13 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
           exportSheet({"savetext", key, folder.Path().string(), sheet, state.displayFormulas ? "1" : "0"});
       state.cellsWithReplacedCharacters.assign(reply.begin() + 1, reply.end());
     } else if (format == XL_FILE_FORMAT_CSV_UTF8) {
+      KeepUnreadableFormulas(state);
       exportSheet({"savedelimited", key, folder.Path().string(), sheet, SeparatorCode(','),
                    std::to_string(CODE_PAGE_UTF8)});
     } else if (const SavedFormat* workbook = FindSavedFormat(format)) {
       const std::string password =
           IsMissing(arguments.password) ? std::string() : Cp1252ToUtf8(StringOf(arguments.password, "Password"));
+      KeepUnreadableFormulas(state);
       const fs::path saved = folder.Path() / (std::string("workbook") + workbook->extension);
       instance_->Call({"saveworkbook", key, saved.string(), workbook->filter, password});
       WriteAll(targetName, ReadAll(saved));
@@ -304,6 +320,8 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
   std::vector<std::string> CellsWithReplacedCharacters() override {
     return instance_->Workbook(key_).cellsWithReplacedCharacters;
   }
+
+  std::vector<std::string> FormulasKeptAsTexts() override { return instance_->Workbook(key_).formulasKeptAsTexts; }
 
   void Close(const CloseArguments& arguments) override {
     WorkbookState& state = instance_->Workbook(key_);

@@ -136,9 +136,15 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
                          "\" (a worksheet name has at most 31 characters, none of : \\ / ? * [ ])");
     }
   }
+  std::vector<std::string> formulasKept;
+  target.formulasKeptAsTexts = &formulasKept;
   if (TextFileToWorkbook(*launcher, messages, text.Path()->c_str(), path.c_str(), target) != EXCHANGE_DONE) {
     return E_FAIL;
   }
+  WarnAboutCells(messages, path,
+                 "formulas the spreadsheet cannot compute (a calculator's functions or signs) kept as "
+                 "texts with a note, so that they come back as formulas",
+                 formulasKept);
   context.SetFileName(path);
   return S_OK;
 }

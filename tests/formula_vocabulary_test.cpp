@@ -7,19 +7,15 @@
 
 #include <algorithm>
 #include <map>
-#include <regex>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "calc/formula_rewrites.h"
-#include "encoding/render68k_tables.h"
-#include "encoding/xb_token_tables.h"
-#include "encoding/xb_tokens.h"
 #include "model/spreadsheet_text_rewrites.h"
 #include "model/text_sheet.h"
 #include "model/trace.h"
 #include "support/calculator_sheets.h"
+#include "support/formula_vocabulary.h"
 #include "support/in_memory_conversion.h"
 #include "support/sheet_helpers.h"
 
@@ -28,114 +24,12 @@ namespace {
 
 using testing::Position;
 using testing::StoredFormula;
-
-std::string XbTokens(std::string_view text) {
-  std::string tokens(2 * text.size() + 2, '\0');
-  const std::size_t n = XbTextToTokens(reinterpret_cast<std::uint8_t*>(tokens.data()),
-                                       tokens.size(), text);
-  tokens.resize(n);
-  return tokens;
-}
-
-// One formula for each XB Plus token of the vocabulary, in the names of the
-// tokens: every function of both token tables, the operators, comparisons
-// and postfix signs, the constants, a number's exponent and a string.
-std::vector<std::string> XbVocabulary() {
-  std::vector<std::string> formulas;
-  for (std::string_view function : XbFunctionNames()) {
-    formulas.push_back("=" + std::string(function) + "A1)");
-  }
-  for (const char* op : {"+", "-", "*", "/", "^", "=", "<", ">", "_<=_", "_>=_", "_!=_",
-                         " and ", " or ", " xor ", " nPr ", " nCr ", "_^x__root_"}) {
-    formulas.push_back(std::string("=A1") + op + "B2");
-  }
-  for (const char* postfix : {"!", "_^2_", "_^3_", "_^-1_", "_degrees_", "_radians_", "_trans_"}) {
-    formulas.push_back(std::string("=A1") + postfix);
-  }
-  for (const char* constant : {"_pi_", "_e_", "_i_", "rand"}) {
-    formulas.push_back(std::string("=2*") + constant);
-  }
-  formulas.push_back("=_neg_A1");
-  formulas.push_back("=If(A1,1,2)");
-  formulas.push_back("=1.5_EE_5+2_EE__neg_3");
-  formulas.push_back("=A1+\"AB C\"");
-  return formulas;
-}
-
-// One formula for each function, operator and constant of the 68k class,
-// in the calculator's characters.
-std::vector<std::string> Sheet68kVocabulary() {
-  std::vector<std::string> formulas;
-  for (std::string_view function : Function68kNames()) {
-    formulas.push_back("=" + std::string(function) + "(a1)");
-  }
-  for (const char* op : {"+", "-", "*", "/", "^", ".+", ".-", ".*", "./", ".^", "=", "<", ">",
-                         "\x9C", "\x9E", "\x9D", " and ", " or ", " xor ", "&"}) {
-    formulas.push_back(std::string("=a1") + op + "b2");
-  }
-  for (const char* postfix : {"!", "%", "\xB0"}) formulas.push_back(std::string("=a1") + postfix);
-  for (const char* constant : {"\x8C", "\x96", "\x97", "\xBE", "undef", "true", "false"}) {
-    formulas.push_back(std::string("=2*") + constant);
-  }
-  formulas.push_back("=\xAD" "a1");
-  formulas.push_back("=not a1");
-  formulas.push_back("=\x96^(a1)");
-  formulas.push_back("=10^(a1)");
-  formulas.push_back("=2+10^(a1)");
-  formulas.push_back("=2*10^(a1)");
-  formulas.push_back("=1.5\x95" "5");
-  formulas.push_back("=a1^2+a2^3+a3^\xAD" "1");
-  formulas.push_back("=QZGRIDLT.cellIf(a1>0,1,2)");
-  formulas.push_back("=\"Hi\"&a1");
-  return formulas;
-}
-
-bool IsSpreadsheetFunction(std::string_view find) {
-  static const std::regex name("[A-Z][A-Z0-9]*\\(");
-  return std::regex_match(find.begin(), find.end(), name);
-}
-
-// The spreadsheet functions that the tables name, each in a formula, and
-// the spreadsheet's operators.
-std::vector<std::string> SpreadsheetVocabulary(
-    std::initializer_list<std::span<const RewriteRule>> tables) {
-  std::set<std::string> names;
-  for (std::span<const RewriteRule> table : tables) {
-    for (const RewriteRule& rule : table) {
-      std::string find(rule.find);
-      std::transform(find.begin(), find.end(), find.begin(), ::toupper);
-      if (IsSpreadsheetFunction(find)) names.insert(find);
-    }
-  }
-  std::vector<std::string> formulas;
-  for (const std::string& name : names) formulas.push_back("=" + name + "A1)");
-  for (const char* op : {"+", "-", "*", "/", "^", "=", "<", ">", "<=", ">=", "<>"}) {
-    formulas.push_back(std::string("=A1") + op + "B2");
-  }
-  for (const char* formula : {"=-A1", "=PI()*2", "=EXP(1)^A1", "=2*10^(A1)", "=10^(A1)+1",
-                              "=A1^2+A2^3+A3^-1", "=IF(A1=\"a\",1,0)", "=1.5E5+2E-3"}) {
-    formulas.push_back(formula);
-  }
-  return formulas;
-}
-
-// Spreadsheet functions that a calculator holds under the name of another
-// spreadsheet function, and the name they come back as.
-const std::map<std::string, std::string> kXbReadsAs = {
-    {"IMABS(", "ABS("},   {"IMEXP(", "EXP("}, {"IMLN(", "LN("},       {"IMLOG10(", "LOG10("},
-    {"IMSQRT(", "SQRT("}, {"LOG(", "LOG10("}, {"REAL(", "IMREAL("},
-};
-const std::map<std::string, std::string> k68kReadsAs = {
-    {"IMABS(", "ABS("},   {"IMEXP(", "EXP("},   {"IMLOG10(", "LOG10("},
-    {"IMSQRT(", "SQRT("}, {"LOG(", "LOG10("}, {"REAL(", "IMREAL("},
-};
-
-std::string ReadAs(std::string formula, const std::map<std::string, std::string>& readsAs) {
-  for (const auto& [from, to] : readsAs) {
-    if (formula.starts_with("=" + from)) return "=" + to + formula.substr(1 + from.size());
-  }
-  return formula;
-}
+using testing::XbTokens;
+using testing::XbVocabulary;
+using testing::Sheet68kVocabulary;
+using testing::SpreadsheetVocabulary;
+using testing::kXbReadsAs;
+using testing::k68kReadsAs;
 
 class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemoryConversion {
  protected:
@@ -242,7 +136,7 @@ void ExpectSpreadsheetSpelling(testing::InMemoryConversion& engine, GRIDLET_FILE
     at = end + 2;
   }
   for (std::size_t i = 0; i < sent.size(); ++i) {
-    EXPECT_EQ(i < lines.size() ? lines[i] : "", ReadAs(sent[i], readsAs)) << "sent " << sent[i];
+    EXPECT_EQ(i < lines.size() ? lines[i] : "", testing::ReadAs(sent[i], readsAs)) << "sent " << sent[i];
   }
   EXPECT_TRUE(engine.boxes.boxes.empty()) << engine.boxes.boxes.front().text;
 }

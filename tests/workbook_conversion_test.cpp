@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 
 #include "bridge/automation_objects.h"
 #include "bridge/workbook_exchange.h"
+#include "encoding/calculator_numbers.h"
 #include "encoding/cp1252.h"
 #include "model/trace.h"
 #include "platform/libreoffice_launcher.h"
@@ -32,7 +34,9 @@
 #include "server/gridlet.h"
 #include "server/user_messages.h"
 #include "support/recording_error_texts.h"
+#include "support/calculator_sheets.h"
 #include "support/fods_book.h"
+#include "support/formula_vocabulary.h"
 
 namespace gridlet {
 namespace {
@@ -349,6 +353,189 @@ TEST_F(WorkbookConversionTest, WorkbookToWorkbookKeepsEveryWorksheetFormulaAndVa
     EXPECT_EQ(Records(copy, "#3").at({1, 1}).Data, "kept") << copy;
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+// The formula lines of a tab text, without the empty fields at their ends.
+std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find("\r\n", at), text.size());
+    std::string line = text.substr(at, end - at);
+    while (!line.empty() && line.back() == '\t') line.pop_back();
+    lines.push_back(line);
+    at = end + 2;
+  }
+  return lines;
+}
+
+// Every formula of a calculator's vocabulary through a workbook and back
+// with the same stored bytes; every spreadsheet function the tables map
+// through each calculator and back into a workbook in the spreadsheet's
+// spelling. The workbook is made and read by LibreOffice itself.
+TEST_F(WorkbookConversionTest, TheFormulaVocabularyCrossesWorkbooks) {
+  using testing::StoredFormula;
+  const auto inColumnA = [](const std::vector<std::string>& stored) {
+    std::vector<StoredFormula> cells;
+    for (std::size_t i = 0; i < stored.size(); ++i) cells.push_back({{static_cast<std::int32_t>(i + 1), 1}, stored[i]});
+    return cells;
+  };
+  const auto expectSame = [](const std::vector<StoredFormula>& sent, const std::string& file, const char* route) {
+    const auto back = testing::StoredFormulas(file);
+    for (const StoredFormula& cell : sent) {
+      const auto found = back.find(cell.at);
+      EXPECT_TRUE(found != back.end() && found->second == cell.bytes)
+          << route << ": " << ::testing::PrintToString(cell.bytes) << " came back as "
+          << (found == back.end() ? std::string("nothing") : ::testing::PrintToString(found->second));
+    }
+  };
+  const auto through = [](const std::map<std::string, std::string>& changed, const std::string& formula) {
+    const auto found = changed.find(formula);
+    return found == changed.end() ? formula : found->second;
+  };
+  const auto keptAsTexts = [&](const std::string& workbook) {
+    std::vector<std::string> kept;
+    for (const std::string& warning : Warnings()) {
+      if (warning.starts_with(At(workbook)) && warning.find("kept as texts") != std::string::npos) kept.push_back(warning);
+    }
+    return kept.size();
+  };
+  std::vector<std::string> tokens, expected;
+  for (const std::string& formula : testing::XbVocabulary()) {
+    tokens.push_back(testing::XbTokens(formula));
+    expected.push_back(testing::XbTokens(through(testing::kXbThroughXls, formula)));
+  }
+  Write("XBVOCAB.xbv", testing::XbPlusFile("XBVOCAB", inColumnA(tokens)));
+  ASSERT_EQ(Convert(Request("XBVOCAB.xbv", QZ_EXCEL, "xbvocab", "", QZ_GRIDLET_XBP)), S_OK);
+  ASSERT_EQ(Convert(Request("xbvocab.xls", QZ_GRIDLET_XBP, "XBBACK")), S_OK);
+  expectSame(inColumnA(expected), Read("XBBACK.xbv"), "xbv-xls-xbv");
+  // The calculator's own functions are named as kept.
+  EXPECT_EQ(keptAsTexts("xbvocab.xls"), 1u);
+
+  expected.clear();
+  for (const std::string& formula : testing::Sheet68kVocabulary()) expected.push_back(through(testing::k68kThroughXls, formula));
+  Write("vocab68k.xdy", testing::Sheet68kFile("vocab68k", inColumnA(testing::Sheet68kVocabulary())));
+  ASSERT_EQ(Convert(Request("vocab68k.xdy", QZ_EXCEL, "k68vocab", "", QZ_GRIDLET_XD)), S_OK);
+  ASSERT_EQ(Convert(Request("k68vocab.xls", QZ_GRIDLET_XD, "k68back")), S_OK);
+  expectSame(inColumnA(expected), Read("k68back.xdy"), "xdy-xls-xdy");
+  EXPECT_EQ(keptAsTexts("k68vocab.xls"), 1u);
+  EXPECT_EQ(Warnings().size(), 2u) << ::testing::PrintToString(Warnings());
+  office_->boxes.boxes.clear();
+
+  const struct {
+    GRIDLET_FILE_TYPES type;
+    const char* name;
+    std::vector<std::string> sent;
+    const std::map<std::string, std::string>& readsAs;
+  } calculators[] = {
+      {QZ_GRIDLET_XBP, "SPREADXB",
+       testing::SpreadsheetVocabulary({IntermediateToXbRewrites(), ExcelNamesToIntermediateTable()}),
+       testing::kXbReadsAs},
+      {QZ_GRIDLET_XD, "sprd68k",
+       testing::SpreadsheetVocabulary(
+           {IntermediateToXbRewrites(), IntermediateToSheet68kRewrites(), ExcelNamesToIntermediateTable()}),
+       testing::k68kReadsAs},
+  };
+  for (const auto& calculator : calculators) {
+    std::string text;
+    for (const std::string& formula : calculator.sent) text += formula + "\r\n";
+    Write("spread.txt", text);
+    const std::string name = calculator.name;
+    ASSERT_EQ(Convert(Request("spread.txt", QZ_EXCEL, name + "-in", "", QZ_TAB_TEXT)), S_OK);
+    ASSERT_EQ(Convert(Request(name + "-in.xls", calculator.type, name)), S_OK);
+    const std::string file = name + (calculator.type == QZ_GRIDLET_XBP ? ".xbv" : ".xdy");
+    ASSERT_EQ(Convert(Request(file, QZ_EXCEL, name + "-out", "", calculator.type)), S_OK)
+        << (Boxes().empty() ? "" : Boxes().back().text);
+    ASSERT_EQ(Convert(Request(name + "-out.xls", QZ_TAB_TEXT, name + "-out")), S_OK);
+    const std::vector<std::string> lines = TextLines(Read(name + "-out.txt"));
+    for (std::size_t i = 0; i < calculator.sent.size(); ++i) {
+      EXPECT_EQ(i < lines.size() ? lines[i] : "",
+                through(testing::kSpreadsheetThroughXls, testing::ReadAs(calculator.sent[i], calculator.readsAs)))
+          << "xls-" << file << "-xls";
+    }
+  }
+  // Formulas the spreadsheet cannot compute as written (RAND(A1), REAL()
+  // which only the calculators have) are kept the same way.
+  for (const std::string& warning : Warnings()) EXPECT_NE(warning.find("kept as texts"), std::string::npos) << warning;
+}
+
+// The values a workbook computes for the cells of column A, with the texts
+// shown where a cell holds no number (an error value among them).
+std::vector<AutomationValue> ColumnValues(SpreadsheetApplicationLauncher& launcher, const std::string& path,
+                                          std::size_t rows) {
+  std::vector<AutomationValue> values;
+  ApplicationObject application(launcher.Start());
+  if (!application.Holds()) return values;
+  OpenArguments open;
+  open.fileName = path;
+  open.readOnly = ShortArgument(1);
+  WorkbookObject workbook = application.GetWorkbooks().Open(open);
+  WorksheetObject sheet = workbook.GetWorksheets().GetItem(ShortArgument(1));
+  for (std::size_t row = 1; row <= rows; ++row) {
+    const std::string cell = "A" + std::to_string(row);
+    values.push_back(sheet.GetRange(StringArgument(cell), StringArgument(cell)).GetValue());
+  }
+  workbook.Close(CloseArguments{ShortArgument(0)});
+  application.Quit();
+  return values;
+}
+
+// XB Plus formulas over numbers, each cell with the value the calculator
+// stored for it, go into a workbook: the spreadsheet computes the same
+// value, so each function went over as the function of the same meaning.
+TEST_F(WorkbookConversionTest, CalculatorFormulasComputeTheirStoredValuesInAWorkbook) {
+  struct Function {
+    const char* name;
+    double (*value)(double);
+  };
+  static const Function functions[] = {
+      {"sin(", [](double x) { return std::sin(x); }},        {"cos(", [](double x) { return std::cos(x); }},
+      {"tan(", [](double x) { return std::tan(x); }},        {"sin_^-1_(", [](double x) { return std::asin(x); }},
+      {"cos_^-1_(", [](double x) { return std::acos(x); }},  {"tan_^-1_(", [](double x) { return std::atan(x); }},
+      {"sinh(", [](double x) { return std::sinh(x); }},      {"cosh(", [](double x) { return std::cosh(x); }},
+      {"tanh(", [](double x) { return std::tanh(x); }},      {"sinh_^-1_(", [](double x) { return std::asinh(x); }},
+      {"tanh_^-1_(", [](double x) { return std::atanh(x); }}, {"_root_(", [](double x) { return std::sqrt(x); }},
+      {"ln(", [](double x) { return std::log(x); }},         {"log(", [](double x) { return std::log10(x); }},
+      {"_e_^(", [](double x) { return std::exp(x); }},       {"_10_^(", [](double x) { return std::pow(10.0, x); }},
+      {"abs(", [](double x) { return std::fabs(x); }},       {"int(", [](double x) { return std::floor(x); }},
+      {"iPart(", [](double x) { return std::trunc(x); }},    {"_neg_(", [](double x) { return -x; }},
+      {"(", [](double x) { return x * x; }},  // squared, below
+  };
+  std::mt19937_64 random(31415);
+  std::vector<testing::StoredFormula> cells;
+  std::vector<std::string> formulas;
+  std::vector<double> stored;
+  for (const Function& function : functions) {
+    for (int i = 0; i < 3; ++i) {
+      // Arguments every function takes: within (-0.9, 0.9) without zero,
+      // positive for the logarithms and roots.
+      double x = static_cast<double>(1 + random() % 899) / 1000.0;
+      const std::string name = function.name;
+      if (name != "ln(" && name != "log(" && name != "_root_(" && random() % 2) x = -x;
+      char argument[32];
+      std::snprintf(argument, sizeof argument, "%.3f", x);
+      std::string formula = "=" + name + argument + ")";
+      if (name == "(") formula += "_^2_";
+      const double value = function.value(x);
+      std::uint8_t real[9];
+      int last = 0;
+      ASSERT_EQ(EncodeXbReals(&value, 1, real, &last), S_OK);
+      formulas.push_back(formula);
+      stored.push_back(value);
+      cells.push_back({{static_cast<std::int32_t>(cells.size() + 1), 1}, testing::XbTokens(formula),
+                       std::string(reinterpret_cast<const char*>(real), 9)});
+    }
+  }
+  Write("VALUES.xbv", testing::XbPlusFile("VALUES", cells));
+  ASSERT_EQ(Convert(Request("VALUES.xbv", QZ_EXCEL, "values", "", QZ_GRIDLET_XBP)), S_OK);
+  EXPECT_EQ(Warnings(), std::vector<std::string>{});
+  const std::vector<AutomationValue> values = ColumnValues(office_->launcher, At("values.xls"), cells.size());
+  ASSERT_EQ(values.size(), cells.size());
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const double* computed = std::get_if<double>(&values[i]);
+    ASSERT_NE(computed, nullptr) << formulas[i] << " computes no number";
+    // The calculator keeps fourteen digits.
+    EXPECT_NEAR(*computed, stored[i], 1e-12 * std::max(1.0, std::fabs(stored[i]))) << formulas[i];
+  }
 }
 
 TEST_F(WorkbookConversionTest, WorksheetsAreChosenByNameInAnyScriptOrByPosition) {
