@@ -333,7 +333,8 @@ TEST_F(WorkbookConversionTest, TextsThatLookLikeNumbersStayTextsInAWorkbookNamed
 TEST_F(WorkbookConversionTest, WorkbookToWorkbookKeepsEveryWorksheetFormulaAndValue) {
   FodsBook book;
   book.Sheet("Angles").Set(1, 1, FodsCell::Number(0.5)).Set(1, 2, FodsCell::Formula("of:=ACOS([.A1])"))
-      .Set(1, 3, FodsCell::Formula("of:=ASIN([.A1])+ATAN([.A1])"));
+      .Set(1, 3, FodsCell::Formula("of:=ASIN([.A1])+ATAN([.A1])"))
+      .Set(1, 4, FodsCell::Formula("of:=IF([.A1]=\"a\";\"b \"\"c\"\"\";2)"));
   book.Sheet("\xce\xa3 Summe").Set(2, 2, FodsCell::Formula("of:=SUM([$Angles.B1:.C1])"));
   book.Sheet("Notes").Set(1, 1, FodsCell::Text("kept"));
   Write("angles.fods", book.Xml());
@@ -348,7 +349,8 @@ TEST_F(WorkbookConversionTest, WorkbookToWorkbookKeepsEveryWorksheetFormulaAndVa
     ASSERT_EQ(Engine().GetExcelSheetNames(Utf8ToUtf16(At(copy)), sheets), S_OK);
     EXPECT_EQ(sheets, (std::vector<std::u16string>{u"Angles", u"\u03a3 Summe", u"Notes"})) << copy;
     // As the workbook holds them, without passing the intermediate form.
-    EXPECT_EQ(WorksheetText(copy, "Angles"), "0.5\t=ACOS(A1)\t=ASIN(A1)+ATAN(A1)\r\n") << copy;
+    EXPECT_EQ(WorksheetText(copy, "Angles"), "0.5\t=ACOS(A1)\t=ASIN(A1)+ATAN(A1)\t=IF(A1=\"a\",\"b \"\"c\"\"\",2)\r\n")
+        << copy;
     EXPECT_EQ(WorksheetText(copy, "#2"), "0\r\n\t=SUM($Angles.B1:C1)\r\n") << copy;
     EXPECT_EQ(Records(copy, "#3").at({1, 1}).Data, "kept") << copy;
   }
