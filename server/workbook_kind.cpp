@@ -142,8 +142,8 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
     return E_FAIL;
   }
   WarnAboutCells(messages, path,
-                 "formulas the spreadsheet cannot compute (a calculator's functions or signs) kept as "
-                 "texts with a note, so that they come back as formulas",
+                 "calculator formulas that the spreadsheet cannot compute kept as texts with a note "
+                 "(they come back as formulas)",
                  formulasKept);
   context.SetFileName(path);
   return S_OK;
