@@ -385,23 +385,24 @@ class Helper:
         if not homonyms and not with_errors:
             return []
         rows = list(csv.reader(io.StringIO(whole), delimiter=separator, quotechar='"'))
+
+        def field(row, column):
+            line = rows[row] if row < len(rows) else []
+            return line[column] if column < len(line) else ""
+
         unreadable = []
         if homonyms:
             call = re.compile(r'(?<![A-Za-z0-9_.])(%s)' % "|".join(re.escape(h) for h in homonyms))
-            for address in cells_of(sheet.queryContentCells(FORMULA_CELLS)):
-                row, column = address
-                line = rows[row] if row < len(rows) else []
-                text = line[column] if column < len(line) else ""
+            for row, column in cells_of(sheet.queryContentCells(FORMULA_CELLS)):
                 # Outside string literals: those are the even pieces.
-                if any(call.search(piece) for piece in text.split('"')[::2]):
-                    unreadable.append(address)
+                if any(call.search(piece) for piece in field(row, column).split('"')[::2]):
+                    unreadable.append((row, column))
         with_errors = [a for a in with_errors if a not in unreadable]
         if with_errors:
             self.find_unreadable(with_errors, sheet, unreadable)
         kept = []
         for row, column in sorted(unreadable):
-            line = rows[row] if row < len(rows) else []
-            text = line[column] if column < len(line) else ""
+            text = field(row, column)
             if not text.startswith("="):
                 continue
             cell = sheet.getCellByPosition(column, row)
