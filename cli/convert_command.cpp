@@ -97,6 +97,7 @@ int RunConvert(const ConvertOptions& options) {
   CommandEnvironment environment(*policy);
   environment.boxes.SetBeforeMessage(&ProgressLine::ClearActive);
   Gridlet gridlet(environment.Services());
+  gridlet.SetStrict(options.strict);
   ProgressLine progress(options.sources.size());
   int failures = 0;
 

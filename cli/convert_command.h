@@ -15,6 +15,7 @@ struct ConvertOptions {
   std::string outputDir = ".";
   std::string overwrite;   // ask, yes or no; empty: ask on a terminal, no otherwise
   std::string textEncoding = "cp1252";
+  bool strict = false;     // any warning fails that file: nothing is written
 };
 
 // Returns the exit status: 0 done (files skipped included), 1 a conversion

@@ -40,9 +40,16 @@ int main(int argc, char** argv) {
                              "otherwise no)");
   convertCommand->add_option("--text-encoding", convert.textEncoding,
                              "Encoding of tab-text files: cp1252 (default) or utf-8");
+  convertCommand->add_flag("--strict", convert.strict,
+                           "Fail a file on any warning (a text cut, a character replaced, a cell "
+                           "left out, a number out of range...): nothing is written for it");
   convertCommand->footer(
-      "Exit status: 0 when every file was converted or skipped, 1 when a conversion failed or "
-      "was cancelled, 2 for bad usage.");
+      "Every change a target forces on a sheet (texts cut or put in capitals, characters "
+      "replaced, cells, formulas or numbers it cannot hold) is named in a warning on stderr, "
+      "with the cells it touched; the file is still written. With --strict such a file is a "
+      "failure and is not written.\n\n"
+      "Exit status: 0 when every file was converted or skipped (warnings included), 1 when a "
+      "conversion failed or was cancelled (or warned, with --strict), 2 for bad usage.");
 
   ShowOptions show;
   CLI::App* showCommand = app.add_subcommand("show", "Print a sheet file as a grid");

@@ -192,6 +192,11 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 char32_t Cp1252ToUnicode(unsigned char byte) { return kToUnicode[byte]; }
 
+bool IsCp1252Character(unsigned char byte) {
+  const char32_t c = kToUnicode[byte];
+  return c < 0x80 || c >= 0xA0;
+}
+
 std::optional<unsigned char> UnicodeToCp1252(char32_t character) {
   const int b = ToByte(character);
   if (b < 0) return std::nullopt;

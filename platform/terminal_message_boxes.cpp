@@ -36,12 +36,9 @@ int TerminalMessageBoxes::Show(WindowHandle, const std::string& text, const std:
                                unsigned style) {
   if (beforeMessage_) beforeMessage_();
   if ((style & 0x0Fu) == MB_YESNOCANCEL) return Ask(text, caption);
-  const char* prefix = "";
-  if (style & MB_ICONERROR) {
-    prefix = "error: ";
-  } else if (style & MB_ICONINFORMATION) {
-    prefix = "note: ";
-  }
+  // A failure is an error; every other message tells of a change made on
+  // the way.
+  const char* prefix = (style & MB_ICONMASK) == MB_ICONERROR ? "error: " : "warning: ";
   PrintMessage(err_, prefix, caption, text);
   return IDOK;
 }

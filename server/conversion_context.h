@@ -16,7 +16,8 @@ namespace gridlet {
 class ConversionContext {
  public:
   ConversionContext(const ConversionRequest& request, ConversionServices& services, bool xfFlag)
-      : request(request), services(services), xfFlag(xfFlag) {}
+      : request(request), services(services), xfFlag(xfFlag),
+        warningsBefore_(services.messages.WarningCount()) {}
   ConversionContext(const ConversionContext&) = delete;
   ConversionContext& operator=(const ConversionContext&) = delete;
 
@@ -55,9 +56,15 @@ class ConversionContext {
   };
   CalculatorOutput NameCalculatorOutput(long modelCode, std::string_view extension);
 
-  // Asks before an existing output is replaced: S_OK to write, or the
-  // result that ends the call (CONVERT_SKIPPED, CONVERT_CANCELLED).
+  // The last step before every stage writes its output: S_OK to write, or
+  // the result that ends the call. A strict request that was warned about
+  // fails (E_FAIL, reported); otherwise the user is asked before an
+  // existing output is replaced (CONVERT_SKIPPED, CONVERT_CANCELLED).
   HRESULT AskOverwrite(const std::string& path);
+
+  // A strict request that was warned about: reports the outcome ("X was
+  // not written") and returns E_FAIL. S_OK otherwise.
+  HRESULT RefuseWhenWarned(const std::string& outcome);
 
   // The extension and model of a 68k-class target, XF included.
   GRIDLET_FILE_TYPES WrittenType(GRIDLET_FILE_TYPES type) const {
@@ -69,6 +76,7 @@ class ConversionContext {
   std::unique_ptr<SpreadsheetFile> target_;
   std::unique_ptr<DeviceFileService> device_;
   std::optional<std::string> fileName_;
+  std::size_t warningsBefore_;  // shown before this conversion began
 };
 
 // Replaces every backslash by a full stop.

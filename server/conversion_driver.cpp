@@ -49,7 +49,8 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& request,
 
   ConversionContext context(request, services_, xfFlag);
   if (HRESULT hr = ReadSource(context, readAs); hr != S_OK) return hr;
-  if (!target || !context.Source()) return S_OK;
+  // Read only: a strict request still fails on what the reading warned of.
+  if (!target || !context.Source()) return context.RefuseWhenWarned(request.inputPath + " did not pass");
 
   HRESULT result = S_OK;
   try {

@@ -21,6 +21,8 @@ struct ConversionRequest {
   std::string saveInternalName;  // the sheet's name on the calculator
   GRIDLET_FILE_TYPES toType = QZ_TAB_TEXT;
   long overwrite = 0;  // accepted and not consulted: the user is always asked
+  // Any warning fails the conversion: nothing is written.
+  bool strict = false;
 };
 
 struct ConversionServices {

@@ -16,6 +16,7 @@ inline constexpr unsigned MB_OK = 0x00000000u;
 inline constexpr unsigned MB_YESNOCANCEL = 0x00000003u;
 inline constexpr unsigned MB_ICONERROR = 0x00000010u;
 inline constexpr unsigned MB_ICONQUESTION = 0x00000020u;
+inline constexpr unsigned MB_ICONWARNING = 0x00000030u;
 inline constexpr unsigned MB_ICONINFORMATION = 0x00000040u;
 inline constexpr unsigned MB_TASKMODAL = 0x00002000u;
 #endif
@@ -26,7 +27,13 @@ inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 #endif
 
-// Texts are 8-bit strings in the Windows ANSI code page.
+// The icon bits of a style.
+inline constexpr unsigned MB_ICONMASK = 0x000000F0u;
+
+// Texts are 8-bit strings in the Windows ANSI code page. A box with
+// MB_ICONERROR reports a failure; every other box without buttons beyond
+// OK (MB_ICONWARNING, MB_ICONINFORMATION, no icon) tells of a change made
+// to a file that is still written.
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;

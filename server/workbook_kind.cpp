@@ -65,6 +65,7 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
   TemporaryText text(files);
 
   ExcelTextSheet& sheet = context.MakeTarget<ExcelTextSheet>();
+  sheet.SetMessages(&messages);
   sheet.TranslateFromIntermediate();
   const ByteBuffer output = sheet.GetOutput();
   const std::size_t length = static_cast<std::size_t>(sheet.GetOutputLength());
