@@ -184,7 +184,7 @@ void Cell68k::TranslateToIntermediate() {
       std::replace(value.begin(), value.end(), kCalcExponent, 'E');
       record.Data = std::move(value);
       std::string formula = Unquote(Render(formula_));
-      Sheet68kNamesToIntermediate(formula, CellText::Formula);
+      Sheet68kNamesToIntermediate(formula);
       record.Data2 = std::move(formula);
       break;
     }
@@ -198,7 +198,7 @@ void Cell68k::TranslateToIntermediate() {
       if (IsDecimalNumber(number)) {
         record.Data = std::move(number);
       } else {
-        Sheet68kNamesToIntermediate(text, CellText::Formula);
+        Sheet68kNamesToIntermediate(text);
         // An exact value (1/2, a root, a constant) is kept as a formula.
         record.Type = CELL_FORMULA;
         record.Data.assign(1, '0');
@@ -263,7 +263,7 @@ void Cell68k::EncodeText(std::string_view characters) {
 
 void Cell68k::EncodeFormula(const IntermediateCell& record) {
   std::string formula = UpToNul(record.Data2.value_or(std::string()));
-  IntermediateNamesToSheet68k(formula, CellText::Formula);
+  IntermediateNamesToSheet68k(formula);
   if (formula.size() > kSheet68kMaxFormula) {
     // Its record length would not fit the length byte, and a cut formula
     // would compute something else: the cell is left out.

@@ -45,10 +45,10 @@ std::string RealText(const std::string& payload) {
   return text;
 }
 
-std::string TokensText(const std::uint8_t* tokens, std::size_t count, CellText kind) {
+std::string FormulaText(const std::uint8_t* tokens, std::size_t count) {
   std::string text;
   XbTokensToText(tokens, count, text);  // an assembly program gives no text
-  XbNamesToIntermediate(text, kind);
+  XbNamesToIntermediate(text);
   return text;
 }
 
@@ -151,7 +151,7 @@ void XbCell::TranslateToIntermediate() {
     record.Data = '"' + XbTextCharacters(tokens, count);
   } else {
     record.Data = RealText(text_);
-    record.Data2 = TokensText(Bytes(formula_), formula_.size(), CellText::Formula);
+    record.Data2 = FormulaText(Bytes(formula_), formula_.size());
   }
   ReleaseBytes();
   referenceCount_.fill(0);
@@ -219,7 +219,7 @@ void XbCell::EncodeFormula(const IntermediateCell& record) {
   // out again: one beyond the reals' range is written as zero.
   if (!EncodeReal(record.Data, text_)) text_ = ZeroReal();
   std::string formula = record.Data2.value_or(std::string());
-  IntermediateNamesToXb(formula, CellText::Formula);
+  IntermediateNamesToXb(formula);
   // Two bytes for each character always suffice.
   std::vector<std::uint8_t> tokens(2 * formula.size());
   tokens.resize(XbTextToTokens(tokens.data(), tokens.size(), formula));

@@ -264,25 +264,20 @@ TEST_F(FormulaVocabularyTest, SpreadsheetFunctionsSurviveA68kClassFile) {
 TEST_F(FormulaVocabularyTest, ReadingAcceptsWhatWritingWrites) {
   std::vector<std::string> intermediate;
   for (std::string formula : XbVocabulary()) {
-    XbNamesToIntermediate(formula, CellText::Formula);
+    XbNamesToIntermediate(formula);
     intermediate.push_back(formula);
   }
   for (std::string formula : Sheet68kVocabulary()) {
-    Sheet68kNamesToIntermediate(formula, CellText::Formula);
+    Sheet68kNamesToIntermediate(formula);
     intermediate.push_back(formula);
   }
   for (const std::string& formula : intermediate) {
     std::string written = formula;
     ApplyRewrites(written, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
     for (const bool workbook : {false, true}) {
-      // The spreadsheet quotes a field that holds a quote, doubling those
-      // inside.
-      std::string field = written;
-      if (workbook && field.find('"') != std::string::npos) {
-        std::string quoted = "\"";
-        for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        field = quoted + "\"";
-      }
+      // The spreadsheet application gives a formula as it stands (it quotes
+      // texts, and only texts).
+      const std::string& field = written;
       std::unique_ptr<TextSheet> sheet =
           workbook ? std::unique_ptr<TextSheet>(testing::ReadSheet<ExcelTextSheet>(field))
                    : testing::ReadSheet<TextSheet>(field);

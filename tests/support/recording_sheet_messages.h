@@ -1,5 +1,5 @@
 // Sheet messages that keep what a sheet reports while it encodes: each
-// error's code and detail, and each notice.
+// error's code and detail, each warning's, and each notice.
 #pragma once
 
 #include <string>
@@ -16,6 +16,9 @@ struct RecordingSheetMessages : SheetMessages {
     reports.push_back({code, std::string(detail)});
   }
   void ShowNotice(const std::string& text) override { notices.push_back(text); }
+  void ReportWarning(HRESULT code, std::string_view detail) override {
+    warnings.push_back({code, std::string(detail)});
+  }
 
   // The codes reported, in order.
   std::vector<HRESULT> Codes() const {
@@ -31,6 +34,7 @@ struct RecordingSheetMessages : SheetMessages {
   }
 
   std::vector<std::pair<HRESULT, std::string>> reports;
+  std::vector<std::pair<HRESULT, std::string>> warnings;
   std::vector<std::string> notices;
 };
 
