@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "support/calculator_sheets.h"
 #include "support/cli_runner.h"
 
 namespace gridlet {
@@ -67,6 +68,44 @@ TEST(CliTest, BatchGoesOnAfterAFailureAndReportsIt) {
   EXPECT_EQ(result.out, "out/a.txt\nout/c.txt\n");
   EXPECT_NE(result.err.find("could not be opened"), std::string::npos);
   EXPECT_NE(result.err.find("notype: cannot tell the file's type"), std::string::npos);
+}
+
+TEST(CliTest, WarningsAreLabelledAndStrictMakesThemFailures) {
+  ScratchFolder folder;
+  folder.Write("in.txt", "total\t12");
+  folder.Write("CLEAN.txt", "TOTAL\t12");
+  // The XB Plus has no small letters: a warning names the cell; the file
+  // is written and the status is 0.
+  auto warned = RunCli(folder, "convert in.txt --to xbv --name WARNED");
+  EXPECT_EQ(warned.status, 0) << warned.err;
+  EXPECT_EQ(warned.out, "./WARNED.xbv\n");
+  EXPECT_NE(warned.err.find("gridlet: warning: These texts were put in capitals"), std::string::npos)
+      << warned.err;
+  EXPECT_NE(warned.err.find("1 cell, A1."), std::string::npos);
+  EXPECT_EQ(warned.err.find("error:"), std::string::npos) << warned.err;
+
+  // With --strict any warning fails its file (here the capitals, and the
+  // name "in" that the calculator takes as IN): nothing is written for it.
+  auto strict = RunCli(folder, "convert in.txt CLEAN.txt --to xbv --strict --overwrite yes");
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, "./CLEAN.xbv\n");
+  EXPECT_FALSE(folder.Exists("IN.xbv"));
+  EXPECT_NE(strict.err.find("gridlet: error: "), std::string::npos);
+  EXPECT_NE(strict.err.find("--strict"), std::string::npos);
+
+  // Reading without a target (a check) fails on a warning too: here a
+  // damaged record at row 0.
+  folder.Write("DAMAGED.xbv", testing::XbPlusFile("DAMAGED", {{{0, 1}, 0, std::string(9, '\0')},
+                                                               {{1, 1}, 1, "\x2A" "A"}}));
+  auto checked = RunCli(folder, "convert DAMAGED.xbv --to null");
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_NE(checked.err.find("warning: These records of the XB Plus sheet are damaged"), std::string::npos)
+      << checked.err;
+  EXPECT_EQ(RunCli(folder, "convert DAMAGED.xbv --to null --strict").status, 1);
+  EXPECT_EQ(RunCli(folder, "convert WARNED.xbv --to null --strict").status, 0);
+
+  auto help = RunCli(folder, "convert --help");
+  EXPECT_NE(help.out.find("--strict"), std::string::npos);
 }
 
 TEST(CliTest, EmptySourceIsTooShort) {
