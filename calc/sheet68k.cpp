@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "calc/text68k.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
@@ -55,6 +56,9 @@ static_assert(kSheet68kMaxText == 243);
 const ChangeKind kCharactersReplaced{
     "These texts hold calculator characters the 68k-class calculators do not have (such as "
     "_box_), which were written as their names"};
+const ChangeKind kShownAsSymbols{
+    "These texts hold characters the 68k-class calculators show as symbols of their own (\x80 "
+    "as alpha, \x8C as pi); they are stored as written and read back as written"};
 
 // The changes a cell's encoding names, in the order the warnings list them.
 struct CellChangeKind {
@@ -65,6 +69,7 @@ const CellChangeKind kCellChanges[] = {
     {CellChange::NumberOutOfRange, &kNumberOutOfRange},
     {CellChange::TextCut, &kTextCut},
     {CellChange::CharactersReplaced, &kCharactersReplaced},
+    {CellChange::ShownAsSymbols, &kShownAsSymbols},
 };
 
 // Damaged records that the reader leaves out rather than let them take
@@ -74,6 +79,11 @@ const ChangeKind kRowZero{"These records of the 68k-class sheet are damaged (the
 const ChangeKind kTakenPosition{
     "These records of the 68k-class sheet repeat the position of an earlier record and were "
     "left out"};
+// What the reader cannot tell apart: a symbol of the calculator at 0x80..0x9F
+// and the Windows-1252 character of the same byte.
+const ChangeKind kSymbolsRead{
+    "These texts hold bytes the 68k-class calculators show as symbols of their own (alpha, "
+    "pi...), which are read as the Windows-1252 characters of those bytes (\x80, \x8C...)"};
 
 }  // namespace
 
@@ -126,6 +136,10 @@ void Sheet68k::ReadCells(std::size_t length) {
       continue;
     }
     cell->TranslateToIntermediate();
+    const IntermediateCell& record = *cell->Cell();
+    if ((record.Type & 3) == CELL_TEXT && HasSymbolBytes(record.Data)) {
+      readChanges_.Add(kSymbolsRead, row, column);
+    }
     cells_->Append(std::move(cell));
   }
   cells_->SortByPosition();

@@ -62,7 +62,16 @@ std::string Text68kCharacters(std::string_view stored) {
   return out;
 }
 
+bool HasSymbolBytes(std::string_view characters) {
+  for (const char c : characters) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && byte < 0xA0 && IsCp1252Character(byte)) return true;
+  }
+  return false;
+}
+
 std::string Text68kBytes(std::string_view characters, std::size_t capacity, CellChanges& changes) {
+  if (HasSymbolBytes(characters)) changes.Add(CellChange::ShownAsSymbols);
   std::string text;
   text.reserve(characters.size());
   for (std::size_t i = 0; i < characters.size();) {

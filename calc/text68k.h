@@ -19,9 +19,15 @@ namespace gridlet {
 // The characters of a text's stored bytes (without the enclosing quotes).
 std::string Text68kCharacters(std::string_view stored);
 
+// Whether the characters hold a byte from 0x80 to 0x9F that is a
+// Windows-1252 character (€, Œ, the curly quotes...): the calculators draw
+// their own symbols there (α, π, ψ...).
+bool HasSymbolBytes(std::string_view characters);
+
 // A text's characters as the bytes to store, at most `capacity` of them.
-// `changes` receives a cut, and escapes of characters the calculators do
-// not have, which stay spelled out (CharactersReplaced).
+// `changes` receives a cut, escapes of characters the calculators do not
+// have, which stay spelled out (CharactersReplaced), and characters they
+// show as their own symbols (ShownAsSymbols).
 std::string Text68kBytes(std::string_view characters, std::size_t capacity, CellChanges& changes);
 
 }  // namespace gridlet
