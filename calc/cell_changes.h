@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "model/sheet_changes.h"
 
 namespace gridlet {
 
@@ -26,5 +29,20 @@ class CellChanges {
  private:
   std::uint8_t bits_ = 0;
 };
+
+// How a sheet names a change of its cells.
+struct CellChangeKind {
+  CellChange change;
+  const ChangeKind* kind;
+};
+
+// Adds every change of `made` that the table names, in table order, for
+// the cell at row and column.
+inline void AddCellChanges(SheetChanges& changes, std::span<const CellChangeKind> table,
+                           const CellChanges& made, std::int32_t row, std::int32_t column) {
+  for (const CellChangeKind& named : table) {
+    if (made.Has(named.change)) changes.Add(*named.kind, row, column);
+  }
+}
 
 }  // namespace gridlet

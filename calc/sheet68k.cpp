@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <limits>
-#include <unordered_set>
 #include <vector>
 
+#include "calc/record_positions.h"
 #include "calc/text68k.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
@@ -61,10 +61,6 @@ const ChangeKind kShownAsSymbols{
     "as alpha, \x8C as pi); they are stored as written and read back as written"};
 
 // The changes a cell's encoding names, in the order the warnings list them.
-struct CellChangeKind {
-  CellChange change;
-  const ChangeKind* kind;
-};
 const CellChangeKind kCellChanges[] = {
     {CellChange::NumberOutOfRange, &kNumberOutOfRange},
     {CellChange::TextCut, &kTextCut},
@@ -72,13 +68,6 @@ const CellChangeKind kCellChanges[] = {
     {CellChange::ShownAsSymbols, &kShownAsSymbols},
 };
 
-// Damaged records that the reader leaves out rather than let them take
-// another cell's place.
-const ChangeKind kRowZero{"These records of the 68k-class sheet are damaged (they name row 0) "
-                          "and were left out"};
-const ChangeKind kTakenPosition{
-    "These records of the 68k-class sheet repeat the position of an earlier record and were "
-    "left out"};
 // What the reader cannot tell apart: a symbol of the calculator at 0x80..0x9F
 // and the Windows-1252 character of the same byte.
 const ChangeKind kSymbolsRead{
@@ -119,26 +108,16 @@ void Sheet68k::ReadCells(std::size_t length) {
   input.Seek(start);
   std::int64_t total = static_cast<std::int64_t>(std::min<std::size_t>(
       length, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
-  std::unordered_set<std::uint16_t> taken;
+  RecordPositions positions;
   for (;;) {
     auto cell = std::make_unique<Cell68k>(input);
     if (cell->Length() == 0) break;
     total += cell->Length();
-    const std::uint16_t position = cell->Position();
-    const std::int32_t row = position % 1000;
-    const std::int32_t column = position / 1000 + 1;
-    if (row == 0) {
-      readChanges_.Add(kRowZero, row, column);
-      continue;
-    }
-    if (!taken.insert(position).second) {
-      readChanges_.Add(kTakenPosition, row, column);
-      continue;
-    }
+    if (!positions.Take(cell->Position(), readChanges_)) continue;
     cell->TranslateToIntermediate();
     const IntermediateCell& record = *cell->Cell();
     if ((record.Type & 3) == CELL_TEXT && HasSymbolBytes(record.Data)) {
-      readChanges_.Add(kSymbolsRead, row, column);
+      readChanges_.Add(kSymbolsRead, record.Row, record.Column);
     }
     cells_->Append(std::move(cell));
   }
@@ -204,9 +183,7 @@ void Sheet68k::TranslateFromIntermediate() {
       cell.ReleasePayload();
       continue;
     }
-    for (const CellChangeKind& named : kCellChanges) {
-      if (cellChanges.Has(named.change)) changes.Add(*named.kind, record->Row, record->Column);
-    }
+    AddCellChanges(changes, kCellChanges, cellChanges, record->Row, record->Column);
     const ByteBuffer bytes = cell.GetOutput();
     output_.insert(output_.end(), bytes.begin(), bytes.begin() + cell.Length());
     outputLength_ += cell.Length();

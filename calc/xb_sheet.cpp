@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <unordered_set>
 
+#include "calc/record_positions.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
@@ -34,24 +34,12 @@ const ChangeKind kCharactersReplaced{
 const ChangeKind kCapitals{"These texts were put in capitals, as the XB Plus has no small letters"};
 
 // The changes a cell's encoding names, in the order the warnings list them.
-struct CellChangeKind {
-  CellChange change;
-  const ChangeKind* kind;
-};
 const CellChangeKind kCellChanges[] = {
     {CellChange::NumberOutOfRange, &kNumberOutOfRange},
     {CellChange::TextCut, &kTextCut},
     {CellChange::CharactersReplaced, &kCharactersReplaced},
     {CellChange::Capitals, &kCapitals},
 };
-
-// Damaged records that the reader leaves out rather than let them take
-// another cell's place.
-const ChangeKind kRowZero{"These records of the XB Plus sheet are damaged (they name row 0) and "
-                          "were left out"};
-const ChangeKind kTakenPosition{
-    "These records of the XB Plus sheet repeat the position of an earlier record and were left "
-    "out"};
 
 constexpr std::size_t kNameAt = 6;
 constexpr std::uint8_t kReserved13Fill = 0xAA;
@@ -92,23 +80,13 @@ XbSheet::XbSheet(const std::uint8_t* data, std::size_t length) : SpreadsheetFile
   input.ReadExact(reserved13_.data(), reserved13_.size(), "the reserved fields");
 
   input.Seek(XB_SHEET_HEADER_SIZE);
-  std::unordered_set<std::uint16_t> taken;
+  RecordPositions positions;
   try {
     for (;;) {
       auto cell = std::make_unique<XbCell>(input);
       if (cell->Length() == 0) break;
       outputLength_ += cell->Length();
-      const std::uint16_t position = cell->Position();
-      const std::int32_t row = position % 1000;
-      const std::int32_t column = position / 1000 + 1;
-      if (row == 0) {
-        readChanges_.Add(kRowZero, row, column);
-        continue;
-      }
-      if (!taken.insert(position).second) {
-        readChanges_.Add(kTakenPosition, row, column);
-        continue;
-      }
+      if (!positions.Take(cell->Position(), readChanges_)) continue;
       cell->TranslateToIntermediate();
       cells_->Append(std::move(cell));
     }
@@ -194,9 +172,7 @@ void XbSheet::TranslateFromIntermediate() {
         cell.ReleaseBytes();
         continue;
       }
-      for (const CellChangeKind& named : kCellChanges) {
-        if (cellChanges.Has(named.change)) changes.Add(*named.kind, record->Row, record->Column);
-      }
+      AddCellChanges(changes, kCellChanges, cellChanges, record->Row, record->Column);
       const ByteBuffer bytes = cell.GetOutput();
       const std::uint8_t length = cell.GetOutputLength();
       output_.insert(output_.end(), bytes.begin(), bytes.begin() + length);

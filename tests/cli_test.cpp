@@ -99,7 +99,7 @@ TEST(CliTest, WarningsAreLabelledAndStrictMakesThemFailures) {
                                                                {{1, 1}, 1, "\x2A" "A"}}));
   auto checked = RunCli(folder, "convert DAMAGED.xbv --to null");
   EXPECT_EQ(checked.status, 0);
-  EXPECT_NE(checked.err.find("warning: These records of the XB Plus sheet are damaged"), std::string::npos)
+  EXPECT_NE(checked.err.find("warning: These records of the calculator sheet are damaged"), std::string::npos)
       << checked.err;
   EXPECT_EQ(RunCli(folder, "convert DAMAGED.xbv --to null --strict").status, 1);
   EXPECT_EQ(RunCli(folder, "convert WARNED.xbv --to null --strict").status, 0);

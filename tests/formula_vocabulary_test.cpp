@@ -145,15 +145,9 @@ class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemor
   // Converts the file at `input` and returns the path written.
   std::string Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
                       const std::string& name) {
-    ConversionRequest request;
-    request.inputPath = input;
-    request.fromType = from;
-    request.outputLocation = "/out/" + std::to_string(++round_) + "/";
-    request.saveInternalName = name;
-    request.toType = to;
-    std::optional<std::string> written;
-    EXPECT_EQ(driver.Convert(request, &written), S_OK) << input;
-    return written.value_or("");
+    const auto [written, result] = ConvertToNewFolder(input, from, to, name);
+    EXPECT_EQ(result, S_OK) << input;
+    return written;
   }
 
   // The formulas, one a cell down column A, as stored formulas.
@@ -182,7 +176,6 @@ class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemor
   }
 
   TraceSink previous_ = nullptr;
-  int round_ = 0;
 };
 
 TEST_F(FormulaVocabularyTest, EveryXbPlusTokenSurvivesTabText) {

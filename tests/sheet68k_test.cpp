@@ -14,6 +14,7 @@
 #include "model/hresult.h"
 #include "model/sheet_data_error.h"
 #include "model/trace.h"
+#include "support/record_sheet.h"
 #include "support/recording_sheet_messages.h"
 
 namespace gridlet {
@@ -21,30 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A cell that holds a given record, standing in for a source sheet's cell.
-class RecordCell : public SpreadsheetCell {
- public:
-  explicit RecordCell(const IntermediateCell& record) { NewCell() = record; }
-  void TranslateToIntermediate() override {}
-  void TranslateFromIntermediate() override {}
-  ByteBuffer GetOutput() override { return {}; }
-};
-
-// A translated source sheet made of given records.
-class RecordSheet : public SpreadsheetFile {
- public:
-  explicit RecordSheet(const std::vector<IntermediateCell>& records, std::string name = "sheet")
-      : SpreadsheetFile(nullptr, 0) {
-    cells_ = std::make_unique<CellList>();
-    for (const IntermediateCell& record : records) cells_->Append(std::make_unique<RecordCell>(record));
-    SetName(name);
-    CreateHeader(ORIGIN_TAB_TEXT);
-  }
-  void TranslateToIntermediate() override {}
-  std::string Dump() override { return {}; }
-  void TranslateFromIntermediate() override {}
-  ByteBuffer GetOutput() override { return {}; }
-};
+using testing::RecordSheet;
 
 IntermediateCell Number(std::int32_t row, std::int32_t column, std::string data) {
   IntermediateCell cell;

@@ -158,16 +158,10 @@ class TextsAndNumbersTest : public ::testing::Test, protected testing::InMemoryC
   // file written, "" when none was.
   std::string Convert(const std::string& path, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
                       bool strict = false) {
-    ConversionRequest request;
-    request.inputPath = path;
-    request.fromType = from;
-    request.outputLocation = "/out" + std::to_string(++conversions_) + "/";
-    request.saveInternalName = to == QZ_GRIDLET_XBP ? "SHEET" : "sheet";
-    request.toType = to;
-    request.strict = strict;
-    std::optional<std::string> written;
-    lastResult = driver.Convert(request, &written);
-    return written.value_or("");
+    const auto [written, result] =
+        ConvertToNewFolder(path, from, to, to == QZ_GRIDLET_XBP ? "SHEET" : "sheet", strict);
+    lastResult = result;
+    return written;
   }
 
   // A tab-text file of the records as the writer lays them out.

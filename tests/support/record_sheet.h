@@ -21,10 +21,11 @@ class RecordCell : public SpreadsheetCell {
 class RecordSheet : public SpreadsheetFile {
  public:
   explicit RecordSheet(const std::vector<IntermediateCell>& records,
-                       std::int16_t origin = ORIGIN_TAB_TEXT)
+                       std::int16_t origin = ORIGIN_TAB_TEXT, const std::string& name = "sheet")
       : SpreadsheetFile(nullptr, 0) {
     cells_ = std::make_unique<CellList>();
     for (const IntermediateCell& record : records) cells_->Append(std::make_unique<RecordCell>(record));
+    SetName(name);
     CreateHeader(origin);
   }
   void TranslateToIntermediate() override {}
