@@ -367,18 +367,6 @@ std::vector<IntermediateCell> RandomRecords(Random& random) {
   return records;
 }
 
-// How many cells the warnings name as left out ("...: 12 cells, A1, ...").
-std::size_t NamedAsLeftOut(const testing::RecordingSheetMessages& messages) {
-  std::vector<std::string> texts = messages.notices;
-  for (const auto& warning : messages.warnings) texts.push_back(warning.second);
-  std::size_t n = 0;
-  for (const std::string& text : texts) {
-    if (text.find("left out") == std::string::npos) continue;
-    n += std::stoul(text.substr(text.find(": ") + 2));
-  }
-  return n;
-}
-
 // How many cell records calculator data holds from `at` to its terminator.
 std::size_t RecordsIn(const ByteBuffer& data, std::size_t at) {
   std::size_t n = 0;
@@ -411,7 +399,7 @@ TEST_F(WriterReadsBackTest, XbPlusDataFromAnyRecordsReadsBack) {
     ASSERT_NO_THROW(again = std::make_unique<XbSheet>(data.data(), data.size()));
     // Every cell is written or named as left out.
     EXPECT_TRUE(messages.reports.empty());
-    EXPECT_EQ(RecordsIn(data, XB_SHEET_HEADER_SIZE) + NamedAsLeftOut(messages), records.size());
+    EXPECT_EQ(RecordsIn(data, XB_SHEET_HEADER_SIZE) + messages.CellsNamedAsLeftOut(), records.size());
   }
 }
 
@@ -430,7 +418,7 @@ TEST_F(WriterReadsBackTest, Sheet68kDataFromAnyRecordsReadsBack) {
     std::unique_ptr<Sheet68k> again;
     ASSERT_NO_THROW(again = std::make_unique<Sheet68k>(data.data() + 2, data.size() - 2));
     EXPECT_TRUE(messages.reports.empty());
-    EXPECT_EQ(RecordsIn(data, 2 + kSheet68kHeaderSize) + NamedAsLeftOut(messages), records.size());
+    EXPECT_EQ(RecordsIn(data, 2 + kSheet68kHeaderSize) + messages.CellsNamedAsLeftOut(), records.size());
   }
 }
 
