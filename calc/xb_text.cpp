@@ -1,5 +1,6 @@
 #include "calc/xb_text.h"
 
+#include <algorithm>
 #include <array>
 
 #include "calc/formula_names.h"
@@ -10,20 +11,30 @@ namespace gridlet {
 
 namespace {
 
-// The tokens that are ANSI characters, as the token text names them and as
-// a text holds them.
-constexpr std::array kNamesToCharacters{
-    RewriteRule{"\r\n", "\n"},
-    RewriteRule{"_degrees_", "\xB0"},
-    RewriteRule{"_^2_", "\xB2"},
-    RewriteRule{"_^3_", "\xB3"},
+// The tokens that are ANSI characters: the character a text holds, and
+// the name the token text spells it with.
+struct CharacterToken {
+  std::string_view character;
+  std::string_view name;
 };
-constexpr std::array kCharactersToNames{
-    RewriteRule{"\n", "\r\n"},
-    RewriteRule{"\xB0", "_degrees_"},
-    RewriteRule{"\xB2", "_^2_"},
-    RewriteRule{"\xB3", "_^3_"},
-};
+constexpr std::array<CharacterToken, 4> kCharacterTokens{{
+    {"\n", "\r\n"},
+    {"\xB0", "_degrees_"},
+    {"\xB2", "_^2_"},
+    {"\xB3", "_^3_"},
+}};
+
+constexpr std::array<RewriteRule, kCharacterTokens.size()> Rules(bool toNames) {
+  std::array<RewriteRule, kCharacterTokens.size()> rules{};
+  for (std::size_t i = 0; i < rules.size(); ++i) {
+    const CharacterToken& token = kCharacterTokens[i];
+    rules[i] = toNames ? RewriteRule{token.character, token.name}
+                       : RewriteRule{token.name, token.character};
+  }
+  return rules;
+}
+constexpr auto kNamesToCharacters = Rules(false);
+constexpr auto kCharactersToNames = Rules(true);
 
 constexpr char kReplacement = '?';
 

@@ -23,7 +23,6 @@ constexpr std::int64_t kWorkbookMaxExponent = 307;
 // TAB or a CR, which would end the field; should one come, a TAB is
 // spelled as its escape and a CR, or CR LF, as the line break LF.
 std::string FieldSafe(std::string_view text) {
-  if (text.find_first_of("\t\r") == std::string_view::npos) return std::string(text);
   std::string out;
   out.reserve(text.size() + 8);
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -108,9 +107,12 @@ void TextCell::TextFromRecord(std::int16_t origin, std::string (*quote)(std::str
       text_ = IsDecimalNumber(record->Data) && holds(record->Data) ? record->Data
                                                                      : quote(record->Data);
       break;
-    case CELL_TEXT:
-      text_ = quote(FieldSafe(TextCharacters(*record, origin)));
+    case CELL_TEXT: {
+      const std::string_view characters = TextCharacters(*record, origin);
+      text_ = characters.find_first_of("\t\r") == std::string_view::npos ? quote(characters)
+                                                                         : quote(FieldSafe(characters));
       break;
+    }
     case CELL_FORMULA:
       text_ = record->Data2.value_or(std::string());
       IntermediateNamesToExcel();

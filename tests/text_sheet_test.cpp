@@ -172,6 +172,10 @@ TEST_F(TextSheetTest, TextsGoOutInQuotesAndFormulasWithSpreadsheetNames) {
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "say \"hi\""}}),
             "\"say \"\"\"\"hi\"\"\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "\""}}), "\"\"\"\"\t");
+  // A text never ends its field or its row: a line break stays inside the
+  // quotes as LF, a TAB is spelled as its escape.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "a\tb\r\nc\rd\ne"}}),
+            "\"a_tab_b\nc\nd\ne\"\t");
   EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "say \"hi\""}}),
             "\"say \"\"hi\"\"\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=RAND()+COS_^-1_(X)+_e_^(X)"}}),
