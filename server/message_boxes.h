@@ -28,7 +28,9 @@ inline constexpr int IDNO = 7;
 #endif
 
 // The icon bits of a style.
+#ifndef MB_ICONMASK
 inline constexpr unsigned MB_ICONMASK = 0x000000F0u;
+#endif
 
 // Texts are 8-bit strings in the Windows ANSI code page. A box with
 // MB_ICONERROR reports a failure; every other box without buttons beyond
