@@ -16,7 +16,6 @@ enum class CellChange : std::uint8_t {
   NumberOutOfRange = 1 << 3,    // kept as the text stating the number
   FormulaTooLong = 1 << 4,      // left out
   UnknownFunction = 1 << 5,     // left out
-  ShownAsSymbols = 1 << 6,      // characters the calculator draws as symbols of its own
 };
 
 // A set of changes.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "calc/record_positions.h"
-#include "calc/text68k.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
@@ -54,25 +53,17 @@ const ChangeKind kTextCut{"These texts are longer than the 243 characters a cell
                           "sheet holds and were cut"};
 static_assert(kSheet68kMaxText == 243);
 const ChangeKind kCharactersReplaced{
-    "These texts hold calculator characters the 68k-class calculators do not have (such as "
-    "_box_), which were written as their names"};
-const ChangeKind kShownAsSymbols{
-    "These texts hold characters the 68k-class calculators show as symbols of their own (\x80 "
-    "as alpha, \x8C as pi); they are stored as written and read back as written"};
+    "These texts hold characters the 68k-class calculators do not have, which were replaced: "
+    "by the nearest they have (\x80 by EUR, curly quotes by straight ones) or \"?\", and the "
+    "XB Plus's own characters by their names (_box_)"};
 
 // The changes a cell's encoding names, in the order the warnings list them.
 const CellChangeKind kCellChanges[] = {
     {CellChange::NumberOutOfRange, &kNumberOutOfRange},
     {CellChange::TextCut, &kTextCut},
     {CellChange::CharactersReplaced, &kCharactersReplaced},
-    {CellChange::ShownAsSymbols, &kShownAsSymbols},
 };
 
-// What the reader cannot tell apart: a symbol of the calculator at 0x80..0x9F
-// and the Windows-1252 character of the same byte.
-const ChangeKind kSymbolsRead{
-    "These texts hold bytes the 68k-class calculators show as symbols of their own (alpha, "
-    "pi...), which are read as the Windows-1252 characters of those bytes (\x80, \x8C...)"};
 
 }  // namespace
 
@@ -115,10 +106,6 @@ void Sheet68k::ReadCells(std::size_t length) {
     total += cell->Length();
     if (!positions.Take(cell->Position(), readChanges_)) continue;
     cell->TranslateToIntermediate();
-    const IntermediateCell& record = *cell->Cell();
-    if ((record.Type & 3) == CELL_TEXT && HasSymbolBytes(record.Data)) {
-      readChanges_.Add(kSymbolsRead, record.Row, record.Column);
-    }
     cells_->Append(std::move(cell));
   }
   cells_->SortByPosition();

@@ -2,10 +2,11 @@
 
 #include <array>
 
+#include "calc/ascii_fallbacks.h"
 #include "calc/formula_names.h"
 #include "calc/named_char_table.h"
 #include "encoding/char_escape_translator.h"
-#include "encoding/cp1252.h"
+#include "model/rewrite_table.h"
 
 namespace gridlet {
 
@@ -13,7 +14,16 @@ namespace {
 
 constexpr char kNewline68k = '\r';
 constexpr char kLineFeed = '\n';
-constexpr std::string_view kTabEscape = "_tab_";
+constexpr unsigned kFirstSymbol = 0x80;
+constexpr unsigned kLastSymbol = 0x9F;
+
+// Characters of a text that the special-character table does not name:
+// the TAB, and the exponent mark that the calculators show at 0x95.
+constexpr std::array kOwnEscapes{
+    RewriteRule{"_tab_", "\t"},
+    RewriteRule{"_EE_", "\x95"},
+};
+
 // The translator's operation for escapes to device bytes of the 68k-class
 // column.
 constexpr std::int32_t kOpUnescape = 0;
@@ -28,15 +38,13 @@ const CharEscapeTranslator& Translator68k() {
 const std::array<std::string_view, 256>& ByteSpellings() {
   static const std::array<std::string_view, 256> spellings = [] {
     std::array<std::string_view, 256> out{};
-    out['\t'] = kTabEscape;
     out['\n'] = "\n";
     out['\r'] = "\n";
-    for (unsigned byte = 0x80; byte < 0x100; ++byte) {
-      if (IsCp1252Character(static_cast<unsigned char>(byte))) continue;
+    for (const RewriteRule& own : kOwnEscapes) out[static_cast<unsigned char>(own.replace[0])] = own.find;
+    for (unsigned byte = kFirstSymbol; byte <= kLastSymbol; ++byte) {
       for (const SpecialCharEntry& entry : NamedCharTable()) {
-        if (!entry.name.empty() && (entry.codes[kColumn68k] & 0xFF) == byte) {
+        if (out[byte].empty() && !entry.name.empty() && (entry.codes[kColumn68k] & 0xFF) == byte) {
           out[byte] = entry.name;
-          break;
         }
       }
     }
@@ -62,29 +70,13 @@ std::string Text68kCharacters(std::string_view stored) {
   return out;
 }
 
-bool HasSymbolBytes(std::string_view characters) {
-  for (const char c : characters) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 && byte < 0xA0 && IsCp1252Character(byte)) return true;
-  }
-  return false;
-}
-
 std::string Text68kBytes(std::string_view characters, std::size_t capacity, CellChanges& changes) {
-  if (HasSymbolBytes(characters)) changes.Add(CellChange::ShownAsSymbols);
-  std::string text;
-  text.reserve(characters.size());
-  for (std::size_t i = 0; i < characters.size();) {
-    if (characters[i] == kLineFeed) {
-      text += kNewline68k;
-      ++i;
-    } else if (characters.substr(i).starts_with(kTabEscape)) {
-      text += '\t';
-      i += kTabEscape.size();
-    } else {
-      text += characters[i++];
-    }
+  std::string text(characters);
+  if (ReplaceWindows1252Only(text)) changes.Add(CellChange::CharactersReplaced);
+  for (char& c : text) {
+    if (c == kLineFeed) c = kNewline68k;
   }
+  ApplyRewrites(text, kOwnEscapes);
   std::string bytes;
   if (Translator68k().Translate(kOpUnescape, text, kSubUnescapeInto68k, bytes) < 0) bytes = text;
   // An escape left is a character the calculators do not have.

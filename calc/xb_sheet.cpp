@@ -30,7 +30,8 @@ const ChangeKind kNumberOutOfRange{
 const ChangeKind kTextCut{"These texts are longer than the 39 token bytes an XB Plus text "
                           "holds and were cut"};
 const ChangeKind kCharactersReplaced{
-    "These texts hold characters the XB Plus has no form for, which were replaced by \"?\""};
+    "These texts hold characters the XB Plus has no form for, which were replaced by the "
+    "nearest it has (\x80 by EUR, curly quotes by straight ones) or by \"?\""};
 const ChangeKind kCapitals{"These texts were put in capitals, as the XB Plus has no small letters"};
 
 // The changes a cell's encoding names, in the order the warnings list them.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "calc/ascii_fallbacks.h"
 #include "calc/formula_names.h"
 #include "encoding/xb_tokens.h"
 #include "model/rewrite_table.h"
@@ -106,6 +107,8 @@ std::vector<std::uint8_t> XbTextTokens(std::string_view characters, std::size_t 
                                        CellChanges& changes) {
   std::string named(characters);
   ApplyRewrites(named, kCharactersToNames);
+  // Curly quotes, dashes, the euro sign: the nearest the calculator has.
+  if (ReplaceWindows1252Only(named)) changes.Add(CellChange::CharactersReplaced);
   const std::string upper = Capitals(named);
   if (upper != named) changes.Add(CellChange::Capitals);
   const std::string text = ForTokenizing(upper);

@@ -10,7 +10,8 @@
 #include "platform/reusing_launcher.h"
 #include "platform/std_file_system.h"
 #include "platform/terminal_message_boxes.h"
-#include "server/gridlet.h"
+#include "platform/terminal_text.h"
+#include "server/conversion_request.h"
 #include "server/user_messages.h"
 
 namespace gridlet::cli {
@@ -19,6 +20,8 @@ class CommandEnvironment {
  public:
   explicit CommandEnvironment(OverwritePolicy policy);
 
+  // Whether the terminal takes UTF-8 (by the locale).
+  const bool utf8 = TerminalTakesUtf8();
   StdFileSystem files;
   TerminalMessageBoxes boxes;
   BuiltinErrorTextServiceFactory errorTexts;
@@ -29,6 +32,15 @@ class CommandEnvironment {
   ReusingLauncher reusedSpreadsheets{spreadsheets};
 
   ConversionServices Services();
+
+  // A line on stderr with the command's name, "error: " or "warning: "
+  // (counted as the engine's are) or no label, made safe for the terminal.
+  void Error(const std::string& utf8Text);
+  void Warning(const std::string& utf8Text);
+  void Note(const std::string& utf8Text);
 };
+
+// Parses "cp1252" or "utf-8" (also "utf8").
+std::optional<TextEncoding> ParseTextEncoding(const std::string& name);
 
 }  // namespace gridlet::cli

@@ -1,22 +1,32 @@
 #include "cli/convert_command.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "cli/command_environment.h"
 #include "cli/file_type_names.h"
-#include "cli/text_encoding.h"
+#include "cli/grid_printer.h"
 #include "cli/usage_error.h"
 #include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
+#include "server/conversion_driver.h"
 
 namespace gridlet::cli {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // A progress line on the terminal, cleared before any message.
 class ProgressLine {
  public:
-  explicit ProgressLine(std::size_t total) : enabled_(total > 1 && IsTerminal(stderr)), total_(total) {
+  ProgressLine(std::size_t total, bool utf8)
+      : enabled_(total > 1 && IsTerminal(stderr)), total_(total), utf8_(utf8) {
     active_ = this;
   }
   ~ProgressLine() {
@@ -25,7 +35,7 @@ class ProgressLine {
   }
   void Show(std::size_t index, const std::string& source) {
     if (!enabled_) return;
-    std::string shown = source.size() > 50 ? "..." + source.substr(source.size() - 47) : source;
+    const std::string shown = CutToWidth(source, 50, utf8_);
     std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", index + 1, total_, shown.c_str());
     std::fflush(stderr);
     visible_ = true;
@@ -44,6 +54,7 @@ class ProgressLine {
   static inline ProgressLine* active_ = nullptr;
   bool enabled_;
   std::size_t total_;
+  bool utf8_;
   bool visible_ = false;
 };
 
@@ -55,13 +66,20 @@ std::optional<OverwritePolicy> ParsePolicy(const std::string& text) {
   return std::nullopt;
 }
 
-// Checks that an argument can be given to the engine, whose paths and
-// names are in the Windows ANSI code page.
-std::optional<std::string> CheckRepresentable(const std::string& what, const std::string& utf8) {
-  const Cp1252Conversion converted = Utf8ToCp1252(utf8);
-  if (converted.ok()) return std::nullopt;
-  return what + " '" + utf8 + "' has characters outside Windows-1252, which calculator and text "
-         "sheets cannot carry";
+// The output folder, made when it is missing (its parent must exist).
+// Returns a message when it cannot be used.
+std::optional<std::string> PrepareOutputFolder(const std::string& folder) {
+  struct stat info;
+  if (::stat(folder.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return std::nullopt;
+    return "the output folder '" + folder + "' is a file, not a folder; give -o a folder";
+  }
+  if (errno != ENOENT) return "the output folder '" + folder + "': " + std::strerror(errno);
+  if (::mkdir(folder.c_str(), 0777) == 0) return std::nullopt;
+  if (errno == ENOENT) {
+    return "the output folder '" + folder + "' cannot be made: its parent folder does not exist";
+  }
+  return "the output folder '" + folder + "' cannot be made: " + std::strerror(errno);
 }
 
 std::string WithSeparator(std::string folder) {
@@ -70,110 +88,179 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
+// The name handed to the engine. Text and workbook outputs take it as
+// their file name, which may hold any character; on a calculator it is the
+// sheet's name, in Windows-1252, of which the device keeps what it can
+// (and says so).
+std::string EngineName(const std::string& name, GRIDLET_FILE_TYPES to) {
+  if (IsCalculatorType(to)) return Utf8ToCp1252(name, '?');
+  return ToEnginePath(name);
+}
+
+// One source of the batch, as planned before anything is converted.
+struct Job {
+  std::string source;  // as the user gave it
+  ConversionRequest request;
+  std::optional<std::string> output;  // the planned output, engine form
+  bool refused = false;               // reported already; not converted
+};
+
+// Whether two paths name one file (both must exist).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return fs::equivalent(a, b, error) && !error;
+}
+
+// Reports, before anything is written, sources that would overwrite their
+// own source or share an output with another source of the batch; they are
+// refused.
+void RefuseClashes(std::vector<Job>& jobs, CommandEnvironment& environment) {
+  std::map<std::string, std::vector<Job*>> byOutput;
+  for (Job& job : jobs) {
+    if (job.refused || !job.output) continue;
+    byOutput[*job.output].push_back(&job);
+    if (SameFile(FromEnginePath(*job.output), job.source)) {
+      environment.Error(job.source + ": its output " + FromEnginePath(*job.output) +
+                        " is the source itself; give another --name or -o");
+      job.refused = true;
+    }
+  }
+  for (auto& [output, sharing] : byOutput) {
+    if (sharing.size() < 2) continue;
+    std::string sources;
+    for (std::size_t i = 0; i < sharing.size(); ++i) {
+      sources += (i == 0 ? "" : i + 1 == sharing.size() ? " and " : ", ") + sharing[i]->source;
+      sharing[i]->refused = true;
+    }
+    environment.Error(sources + (sharing.size() == 2 ? " would both be" : " would all be") +
+                      " written to " + FromEnginePath(output) +
+                      "; none of them is converted (convert them one at a time with --name, or "
+                      "into different folders)");
+  }
+}
+
+// What became of the sources.
+struct Tally {
+  std::size_t converted = 0;
+  std::size_t withWarnings = 0;
+  std::size_t skipped = 0;
+  std::size_t failed = 0;
+  std::size_t cancelled = 0;  // not converted: the user stopped the batch
+};
+
+std::string Summary(const Tally& tally, std::size_t total, bool readOnly) {
+  std::string line = std::to_string(total) + " sources: " + std::to_string(tally.converted) +
+                     (readOnly ? " read" : " converted");
+  if (tally.withWarnings > 0) line += " (" + std::to_string(tally.withWarnings) + " with warnings)";
+  line += ", " + std::to_string(tally.skipped) + " skipped, " + std::to_string(tally.failed) + " failed";
+  if (tally.cancelled > 0) line += ", " + std::to_string(tally.cancelled) + " cancelled";
+  return line;
+}
+
 }  // namespace
 
 int RunConvert(const ConvertOptions& options) {
   const std::optional<GRIDLET_FILE_TYPES> to = ParseTypeName(options.to);
-  if (!to) return UsageError("unknown target type '" + options.to + "' (use one of " + TYPE_NAME_LIST + ")");
+  if (!to) return UsageError("unknown target type '" + options.to + "' (use one of " + TARGET_TYPE_LIST + ")", "convert");
   std::optional<GRIDLET_FILE_TYPES> from;
   if (!options.from.empty()) {
     from = ParseTypeName(options.from);
-    if (!from) return UsageError("unknown source type '" + options.from + "' (use one of " + TYPE_NAME_LIST + ")");
+    if (!from || *from == QZ_GRIDLET_NULL) {
+      return UsageError("--from takes the type of the sources, one of " + std::string(SOURCE_TYPE_LIST) +
+                        ("null" == options.from ? " (null is a target only: it writes nothing)" : ""), "convert");
+    }
   }
   const std::optional<OverwritePolicy> policy = ParsePolicy(options.overwrite);
-  if (!policy) return UsageError("--overwrite takes ask, yes or no");
-  TextEncoding encoding;
-  if (options.textEncoding == "cp1252") encoding = TextEncoding::Cp1252;
-  else if (options.textEncoding == "utf-8" || options.textEncoding == "utf8") encoding = TextEncoding::Utf8;
-  else return UsageError("--text-encoding takes cp1252 or utf-8");
+  if (!policy) return UsageError("--overwrite takes ask, yes or no", "convert");
+  const std::optional<TextEncoding> encoding = ParseTextEncoding(options.textEncoding);
+  if (!encoding) return UsageError("--text-encoding takes cp1252 or utf-8", "convert");
   if (!options.name.empty() && options.sources.size() > 1)
-    return UsageError("--name names one sheet; give it with a single source");
-  std::error_code error;
-  if (!std::filesystem::is_directory(options.outputDir, error))
-    return UsageError("the output folder '" + options.outputDir + "' does not exist");
-  const std::string outputDir = WithSeparator(options.outputDir);
-  if (auto problem = CheckRepresentable("the output folder", outputDir)) return UsageError(*problem);
+    return UsageError("--name names one sheet; give it with a single source", "convert");
+  if (auto problem = PrepareOutputFolder(options.outputDir)) return UsageError(*problem, "convert");
+  const std::string outputDir = ToEnginePath(WithSeparator(options.outputDir));
 
   CommandEnvironment environment(*policy);
   environment.boxes.SetBeforeMessage(&ProgressLine::ClearActive);
-  Gridlet gridlet(environment.Services());
-  gridlet.SetStrict(options.strict);
-  ProgressLine progress(options.sources.size());
-  int failures = 0;
+  ConversionDriver driver(environment.Services());
+  Tally tally;
 
-  for (std::size_t i = 0; i < options.sources.size(); ++i) {
-    const std::string& source = options.sources[i];
-    progress.Show(i, source);
+  // Plan every conversion first, so that clashes are told before anything
+  // is written.
+  std::vector<Job> jobs;
+  for (const std::string& source : options.sources) {
+    Job job;
+    job.source = source;
     const std::optional<GRIDLET_FILE_TYPES> sourceType = from ? from : TypeOfPath(source);
+    std::string why;
     if (!sourceType) {
-      ProgressLine::ClearActive();
-      std::fprintf(stderr, "gridlet: error: %s: cannot tell the file's type from its name; give --from\n",
-                   source.c_str());
-      ++failures;
+      environment.Error(source + ": cannot tell the file's type from its name; give --from (one of " +
+                        SOURCE_TYPE_LIST + ")");
+      job.refused = true;
+    } else if (*sourceType == QZ_EXCEL && !environment.files.IsReadableFile(ToEnginePath(source), &why)) {
+      // The engine leaves workbooks to the spreadsheet application; here
+      // they are files, checked as every other source is.
+      environment.Error(source + ": " + why);
+      job.refused = true;
+    } else {
+      ConversionRequest& request = job.request;
+      request.inputPath = ToEnginePath(source);
+      request.fromType = *sourceType;
+      // Without --sheet, a workbook gives its first worksheet.
+      request.sheetName = Utf8ToCp1252(options.sheet, '?');
+      request.outputLocation = outputDir;
+      request.saveInternalName =
+          EngineName(options.name.empty() ? fs::path(source).stem().string() : options.name, *to);
+      request.toType = *to;
+      request.textEncoding = *encoding;
+      request.strict = options.strict;
+      job.output = driver.PlannedOutputPath(request);
+    }
+    jobs.push_back(std::move(job));
+  }
+  RefuseClashes(jobs, environment);
+  environment.boxes.TakeCounts();
+
+  const bool stdoutIsTerminal = IsTerminal(stdout);
+  ProgressLine progress(jobs.size(), environment.utf8);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    const Job& job = jobs[i];
+    if (job.refused) {
+      ++tally.failed;
       continue;
     }
-    const std::string name = options.name.empty() ? std::filesystem::path(source).stem().string() : options.name;
-    std::optional<std::string> problem = CheckRepresentable("the source path", source);
-    if (!problem) problem = CheckRepresentable("the sheet name", name);
-    if (problem) {
-      ProgressLine::ClearActive();
-      std::fprintf(stderr, "gridlet: error: %s\n", problem->c_str());
-      ++failures;
-      continue;
-    }
-
-    PreparedSource prepared(environment, Utf8ToCp1252(source, '?'));
-    if (encoding == TextEncoding::Utf8 && *sourceType == QZ_TAB_TEXT) {
-      if (auto message = prepared.TranscodeFromUtf8(source)) {
-        ProgressLine::ClearActive();
-        std::fprintf(stderr, "gridlet: error: %s\n", message->c_str());
-        ++failures;
-        continue;
-      }
-    }
-
-    // Without --sheet, a workbook gives its first worksheet: the engine
-    // takes it when no name is given.
-    const std::string& sheet = options.sheet;
-
-    gridlet.SetTheFileName(nullptr);
-    const HRESULT result = gridlet.Convert(
-        Cp1252ToUtf16(prepared.EnginePath()), *sourceType, Utf8ToUtf16(sheet),
-        Utf8ToUtf16(outputDir), Utf8ToUtf16(name), *to, 0);
-    std::u16string written;
-    gridlet.GetTheFileName(written);
+    progress.Show(i, job.source);
+    std::optional<std::string> written;
+    const HRESULT result = driver.Convert(job.request, &written);
+    const TerminalMessageBoxes::Counts counts = environment.boxes.TakeCounts();
+    ProgressLine::ClearActive();
 
     if (result == CONVERT_CANCELLED) {
-      ProgressLine::ClearActive();
-      std::fprintf(stderr, "gridlet: conversion stopped; %zu of %zu sources not converted\n",
-                   options.sources.size() - i, options.sources.size());
-      return EXIT_FAILED;
+      tally.cancelled = jobs.size() - i;
+      environment.Note("conversion stopped; " + std::to_string(tally.cancelled) + " of " +
+                       std::to_string(jobs.size()) + " sources not converted");
+      break;
     }
-    if (result == CONVERT_SKIPPED) continue;
+    if (result == CONVERT_SKIPPED) {
+      ++tally.skipped;
+      continue;
+    }
+    // A conversion that reported an error, or that should have written a
+    // file and did not, failed whatever its result says.
     const bool writesFile = !OutputExtension(*to).empty();
-    if (Failed(result) || (writesFile && written.empty())) {
-      ++failures;
+    if (Failed(result) || counts.errors > 0 || (writesFile && !written)) {
+      ++tally.failed;
       continue;
     }
-    if (written.empty()) continue;  // read only
-    const std::string writtenPath = Utf16ToCp1252(written, '?');
-    if (!environment.files.Exists(writtenPath)) {  // reported, but nothing was written
-      ++failures;
-      continue;
+    ++tally.converted;
+    if (counts.warnings > 0) ++tally.withWarnings;
+    if (written) {
+      const std::string path = FromEnginePath(*written);
+      std::printf("%s\n", stdoutIsTerminal ? TerminalSafe(path, environment.utf8).c_str() : path.c_str());
+      std::fflush(stdout);
     }
-    if (encoding == TextEncoding::Utf8 && *to == QZ_TAB_TEXT) {
-      if (auto message = TranscodeOutputToUtf8(environment, writtenPath)) {
-        ProgressLine::ClearActive();
-        std::fprintf(stderr, "gridlet: error: %s\n", message->c_str());
-        ++failures;
-        continue;
-      }
-    }
-    ProgressLine::ClearActive();
-    std::printf("%s\n", Utf16ToUtf8(written).c_str());
-    std::fflush(stdout);
   }
-  return failures == 0 ? EXIT_OK : EXIT_FAILED;
+  if (jobs.size() > 1) environment.Note(Summary(tally, jobs.size(), OutputExtension(*to).empty()));
+  return tally.failed == 0 && tally.cancelled == 0 ? EXIT_OK : EXIT_FAILED;
 }
 
 }  // namespace gridlet::cli

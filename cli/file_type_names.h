@@ -16,6 +16,9 @@ std::string_view TypeNameOf(GRIDLET_FILE_TYPES type);
 // workbooks too).
 std::optional<GRIDLET_FILE_TYPES> TypeOfPath(std::string_view path);
 
-inline constexpr const char* TYPE_NAME_LIST = "xls, txt, xbv, xcy, xdy, xfy, null";
+// The types a file can be read as, and those it can be converted to
+// ("null" reads and checks the source and writes nothing).
+inline constexpr const char* SOURCE_TYPE_LIST = "xls, txt, xbv, xcy, xdy, xfy";
+inline constexpr const char* TARGET_TYPE_LIST = "xls, txt, xbv, xcy, xdy, xfy, null";
 
 }  // namespace gridlet::cli

@@ -1,19 +1,28 @@
-// A sheet's records laid out as a grid of text for the terminal.
+// A sheet laid out as a grid of text that fits a terminal.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
-#include "model/intermediate_cell.h"
+#include "server/sheet_preview.h"
 
 namespace gridlet::cli {
 
-// "A".."Z", "AA", ...
-std::string ColumnLetters(std::int32_t column);
+struct GridLayout {
+  std::size_t width = 80;      // of the terminal; 0: no limit
+  bool utf8 = true;            // whether the terminal takes UTF-8
+  std::size_t widestCell = 32;  // cells wider than this are cut (and marked)
+};
 
-// Rows that hold cells, each under its number, with the columns from A to
-// the last one used; formulas show their text. Texts are cp1252 and the
-// result is UTF-8. Cells wider than maxWidth are cut with "...".
-std::string FormatGrid(const std::vector<IntermediateCell>& records, std::size_t maxWidth = 24);
+// The rows that hold cells, each under its number, in the columns that
+// hold cells, headed by their letters. Every text is made safe for the
+// terminal; a cell cut to fit ends with "…" ("~" without UTF-8). Columns
+// that do not fit the width beside each other follow in further blocks,
+// each headed again, so no line is wider than the layout's width.
+std::string FormatGrid(const SheetPreview& preview, const GridLayout& layout);
+
+// UTF-8 text made safe for the terminal and no wider than `width`: cut,
+// between whole characters and escapes, with the mark when it is wider.
+std::string CutToWidth(std::string_view utf8Text, std::size_t width, bool utf8);
 
 }  // namespace gridlet::cli

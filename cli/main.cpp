@@ -1,6 +1,7 @@
 // The gridlet command: converts spreadsheets between workbooks, tab text
-// and calculator sheet files, and shows sheet files on the terminal.
+// and calculator sheet files, and shows sheets on the terminal.
 #include <CLI/CLI.hpp>
+#include <clocale>
 
 #include "cli/convert_command.h"
 #include "cli/file_type_names.h"
@@ -11,13 +12,32 @@
 
 using namespace gridlet::cli;
 
+namespace {
+
+// "gridlet: <what is wrong>", then where to read how to say it.
+std::string FailureMessage(const CLI::App* app, const CLI::Error& error) {
+  std::string command = "gridlet";
+  for (const CLI::App* subcommand : app->get_subcommands()) command += " " + subcommand->get_name();
+  return "gridlet: " + std::string(error.what()) + "\nTry '" + command + " --help' for more information.\n";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Texts and terminal widths follow the user's locale (LC_CTYPE only:
+  // numbers keep their C form).
+  std::setlocale(LC_CTYPE, "");
+
   CLI::App app{
       "Converts spreadsheets between workbooks (xls), tab-delimited text (txt) and the sheet files "
       "of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy for the XC, "
-      "XD Plus and XF)."};
+      "XD Plus and XF), and shows them."};
   app.require_subcommand(1);
   app.set_version_flag("--version", "gridlet 1.0");
+  // Options of the command itself may stand anywhere on the line, after the
+  // subcommand too.
+  app.fallthrough();
+  app.failure_message(FailureMessage);
   bool trace = false;
   app.add_flag("--trace", trace, "Show the engine's diagnostic trace on stderr");
 
@@ -26,20 +46,24 @@ int main(int argc, char** argv) {
       "convert",
       "Convert each SOURCE to the target type; prints the path of every file written");
   convertCommand->add_option("sources", convert.sources, "Files to convert")->required();
-  convertCommand->add_option("--to", convert.to, std::string("Target type: ") + TYPE_NAME_LIST)->required();
+  convertCommand->add_option("--to", convert.to, std::string("Target type: ") + TARGET_TYPE_LIST)->required();
   convertCommand->add_option("--from", convert.from,
-                             "Source type (default: from each file's extension)");
+                             std::string("Source type (default: from each file's extension; a "
+                                         "calculator file is read as what its content is): ") +
+                                 SOURCE_TYPE_LIST);
   convertCommand->add_option("--name", convert.name,
                              "Name of the sheet on the calculator, and base of the output file "
                              "name (default: the source's base name)");
   convertCommand->add_option("--sheet", convert.sheet,
                              "Worksheet to take from a workbook source (default: its first)");
-  convertCommand->add_option("-o,--output", convert.outputDir, "Output folder (default: current folder)");
+  convertCommand->add_option("-o,--output", convert.outputDir,
+                             "Output folder, made when missing (default: current folder)");
   convertCommand->add_option("--overwrite", convert.overwrite,
                              "When an output exists: ask, yes or no (default: ask on a terminal, "
                              "otherwise no)");
   convertCommand->add_option("--text-encoding", convert.textEncoding,
-                             "Encoding of tab-text files: cp1252 (default) or utf-8");
+                             "Encoding of tab-text files: cp1252 (default) or utf-8; a file with a "
+                             "byte-order mark is read as the mark says");
   convertCommand->add_flag("--strict", convert.strict,
                            "Fail a file on any warning (a text cut, a character replaced, a cell "
                            "left out, a number out of range...): nothing is written for it");
@@ -52,11 +76,18 @@ int main(int argc, char** argv) {
       "conversion failed or was cancelled (or warned, with --strict), 2 for bad usage.");
 
   ShowOptions show;
-  CLI::App* showCommand = app.add_subcommand("show", "Print a sheet file as a grid");
+  CLI::App* showCommand =
+      app.add_subcommand("show", "Print a sheet as a grid that fits the terminal, one cell, or JSON");
   showCommand->add_option("file", show.file, "The sheet file")->required();
-  showCommand->add_option("--from", show.from, "Type of the file (default: from its extension)");
+  showCommand->add_option("--from", show.from,
+                          std::string("Type of the file (default: from its extension): ") + SOURCE_TYPE_LIST);
   showCommand->add_option("--sheet", show.sheet, "Worksheet of a workbook");
-  showCommand->add_option("--text-encoding", show.textEncoding, "Encoding of a tab-text file");
+  showCommand->add_option("--text-encoding", show.textEncoding,
+                          "Encoding of a tab-text file: cp1252 (default) or utf-8");
+  CLI::Option* cellOption = showCommand->add_option("--cell", show.cell, "Show one cell whole, e.g. B3");
+  showCommand->add_flag("--json", show.json, "Print the sheet as JSON, for scripts")->excludes(cellOption);
+  showCommand->add_option("--width", show.width,
+                          "Width of the grid in columns (default: the terminal's; 0: no limit)");
 
   std::string workbook;
   CLI::App* sheetsCommand =

@@ -2,22 +2,29 @@
 
 #include <cstdio>
 
+#include "bridge/workbook_exchange.h"
 #include "cli/command_environment.h"
 #include "cli/usage_error.h"
 #include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
 
 namespace gridlet::cli {
 
 int RunSheets(const std::string& workbook) {
   CommandEnvironment environment(OverwritePolicy::No);
-  if (!environment.files.Exists(Utf8ToCp1252(workbook, '?'))) {
-    std::fprintf(stderr, "gridlet: error: %s: no such file\n", workbook.c_str());
+  const std::string path = ToEnginePath(workbook);
+  std::string why;
+  if (!environment.files.IsReadableFile(path, &why)) {
+    environment.Error(workbook + ": " + why);
     return EXIT_FAILED;
   }
-  Gridlet gridlet(environment.Services());
-  std::vector<std::u16string> names;
-  if (gridlet.GetExcelSheetNames(Utf8ToUtf16(workbook), names) != S_OK) return EXIT_FAILED;
-  for (const std::u16string& name : names) std::printf("%s\n", Utf16ToUtf8(name).c_str());
+  SheetListResult list = ListWorkbookSheets(environment.reusedSpreadsheets, &environment.messages, path.c_str());
+  if (list.result != S_OK) return EXIT_FAILED;
+  const bool terminal = IsTerminal(stdout);
+  for (const std::string& name : list.names) {
+    const std::string utf8 = Cp1252ToUtf8(name);
+    std::printf("%s\n", terminal ? TerminalSafe(utf8, environment.utf8).c_str() : utf8.c_str());
+  }
   return EXIT_OK;
 }
 

@@ -157,7 +157,7 @@ std::size_t AsciiRun(std::string_view text, std::size_t i) {
   return end - i;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void AppendCodePoint(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
   } else if (c < 0x800) {
@@ -188,6 +188,32 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// Follows the line and column of a text as a conversion walks through it,
+// one character at a time; a line ends at LF, at CR LF or at a lone CR.
+class PositionTracker {
+ public:
+  // Moves to the character `c` at code unit `offset`; `followedByLf` says
+  // whether the next character is an LF.
+  void Step(std::size_t offset, char32_t c, bool followedByLf) {
+    position_.offset = offset;
+    if (pendingNewLine_) {
+      ++position_.line;
+      position_.column = 1;
+      pendingNewLine_ = false;
+    } else if (!first_) {
+      ++position_.column;
+    }
+    first_ = false;
+    if (c == '\n' || (c == '\r' && !followedByLf)) pendingNewLine_ = true;
+  }
+  const TextPosition& Position() const { return position_; }
+
+ private:
+  TextPosition position_;
+  bool first_ = true;
+  bool pendingNewLine_ = false;
+};
+
 }  // namespace
 
 char32_t Cp1252ToUnicode(unsigned char byte) { return kToUnicode[byte]; }
@@ -196,6 +222,13 @@ bool IsCp1252Character(unsigned char byte) {
   const char32_t c = kToUnicode[byte];
   return c < 0x80 || c >= 0xA0;
 }
+
+std::size_t DecodeUtf8Character(std::string_view utf8, std::size_t offset, char32_t* c) {
+  std::size_t skip = 0;
+  return DecodeUtf8(utf8, offset, c, &skip);
+}
+
+void AppendUtf8(std::string& out, char32_t c) { AppendCodePoint(out, c); }
 
 std::optional<unsigned char> UnicodeToCp1252(char32_t character) {
   const int b = ToByte(character);
@@ -269,6 +302,62 @@ std::string Utf8ToCp1252(std::string_view utf8, char replacement) {
   return out;
 }
 
+namespace {
+
+// The replacing conversion over any Unicode form: `decode(i, &c)` gives the
+// length of the character at code unit i and the character, or 0 where the
+// text is malformed.
+template <class Text, class Decode>
+Cp1252Conversion ReplacingConversion(Text text, char replacement, std::vector<Cp1252Replacement>& replaced,
+                                     Decode decode) {
+  Cp1252Conversion result;
+  result.text.reserve(text.size());
+  PositionTracker tracker;
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const std::size_t length = decode(i, &c);
+    if (length == 0) {
+      tracker.Step(i, 0, false);
+      result.fault = ConversionFault::Malformed;
+      result.position = tracker.Position();
+      return result;
+    }
+    tracker.Step(i, c, i + length < text.size() && text[i + length] == '\n');
+    const int b = ToByte(c);
+    if (b < 0) {
+      replaced.push_back({tracker.Position(), c});
+      result.text.push_back(replacement);
+    } else {
+      result.text.push_back(static_cast<char>(b));
+    }
+    i += length;
+  }
+  return result;
+}
+
+}  // namespace
+
+Cp1252Conversion Utf8ToCp1252(std::string_view utf8, char replacement,
+                              std::vector<Cp1252Replacement>& replaced) {
+  return ReplacingConversion(utf8, replacement, replaced, [&](std::size_t i, char32_t* c) {
+    std::size_t skip = 0;
+    return DecodeUtf8(utf8, i, c, &skip);
+  });
+}
+
+Cp1252Conversion Utf16ToCp1252(std::u16string_view text, char replacement,
+                               std::vector<Cp1252Replacement>& replaced) {
+  return ReplacingConversion(text, replacement, replaced, [&](std::size_t i, char32_t* c) -> std::size_t {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      *c = 0x10000 + ((text[i] - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      return 2;
+    }
+    if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) return 0;
+    *c = text[i];
+    return 1;
+  });
+}
+
 std::optional<std::string> Utf16ToCp1252(std::u16string_view text) {
   std::string out(text.size(), '\0');
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -319,7 +408,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
       c = kReplacementCharacter;
     }
-    AppendUtf8(out, c);
+    AppendCodePoint(out, c);
   }
   return out;
 }

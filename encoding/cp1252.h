@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gridlet {
 
@@ -56,11 +57,34 @@ Cp1252Conversion Utf8ToCp1252(std::string_view utf8);
 // replacement byte.
 std::string Utf8ToCp1252(std::string_view utf8, char replacement);
 
+// A character that had no Windows-1252 form and where it stood.
+struct Cp1252Replacement {
+  TextPosition position;
+  char32_t character = 0;
+};
+
+// Lenient for characters, strict for form: every well-formed character
+// without a Windows-1252 form becomes the replacement byte and is listed in
+// *replaced, in text order; a malformed sequence stops the conversion with
+// the fault Malformed, as the strict conversion does.
+Cp1252Conversion Utf8ToCp1252(std::string_view utf8, char replacement,
+                              std::vector<Cp1252Replacement>& replaced);
+// The same for UTF-16; a lone surrogate is malformed.
+Cp1252Conversion Utf16ToCp1252(std::u16string_view text, char replacement,
+                               std::vector<Cp1252Replacement>& replaced);
+
 // Strict: nothing when a character (a lone surrogate included) has no
 // Windows-1252 form.
 std::optional<std::string> Utf16ToCp1252(std::u16string_view text);
 // Lenient: every such character becomes the replacement byte.
 std::string Utf16ToCp1252(std::u16string_view text, char replacement);
+
+// One character of UTF-8: the length of the well-formed sequence at
+// utf8[offset] with its code point in *c, or 0 when the bytes there are
+// no such sequence.
+std::size_t DecodeUtf8Character(std::string_view utf8, std::size_t offset, char32_t* c);
+// Appends the UTF-8 form of a code point.
+void AppendUtf8(std::string& out, char32_t c);
 
 // Between the two Unicode forms. A malformed UTF-8 sequence and a lone
 // surrogate become U+FFFD.

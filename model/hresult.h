@@ -53,6 +53,9 @@ inline constexpr HRESULT GRIDLET_E_BAD_SOURCE = MakeResult(0x8C050022u);
 // A request that cannot be carried out as given (no source type, a missing
 // argument).
 inline constexpr HRESULT GRIDLET_E_BAD_REQUEST = MakeResult(0x8C050023u);
+// A source file that cannot be opened (missing, a folder, not permitted, no
+// regular file).
+inline constexpr HRESULT GRIDLET_E_SOURCE_OPEN = MakeResult(0x8C050024u);
 
 // Result codes of the calculator data functions.
 inline constexpr HRESULT E_CALC_NUMBER_RANGE = MakeResult(0x8C020012u);

@@ -20,6 +20,7 @@ const char* KnownErrorText(HRESULT code) {
              "written.";
     case 0x8C050022u: return "The source file is damaged or is not a sheet of its type.";
     case 0x8C050023u: return "The conversion cannot be carried out as requested.";
+    case 0x8C050024u: return "The source file could not be opened.";
     case 0x8C020012u: return "A number is too large for the calculator (beyond 9.9999999999999E99).";
     case 0x8C020014u: return "The data is an assembly program, not a sheet.";
     case 0x80004005u: return "Unspecified failure.";

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
 #include "model/com_error.h"
 #include "platform/libreoffice_text_export.h"
 #include "platform/std_file_system.h"
@@ -50,7 +51,7 @@ struct Instance {
 
 using InstancePtr = std::shared_ptr<Instance>;
 
-fs::path SystemPath(const std::string& enginePath) { return fs::path(Cp1252ToUtf8(enginePath)); }
+fs::path SystemPath(const std::string& enginePath) { return fs::path(FromEnginePath(enginePath)); }
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),

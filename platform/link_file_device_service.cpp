@@ -36,8 +36,9 @@ void LinkFileDeviceService::SetDeviceModel(long code) {
 }
 
 void LinkFileDeviceService::LoadFile(const std::string& path, long /*flag*/) {
-  const std::optional<std::vector<std::uint8_t>> bytes = files_.ReadFile(path);
-  if (!bytes) Fail(DEVICE_E_CANNOT_READ, path);
+  std::string why;
+  const std::optional<std::vector<std::uint8_t>> bytes = files_.ReadFile(path, &why);
+  if (!bytes) Fail(DEVICE_E_CANNOT_READ, why.empty() ? path : path + ": " + why);
   LinkVariable loaded;
   try {
     loaded = ReadLinkFile(bytes->data(), bytes->size());
@@ -68,6 +69,8 @@ void LinkFileDeviceService::SaveFile(const std::string& path, long /*flag*/, lon
   }
   written_path_ = path;
 }
+
+long LinkFileDeviceService::GetDeviceModel() { return Model(); }
 
 std::string LinkFileDeviceService::GetDeviceName() { return DeviceName(Model(), requested_name_); }
 

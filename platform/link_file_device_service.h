@@ -30,6 +30,7 @@ class LinkFileDeviceService : public DeviceFileService {
   explicit LinkFileDeviceService(FileSystem& files) : files_(files) {}
 
   void SetDeviceModel(long code) override;
+  long GetDeviceModel() override;
   void LoadFile(const std::string& path, long flag) override;
   // Writes the variable as a file of the model set last. A loaded variable
   // keeps its data, attribute and comment and takes the new name (and, on

@@ -9,7 +9,7 @@
 #include <random>
 #include <system_error>
 
-#include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
 
 namespace gridlet {
 
@@ -21,11 +21,34 @@ void SetWhy(std::string* why, std::string text) {
   if (why) *why = std::move(text);
 }
 
+// Why a file cannot be read, as a message says it.
+std::string ReadErrorText(int error) {
+  switch (error) {
+    case ENOENT: return "no such file";
+    case ENOTDIR: return "no such file (a part of the path is not a folder)";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EISDIR: return "is a folder";
+    case ELOOP: return "too many symbolic links";
+    case ENAMETOOLONG: return "the name is too long";
+    default: return ErrorText(error);
+  }
+}
+
+// What a file that is no regular file is.
+std::string KindText(mode_t mode) {
+  if (S_ISDIR(mode)) return "is a folder";
+  if (S_ISFIFO(mode)) return "is not a regular file but a pipe";
+  if (S_ISSOCK(mode)) return "is not a regular file but a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "is not a regular file but a device";
+  return "is not a regular file";
+}
+
 // The operating system's form of an engine path, or nothing for a path the
 // system cannot name (empty, or holding a zero byte that would cut it short).
 std::optional<std::string> OsPath(const std::string& path) {
   if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
-  return Cp1252ToUtf8(path);
+  return FromEnginePath(path);
 }
 
 // A temporary file beside the target, removed again unless the write is
@@ -120,32 +143,43 @@ std::optional<std::string> TryCreateTemp(std::string folder, const std::string& 
   const int fd = ::mkstemp(name.data());
   if (fd < 0) return std::nullopt;
   ::close(fd);
-  // The engine holds paths in Windows-1252; a folder it cannot name is no use.
-  Cp1252Conversion engine_path = Utf8ToCp1252(name);
-  if (!engine_path.ok()) {
-    ::unlink(name.c_str());
-    return std::nullopt;
-  }
-  return std::move(engine_path.text);
+  return ToEnginePath(name);
 }
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::string& path,
+                                                                 std::string* why) {
   const std::optional<std::string> os_path = OsPath(path);
-  if (!os_path) return std::nullopt;
-  const int fd = ::open(os_path->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (!os_path) {
+    SetWhy(why, path.empty() ? "no file name given" : "the file name holds a zero byte");
+    return std::nullopt;
+  }
+  // Refuse what is no regular file before opening it: opening a pipe would
+  // wait for a writer, and opening a device may act on it.
+  if (!IsReadableFile(path, why)) return std::nullopt;
+  const int fd = ::open(os_path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    SetWhy(why, ReadErrorText(errno));
+    return std::nullopt;
+  }
   std::optional<std::vector<std::uint8_t>> content;
   struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0) {
+    SetWhy(why, ReadErrorText(errno));
+  } else if (!S_ISREG(info.st_mode)) {  // replaced since it was looked at
+    SetWhy(why, KindText(info.st_mode));
+  } else {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     std::uint8_t block[65536];
     for (;;) {
       const ssize_t got = ::read(fd, block, sizeof block);
       if (got < 0 && errno == EINTR) continue;
-      if (got < 0) break;
+      if (got < 0) {
+        SetWhy(why, ReadErrorText(errno));
+        break;
+      }
       if (got == 0) {
         content = std::move(bytes);
         break;
@@ -155,6 +189,28 @@ std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::stri
   }
   ::close(fd);
   return content;
+}
+
+bool StdFileSystem::IsReadableFile(const std::string& path, std::string* why) {
+  const std::optional<std::string> os_path = OsPath(path);
+  if (!os_path) {
+    SetWhy(why, path.empty() ? "no file name given" : "the file name holds a zero byte");
+    return false;
+  }
+  struct stat info;
+  if (::stat(os_path->c_str(), &info) != 0) {
+    SetWhy(why, ReadErrorText(errno));
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    SetWhy(why, KindText(info.st_mode));
+    return false;
+  }
+  if (::access(os_path->c_str(), R_OK) != 0) {
+    SetWhy(why, ReadErrorText(errno));
+    return false;
+  }
+  return true;
 }
 
 bool StdFileSystem::Exists(const std::string& path) {
@@ -209,7 +265,7 @@ std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& pref
   if (prefix.find('/') != std::string::npos || prefix.find('\0') != std::string::npos) {
     return std::nullopt;
   }
-  const std::string os_prefix = Cp1252ToUtf8(prefix);
+  const std::string os_prefix = FromEnginePath(prefix);
   const char* tmpdir = std::getenv("TMPDIR");
   if (tmpdir != nullptr && *tmpdir != '\0') {
     if (std::optional<std::string> made = TryCreateTemp(tmpdir, os_prefix)) return made;

@@ -1,5 +1,6 @@
-// The file system on POSIX. Paths arrive in Windows-1252, as the engine
-// holds them, and are handed to the operating system in UTF-8.
+// The file system on POSIX. Paths arrive in the engine's form
+// (platform/engine_paths.h) and are handed to the operating system as the
+// bytes they stand for.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,9 @@ namespace gridlet {
 
 class StdFileSystem : public FileSystem {
  public:
-  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) override;
+  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
+                                                    std::string* why = nullptr) override;
+  bool IsReadableFile(const std::string& path, std::string* why = nullptr) override;
   bool Exists(const std::string& path) override;
 
   // Writes a temporary file beside the target, flushes it to the disk and

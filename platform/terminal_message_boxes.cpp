@@ -4,76 +4,93 @@
 
 #include <cctype>
 
-#include "encoding/cp1252.h"
+#include "platform/engine_paths.h"
+#include "platform/terminal_text.h"
 
 namespace gridlet {
 
 bool IsTerminal(std::FILE* stream) { return stream && isatty(fileno(stream)) == 1; }
 
-TerminalMessageBoxes::TerminalMessageBoxes(OverwritePolicy policy, std::FILE* in, std::FILE* err)
-    : policy_(policy), in_(in), err_(err) {}
-
-namespace {
-
-// One message as lines: the first prefixed, the others indented under it.
-void PrintMessage(std::FILE* err, const char* prefix, const std::string& caption,
-                  const std::string& text) {
-  std::string body = Cp1252ToUtf8(text);
-  while (!body.empty() && (body.back() == '\n' || body.back() == ' ')) body.pop_back();
-  std::string out = std::string("gridlet: ") + prefix;
-  if (!caption.empty()) out += Cp1252ToUtf8(caption) + ": ";
-  for (char c : body) {
-    out += c;
-    if (c == '\n') out += "  ";
+std::string MessageLine(const std::string& text, bool utf8Terminal) {
+  std::string line;
+  for (char c : FromEnginePath(text)) {
+    if (c == '\n' || c == '\r') {
+      if (!line.empty() && line.back() != ' ') line += ' ';
+    } else {
+      line += c;
+    }
   }
-  std::fprintf(err, "%s\n", out.c_str());
-  std::fflush(err);
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return TerminalSafe(line, utf8Terminal);
 }
 
-}  // namespace
+TerminalMessageBoxes::TerminalMessageBoxes(OverwritePolicy policy, std::FILE* in, std::FILE* err,
+                                           bool utf8)
+    : policy_(policy), in_(in), err_(err), utf8_(utf8) {}
+
+TerminalMessageBoxes::Counts TerminalMessageBoxes::TakeCounts() {
+  const Counts counts = counts_;
+  counts_ = {};
+  return counts;
+}
+
+void TerminalMessageBoxes::PrintLine(const std::string& line) {
+  if (beforeMessage_) beforeMessage_();
+  std::fprintf(err_, "gridlet: %s\n", line.c_str());
+  std::fflush(err_);
+}
+
+void TerminalMessageBoxes::Note(const std::string& text) { PrintLine(MessageLine(text, utf8_)); }
 
 int TerminalMessageBoxes::Show(WindowHandle, const std::string& text, const std::string& caption,
                                unsigned style) {
-  if (beforeMessage_) beforeMessage_();
-  if ((style & 0x0Fu) == MB_YESNOCANCEL) return Ask(text, caption);
-  // A failure is an error; every other message tells of a change made on
-  // the way.
-  const char* prefix = (style & MB_ICONMASK) == MB_ICONERROR ? "error: " : "warning: ";
-  PrintMessage(err_, prefix, caption, text);
+  // The caption of the overwrite prompt is the path of the existing file.
+  if ((style & 0x0Fu) == MB_YESNOCANCEL) return Ask(MessageLine(caption, utf8_));
+  const bool failure = (style & MB_ICONMASK) == MB_ICONERROR;
+  ++(failure ? counts_.errors : counts_.warnings);
+  PrintLine(std::string(failure ? "error: " : "warning: ") + MessageLine(text, utf8_));
   return IDOK;
 }
 
-int TerminalMessageBoxes::Ask(const std::string& text, const std::string& caption) {
-  // The caption of the overwrite prompt is the path of the existing file.
-  const std::string path = Cp1252ToUtf8(caption);
+int TerminalMessageBoxes::Ask(const std::string& path) {
   switch (policy_) {
     case OverwritePolicy::Yes:
-      std::fprintf(err_, "gridlet: replacing %s\n", path.c_str());
+      PrintLine("replacing " + path);
       return IDYES;
     case OverwritePolicy::No:
-      std::fprintf(err_, "gridlet: skipped, %s already exists\n", path.c_str());
+      PrintLine("skipped " + path + ": it exists (--overwrite yes replaces it)");
       return IDNO;
     case OverwritePolicy::Ask:
       break;
   }
   if (!IsTerminal(in_)) {
-    std::fprintf(err_, "gridlet: skipped, %s already exists (no terminal to ask on)\n",
-                 path.c_str());
+    PrintLine("skipped " + path + ": it exists, and there is no terminal to ask on");
     return IDNO;
   }
-  (void)text;
+  if (beforeMessage_) beforeMessage_();
   for (;;) {
-    std::fprintf(err_, "gridlet: %s already exists. Overwrite? [y]es, [n]o (skip), [c]ancel all: ",
+    std::fprintf(err_, "gridlet: %s exists. Replace it? [y]es, [n]o, [a]ll, n[o]ne, [c]ancel: ",
                  path.c_str());
     std::fflush(err_);
     char line[64];
-    if (!std::fgets(line, sizeof line, in_)) return IDCANCEL;
-    switch (std::tolower(static_cast<unsigned char>(line[0]))) {
-      case 'y': return IDYES;
-      case 'n': return IDNO;
-      case 'c': return IDCANCEL;
-      default: break;
+    if (!std::fgets(line, sizeof line, in_)) {
+      std::fprintf(err_, "\n");
+      return IDCANCEL;  // the terminal closed: stop rather than guess
     }
+    std::string answer(line);
+    while (!answer.empty() && std::isspace(static_cast<unsigned char>(answer.back()))) answer.pop_back();
+    for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (answer == "y" || answer == "yes") return IDYES;
+    if (answer == "n" || answer == "no") return IDNO;
+    if (answer == "a" || answer == "all") {
+      policy_ = OverwritePolicy::Yes;  // this one and every later one
+      return IDYES;
+    }
+    if (answer == "o" || answer == "none") {
+      policy_ = OverwritePolicy::No;
+      return IDNO;
+    }
+    if (answer == "c" || answer == "cancel") return IDCANCEL;
   }
 }
 

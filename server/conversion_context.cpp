@@ -5,12 +5,37 @@
 
 namespace gridlet {
 
-std::string BackslashesToFullStops(std::string_view name) {
+std::string SeparatorsToFullStops(std::string_view name) {
   std::string out(name);
   for (char& c : out) {
-    if (c == '\\') c = '.';
+    if (c == '\\' || c == '/' || c == ':') c = '.';
   }
   return out;
+}
+
+std::string OutputFileName(std::string_view name, std::string_view extension) {
+  std::string fileName = SeparatorsToFullStops(name);
+  // Nor does it begin with a full stop, which would hide the file (or, as
+  // "..", climb out of the folder).
+  fileName.erase(0, fileName.find_first_not_of('.'));
+  if (fileName.empty()) fileName = "sheet";
+  return fileName + std::string(extension);
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::optional<ByteBuffer> ConversionContext::ReadSourceFile(HRESULT openFailureCode) {
+  std::string why;
+  std::optional<ByteBuffer> bytes = services.files.ReadFile(request.inputPath, &why);
+  if (!bytes) services.messages.ReportError(openFailureCode, request.inputPath + ": " + why);
+  return bytes;
 }
 
 DeviceFileService& ConversionContext::Device() {
@@ -49,9 +74,10 @@ ConversionContext::CalculatorOutput ConversionContext::NameCalculatorOutput(
   device.SetDeviceName(request.saveInternalName);
   CalculatorOutput output;
   output.deviceName = device.GetDeviceName();
-  const std::string fileName = BackslashesToFullStops(output.deviceName + std::string(extension));
+  const std::string fileName = OutputFileName(output.deviceName, extension);
   output.path = request.outputLocation + fileName;
-  if (output.deviceName != request.saveInternalName) {
+  // A name the device only wrote in its own letter case is no news.
+  if (!EqualIgnoringCase(output.deviceName, request.saveInternalName)) {
     UserMessages& messages = services.messages;
     const std::string text =
         FormatTwo(LoadResourceString(IDS_NAME_CHANGED), fileName, device.GetDeviceName());
@@ -71,6 +97,16 @@ HRESULT ConversionContext::RefuseWhenWarned(const std::string& outcome) {
           (warnings == 1 ? "the warning above" : "the " + std::to_string(warnings) + " warnings above") +
           " a failure.");
   return E_FAIL;
+}
+
+std::string ConversionContext::NamedOutputPath(std::string_view extension) {
+  const std::string fileName = OutputFileName(request.saveInternalName, extension);
+  if (fileName != request.saveInternalName + std::string(extension)) {
+    services.messages.Warn("The name \"" + request.saveInternalName +
+                           "\" cannot be a file name as it stands (it would lead out of the output "
+                           "folder or hide the file); the file is " + fileName + ".");
+  }
+  return request.outputLocation + fileName;
 }
 
 HRESULT ConversionContext::AskOverwrite(const std::string& path) {

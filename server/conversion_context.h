@@ -38,6 +38,10 @@ class ConversionContext {
     return ref;
   }
 
+  // The whole source file; when it cannot be read, reports the code with
+  // the path and the reason and gives nothing.
+  std::optional<ByteBuffer> ReadSourceFile(HRESULT openFailureCode);
+
   // The full name of the file written; the object's FileName takes it.
   void SetFileName(std::string path) { fileName_ = std::move(path); }
   const std::optional<std::string>& FileName() const { return fileName_; }
@@ -45,16 +49,24 @@ class ConversionContext {
   // The device file service of this call, created on first use; raises a
   // ComError when it cannot be created.
   DeviceFileService& Device();
+  // Hands the call an instance made already (the one that checked the
+  // source).
+  void SetDevice(std::unique_ptr<DeviceFileService> device) { device_ = std::move(device); }
 
   // Names a calculator output through the device file service: sets the
   // model and the requested name and forms the output path from the name
   // the device allows (folder\name becomes folder.name). Tells the user
-  // when the device changed the name.
+  // when the device changed the name beyond its letter case.
   struct CalculatorOutput {
     std::string deviceName;
     std::string path;
   };
   CalculatorOutput NameCalculatorOutput(long modelCode, std::string_view extension);
+
+  // The output path of a text or workbook target: the requested name as a
+  // file name of the output folder, with the extension. Warns when a path
+  // separator in the name had to become a full stop.
+  std::string NamedOutputPath(std::string_view extension);
 
   // The last step before every stage writes its output: S_OK to write, or
   // the result that ends the call. A strict request that was warned about
@@ -65,6 +77,9 @@ class ConversionContext {
   // A strict request that was warned about: reports the outcome ("X was
   // not written") and returns E_FAIL. S_OK otherwise.
   HRESULT RefuseWhenWarned(const std::string& outcome);
+  // The warnings of this conversion are those shown after the count given
+  // (by default, after the context was made).
+  void CountWarningsSince(std::size_t shown) { warningsBefore_ = shown; }
 
   // The extension and model of a 68k-class target, XF included.
   GRIDLET_FILE_TYPES WrittenType(GRIDLET_FILE_TYPES type) const {
@@ -79,7 +94,15 @@ class ConversionContext {
   std::size_t warningsBefore_;  // shown before this conversion began
 };
 
-// Replaces every backslash by a full stop.
-std::string BackslashesToFullStops(std::string_view name);
+// A name as a file name in the output folder: every path separator (and
+// the colon of a Windows drive) becomes a full stop, so that no name leads
+// out of the folder.
+std::string SeparatorsToFullStops(std::string_view name);
+// The file name of an output: the name so made safe, without leading full
+// stops ("sheet" when nothing is left), and the extension.
+std::string OutputFileName(std::string_view name, std::string_view extension);
+
+// Equal but for the letter case of A to Z.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace gridlet

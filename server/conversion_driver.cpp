@@ -14,17 +14,9 @@ namespace {
 // How a failed allocation is described, whatever the runtime calls it.
 constexpr const char* BAD_ALLOCATION = "bad allocation";
 
-std::string TypeName(GRIDLET_FILE_TYPES type) {
-  switch (type) {
-    case QZ_EXCEL: return "workbook";
-    case QZ_TAB_TEXT: return "tab text";
-    case QZ_GRIDLET_XBP: return "XB Plus sheet";
-    case QZ_GRIDLET_XC: return "XC sheet";
-    case QZ_GRIDLET_XD: return "XD Plus sheet";
-    case QZ_GRIDLET_XF: return "XF sheet";
-    case QZ_GRIDLET_NULL: return "no file";
-    default: return "file type " + std::to_string(static_cast<int>(type));
-  }
+// XF sheets are read as XD Plus sheets.
+GRIDLET_FILE_TYPES ReadAsType(GRIDLET_FILE_TYPES type) {
+  return type == QZ_GRIDLET_XF ? QZ_GRIDLET_XD : type;
 }
 
 }  // namespace
@@ -32,23 +24,29 @@ std::string TypeName(GRIDLET_FILE_TYPES type) {
 bool IsDeviceCopy(GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to) {
   // Text and workbooks are no device files: a conversion to their own type
   // goes through the intermediate form.
-  if (from == to) return from != QZ_EXCEL && from != QZ_TAB_TEXT;
+  if (from == to) return IsCalculatorType(from);
   return Is68kClass(from) && Is68kClass(to);
 }
 
-HRESULT ConversionDriver::Convert(const ConversionRequest& request,
+HRESULT ConversionDriver::Convert(const ConversionRequest& given,
                                   std::optional<std::string>* fileName) {
-  if (IsDeviceCopy(request.fromType, request.toType)) return DeviceCopy(request, fileName);
+  ConversionRequest request = given;
+  // Warnings count from here, those of the source's checks included.
+  const std::size_t warningsBefore = services_.messages.WarningCount();
+  std::unique_ptr<DeviceFileService> device;  // the call's one instance, once a calculator file is checked
+  if (HRESULT hr = CheckSource(request, device); hr != S_OK) return hr;
+  if (IsDeviceCopy(request.fromType, request.toType)) {
+    return DeviceCopy(request, std::move(device), fileName, warningsBefore);
+  }
 
-  // XF sheets are read as XD Plus sheets and written as XD Plus sheets with
-  // the XF model and extension.
-  const GRIDLET_FILE_TYPES readAs = request.fromType == QZ_GRIDLET_XF ? QZ_GRIDLET_XD : request.fromType;
+  // XF sheets are written as XD Plus sheets with the XF model and extension.
   const bool xfFlag = request.toType == QZ_GRIDLET_XF;
-  const GRIDLET_FILE_TYPES writeAs = xfFlag ? QZ_GRIDLET_XD : request.toType;
-  SheetKind* target = kinds_.Find(writeAs);  // none: read only
+  SheetKind* target = kinds_.Find(ReadAsType(request.toType));  // none: read only
 
   ConversionContext context(request, services_, xfFlag);
-  if (HRESULT hr = ReadSource(context, readAs); hr != S_OK) return hr;
+  context.CountWarningsSince(warningsBefore);
+  if (device) context.SetDevice(std::move(device));
+  if (HRESULT hr = ReadSource(context, ReadAsType(request.fromType)); hr != S_OK) return hr;
   // Read only: a strict request still fails on what the reading warned of.
   if (!target || !context.Source()) return context.RefuseWhenWarned(request.inputPath + " did not pass");
 
@@ -56,8 +54,9 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& request,
   try {
     result = target->WriteTarget(context);
   } catch (const ComError& error) {
-    // Shown to the user; the call ends with the result as it stands.
-    services_.messages.ReportComError(error.Result(), target->ComErrorIcon(), error.what());
+    // The outside component failed: no file was written.
+    services_.messages.ReportComError(error.Result(), MB_ICONERROR, error.what());
+    result = E_FAIL;
   } catch (const std::bad_alloc&) {
     services_.messages.ReportError(GRIDLET_E_CONVERSION, BAD_ALLOCATION);
     result = E_FAIL;
@@ -69,15 +68,88 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& request,
   return result;
 }
 
+std::optional<std::string> ConversionDriver::PlannedOutputPath(const ConversionRequest& request) {
+  const std::string_view extension = OutputExtension(request.toType);
+  if (extension.empty()) return std::nullopt;
+  if (!IsCalculatorType(request.toType)) {
+    return request.outputLocation + OutputFileName(request.saveInternalName, extension);
+  }
+  try {
+    std::unique_ptr<DeviceFileService> device = services_.devices.Create();
+    if (!device) return std::nullopt;
+    device->SetDeviceModel(DeviceModelCode(request.toType));
+    device->SetDeviceName(request.saveInternalName);
+    return request.outputLocation + OutputFileName(device->GetDeviceName(), extension);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+HRESULT ConversionDriver::CheckSource(ConversionRequest& request,
+                                      std::unique_ptr<DeviceFileService>& device) {
+  SheetKind* kind = kinds_.Find(ReadAsType(request.fromType));
+  if (!kind) {
+    services_.messages.ReportError(
+        GRIDLET_E_BAD_REQUEST,
+        "A conversion needs a source to read, and " + FileTypeName(request.fromType) + " is none.");
+    return E_FAIL;
+  }
+  std::string why;
+  if (kind->ReadsThroughFileSystem() && !services_.files.IsReadableFile(request.inputPath, &why)) {
+    services_.messages.ReportError(kind->OpenFailureCode(), request.inputPath + ": " + why);
+    return E_FAIL;
+  }
+  return IsCalculatorType(request.fromType) ? CheckCalculatorFile(request, device) : S_OK;
+}
+
+HRESULT ConversionDriver::CheckCalculatorFile(ConversionRequest& request,
+                                              std::unique_ptr<DeviceFileService>& device) {
+  try {
+    device = services_.devices.Create();
+    if (!device) throw ComError(E_POINTER, "the device file service is not available");
+  } catch (const ComError& error) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());
+    return E_FAIL;
+  }
+  long model = 0;
+  try {
+    device->LoadFile(request.inputPath, 0);
+    model = device->GetDeviceModel();
+  } catch (const ComError& error) {
+    services_.messages.ReportError(GRIDLET_E_BAD_SOURCE, error.what());
+    return E_FAIL;
+  }
+  const std::optional<GRIDLET_FILE_TYPES> actual = TypeOfDeviceModel(model);
+  if (!actual) {
+    services_.messages.ReportError(GRIDLET_E_BAD_SOURCE,
+                                   request.inputPath + ": the file is of calculator model " +
+                                       std::to_string(model) + ", which has no sheets");
+    return E_FAIL;
+  }
+  if (*actual != request.fromType) {
+    services_.messages.Warn(request.inputPath + " is an " + FileTypeName(*actual) + ", not an " +
+                            FileTypeName(request.fromType) + "; it is read as what it is.");
+    request.fromType = *actual;
+  }
+  // The variable must be a sheet, on the copy route too.
+  if (SheetKind* kind = kinds_.Find(ReadAsType(*actual))) {
+    std::string why;
+    const std::optional<ByteBuffer> bytes = services_.files.ReadFile(request.inputPath, &why);
+    std::optional<std::string> problem = bytes ? kind->CheckFile(*bytes) : why;
+    if (problem) {
+      services_.messages.ReportError(GRIDLET_E_BAD_SOURCE, request.inputPath + ": " + *problem);
+      return E_FAIL;
+    }
+  }
+  return S_OK;
+}
+
 HRESULT ConversionDriver::ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs) {
   const ConversionRequest& request = context.request;
   SheetKind* source = kinds_.Find(readAs);
-  if (!source) {
-    // Without a source there is nothing to build a target from.
-    if (!kinds_.Find(request.toType == QZ_GRIDLET_XF ? QZ_GRIDLET_XD : request.toType)) return S_OK;
+  if (!source) {  // a file whose content shows a type this build cannot read
     services_.messages.ReportError(GRIDLET_E_BAD_REQUEST,
-                                   "There is no " + TypeName(request.fromType) +
-                                       " source to convert to " + TypeName(request.toType) + ".");
+                                   request.inputPath + ": a " + FileTypeName(readAs) + " cannot be read.");
     return E_FAIL;
   }
   try {
@@ -91,16 +163,15 @@ HRESULT ConversionDriver::ReadSource(ConversionContext& context, GRIDLET_FILE_TY
   }
 }
 
-HRESULT ConversionDriver::ReadRecords(const ConversionRequest& request,
-                                      std::vector<IntermediateCell>& records, SheetHeader* header) {
-  const GRIDLET_FILE_TYPES readAs = request.fromType == QZ_GRIDLET_XF ? QZ_GRIDLET_XD : request.fromType;
+HRESULT ConversionDriver::ReadRecords(const ConversionRequest& given,
+                                      std::vector<IntermediateCell>& records, SheetHeader* header,
+                                      GRIDLET_FILE_TYPES* typeRead) {
+  ConversionRequest request = given;
+  std::unique_ptr<DeviceFileService> device;
+  if (HRESULT hr = CheckSource(request, device); hr != S_OK) return hr;
+  if (typeRead) *typeRead = request.fromType;
   ConversionContext context(request, services_, false);
-  if (!kinds_.Find(readAs)) {
-    services_.messages.ReportError(GRIDLET_E_BAD_REQUEST,
-                                   "A " + TypeName(request.fromType) + " cannot be read.");
-    return E_FAIL;
-  }
-  if (HRESULT hr = ReadSource(context, readAs); hr != S_OK) return hr;
+  if (HRESULT hr = ReadSource(context, ReadAsType(request.fromType)); hr != S_OK) return hr;
   records.clear();
   SpreadsheetFile* sheet = context.Source();
   if (!sheet) return E_FAIL;
@@ -115,25 +186,26 @@ HRESULT ConversionDriver::ReadRecords(const ConversionRequest& request,
 }
 
 HRESULT ConversionDriver::DeviceCopy(const ConversionRequest& request,
-                                     std::optional<std::string>* fileName) {
+                                     std::unique_ptr<DeviceFileService> loaded,
+                                     std::optional<std::string>* fileName,
+                                     std::size_t warningsBefore) {
+  // The copy is named as every calculator output is: by the name the
+  // device allows, with the extension of its type, and an existing file is
+  // replaced only when the user agrees.
+  ConversionContext context(request, services_, false);
+  context.CountWarningsSince(warningsBefore);
   try {
-    std::unique_ptr<DeviceFileService> device = services_.devices.Create();
-    if (!device) throw ComError(E_POINTER, "the device file service is not available");
-    device->LoadFile(request.inputPath, 0);
-    device->SetDeviceModel(DeviceModelCode(request.toType));
-    device->SetDeviceName(request.saveInternalName);
-    // The copy gets the extension of its type, and an existing file is
-    // replaced only when the user agrees.
-    const std::string path = request.outputLocation +
-                             BackslashesToFullStops(request.saveInternalName) +
-                             std::string(OutputExtension(request.toType));
-    switch (services_.messages.AskOverwrite(path)) {
-      case OVERWRITE_SKIP: return CONVERT_SKIPPED;
-      case OVERWRITE_CANCEL: return CONVERT_CANCELLED;
-      default: break;
+    if (loaded) {
+      context.SetDevice(std::move(loaded));  // it holds the source, checked
+    } else {
+      context.Device().LoadFile(request.inputPath, 0);
     }
-    device->SaveFile(path, 1, 0);
-    if (fileName) *fileName = device->GetFileName();
+    DeviceFileService& device = context.Device();
+    const ConversionContext::CalculatorOutput output =
+        context.NameCalculatorOutput(DeviceModelCode(request.toType), OutputExtension(request.toType));
+    if (HRESULT answer = context.AskOverwrite(output.path); answer != S_OK) return answer;
+    device.SaveFile(output.path, 1, 0);
+    if (fileName) *fileName = device.GetFileName();
     return S_OK;
   } catch (const std::exception& error) {
     services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());

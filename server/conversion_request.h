@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "encoding/text_file_encoding.h"
 #include "server/device_file_service.h"
 #include "server/file_system.h"
 #include "server/file_types.h"
@@ -23,6 +24,9 @@ struct ConversionRequest {
   long overwrite = 0;  // accepted and not consulted: the user is always asked
   // Any warning fails the conversion: nothing is written.
   bool strict = false;
+  // The encoding of tab-text sources and targets; a source that opens with
+  // a byte-order mark is read in the encoding the mark names.
+  TextEncoding textEncoding = TextEncoding::Cp1252;
 };
 
 struct ConversionServices {

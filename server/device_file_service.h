@@ -29,10 +29,15 @@ inline constexpr long DEVICE_MODEL_XD_PLUS = 9;
 inline constexpr long DEVICE_MODEL_XF = 10;
 
 // Paths and names are 8-bit strings in the Windows ANSI code page.
+// LoadFile checks what it loads (signature, every length field, checksum)
+// and fails on a damaged file.
 class DeviceFileService {
  public:
   virtual ~DeviceFileService() = default;
   virtual void SetDeviceModel(long code) = 0;
+  // The model set last: by SetDeviceModel, or by LoadFile, which takes the
+  // model of the file it loaded (the one its signature names).
+  virtual long GetDeviceModel() = 0;
   virtual void LoadFile(const std::string& path, long flag) = 0;
   virtual void SaveFile(const std::string& path, long flag, long reserved) = 0;
   virtual std::string GetDeviceName() = 0;

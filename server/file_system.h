@@ -14,8 +14,18 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // The whole content of a file, or nothing when it cannot be opened.
-  virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) = 0;
+  // The whole content of a regular file, or nothing when it cannot be
+  // read; *why (when given) then says why, for a message: "no such file",
+  // "is a folder", "permission denied", "is not a regular file". Special
+  // files (pipes, devices) are refused without waiting on them.
+  virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
+                                                            std::string* why = nullptr) = 0;
+
+  // Whether ReadFile would find a regular file it may read, without
+  // reading it; *why as for ReadFile.
+  virtual bool IsReadableFile(const std::string& path, std::string* why = nullptr) {
+    return ReadFile(path, why).has_value();
+  }
 
   // Whether a file (or folder) of that name exists.
   virtual bool Exists(const std::string& path) = 0;

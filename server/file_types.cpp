@@ -14,6 +14,26 @@ long DeviceModelCode(GRIDLET_FILE_TYPES type) {
   }
 }
 
+std::optional<GRIDLET_FILE_TYPES> TypeOfDeviceModel(long code) {
+  for (GRIDLET_FILE_TYPES type : {QZ_GRIDLET_XBP, QZ_GRIDLET_XC, QZ_GRIDLET_XD, QZ_GRIDLET_XF}) {
+    if (DeviceModelCode(type) == code) return type;
+  }
+  return std::nullopt;
+}
+
+std::string FileTypeName(GRIDLET_FILE_TYPES type) {
+  switch (type) {
+    case QZ_EXCEL: return "workbook";
+    case QZ_TAB_TEXT: return "tab text";
+    case QZ_GRIDLET_XBP: return "XB Plus sheet file";
+    case QZ_GRIDLET_XC: return "XC sheet file";
+    case QZ_GRIDLET_XD: return "XD Plus sheet file";
+    case QZ_GRIDLET_XF: return "XF sheet file";
+    case QZ_GRIDLET_NULL: return "no file";
+    default: return "file type " + std::to_string(static_cast<int>(type));
+  }
+}
+
 std::string_view OutputExtension(GRIDLET_FILE_TYPES type) {
   switch (type) {
     case QZ_EXCEL: return ".xls";

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace gridlet {
@@ -21,6 +23,13 @@ long DeviceModelCode(GRIDLET_FILE_TYPES type);
 
 // ".xls", ".txt", ".xbv", ".xcy", ".xdy", ".xfy"; empty for other values.
 std::string_view OutputExtension(GRIDLET_FILE_TYPES type);
+
+// The type of the files of a device model code (XF files are the XF type).
+std::optional<GRIDLET_FILE_TYPES> TypeOfDeviceModel(long code);
+
+// The type as messages name it: "workbook", "tab text", "XB Plus sheet
+// file", "XD Plus sheet file", ...
+std::string FileTypeName(GRIDLET_FILE_TYPES type);
 
 // The three 68k-class types.
 bool Is68kClass(GRIDLET_FILE_TYPES type);

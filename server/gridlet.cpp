@@ -30,7 +30,6 @@ HRESULT Gridlet::Convert(std::u16string_view inputFileNameWithPath, GRIDLET_FILE
   request.saveInternalName = ToAnsi(saveInternalName);
   request.toType = toType;
   request.overwrite = overwrite;
-  request.strict = strict_;
   std::optional<std::string> written;
   const HRESULT result = driver_.Convert(request, &written);
   if (written) fileName_ = FromAnsi(*written);

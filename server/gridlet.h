@@ -39,15 +39,10 @@ class Gridlet {
 
   ConversionDriver& Driver() { return driver_; }
 
-  // Whether the conversions of this object fail on any warning, writing
-  // nothing (the command's --strict); a COM caller keeps the default.
-  void SetStrict(bool strict) { strict_ = strict; }
-
  private:
   ConversionServices services_;
   ConversionDriver driver_;
   std::optional<std::u16string> fileName_;
-  bool strict_ = false;
 };
 
 // Wide text to the ANSI code page: characters without a form there become

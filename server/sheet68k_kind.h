@@ -25,8 +25,10 @@ class Sheet68kKind : public SheetKind {
   explicit Sheet68kKind(GRIDLET_FILE_TYPES type) : type_(type) {}
 
   HRESULT ReadSource(ConversionContext& context) override;
+  // The sheet's label at the start of the content and its type tag at the
+  // end.
+  std::optional<std::string> CheckFile(const ByteBuffer& file) const override;
   HRESULT WriteTarget(ConversionContext& context) override;
-  unsigned ComErrorIcon() const override { return MB_ICONINFORMATION; }
 
  private:
   GRIDLET_FILE_TYPES type_;

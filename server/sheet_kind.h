@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "model/hresult.h"
@@ -27,9 +29,22 @@ class SheetKind {
   // context. Returns the result of the call.
   virtual HRESULT WriteTarget(ConversionContext& context) = 0;
 
-  // The icon with which the driver shows a COM error raised while writing
-  // a target of this kind.
-  virtual unsigned ComErrorIcon() const { return MB_ICONERROR; }
+  // What keeps a source file of this kind, which the device file service
+  // loaded already, from being a sheet (its variable is no sheet), or
+  // nothing. Files too short to tell are left to ReadSource.
+  virtual std::optional<std::string> CheckFile(const ByteBuffer& file) const {
+    (void)file;
+    return std::nullopt;
+  }
+
+  // Whether the engine reads sources of this kind through the file system
+  // (and checks them there first); a workbook is opened by the spreadsheet
+  // application, which may reach sources the file system does not.
+  virtual bool ReadsThroughFileSystem() const { return true; }
+
+  // The error code reported for a source of this kind that cannot be
+  // opened.
+  virtual HRESULT OpenFailureCode() const { return GRIDLET_E_SOURCE_OPEN; }
 };
 
 // Refuses a source file longer than any its layout allows (`layout` names

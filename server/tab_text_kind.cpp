@@ -1,5 +1,6 @@
 #include "server/tab_text_kind.h"
 
+#include "encoding/cp1252.h"
 #include "model/text_sheet.h"
 
 namespace gridlet {
@@ -7,18 +8,35 @@ namespace gridlet {
 HRESULT TabTextKind::ReadSource(ConversionContext& context) {
   const ConversionRequest& request = context.request;
   UserMessages& messages = context.services.messages;
-  std::optional<ByteBuffer> bytes = context.services.files.ReadFile(request.inputPath);
-  if (!bytes) {
-    messages.ReportError(GRIDLET_E_TEXT_SOURCE_OPEN, request.inputPath);
+  std::optional<ByteBuffer> bytes = context.ReadSourceFile(OpenFailureCode());
+  if (!bytes) return E_FAIL;
+  DecodedText decoded = DecodeTextFile(
+      std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), request.textEncoding);
+  if (decoded.fault != ConversionFault::None) {
+    messages.ReportError(GRIDLET_E_BAD_SOURCE,
+                         request.inputPath + ": line " + std::to_string(decoded.position.line) +
+                             ", column " + std::to_string(decoded.position.column) +
+                             ": the file is not valid " + decoded.encoding);
     return E_FAIL;
   }
-  if (bytes->empty()) {
+  if (!decoded.replaced.empty()) {
+    messages.Warn(request.inputPath + ": " + std::to_string(decoded.replaced.size()) +
+                  (decoded.replaced.size() == 1 ? " character has" : " characters have") +
+                  " no Windows-1252 form, which sheets hold, and became \"?\": " +
+                  DescribeReplacements(decoded.replaced) + ".");
+  }
+  if (decoded.asIs ? bytes->empty() : decoded.text.empty()) {
     messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  // The sheet takes the file's bytes over rather than copying them.
-  auto sheet = std::make_unique<TextSheet>(std::move(*bytes));
+  ByteBuffer text;
+  if (decoded.asIs) {
+    text = std::move(*bytes);  // the sheet takes the file's bytes over rather than copying them
+  } else {
+    text.assign(decoded.text.begin(), decoded.text.end());
+  }
   bytes.reset();
+  auto sheet = std::make_unique<TextSheet>(std::move(text));
   sheet->SetName(request.saveInternalName);
   sheet->TranslateToIntermediate();
   context.SetSource(std::move(sheet));
@@ -26,18 +44,21 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
 }
 
 HRESULT TabTextKind::WriteTarget(ConversionContext& context) {
-  const ConversionRequest& request = context.request;
   TextSheet& sheet = context.MakeTarget<TextSheet>();
   sheet.TranslateFromIntermediate();
-  const ByteBuffer output = sheet.GetOutput();
-  const std::size_t length = static_cast<std::size_t>(sheet.GetOutputLength());
+  ByteBuffer output = sheet.GetOutput();
+  output.resize(static_cast<std::size_t>(sheet.GetOutputLength()));
+  if (context.request.textEncoding == TextEncoding::Utf8) {
+    const std::string utf8 =
+        Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(output.data()), output.size()));
+    output.assign(utf8.begin(), utf8.end());
+  }
 
-  // The on-device name is used as it stands, backslashes included.
-  const std::string path = request.outputLocation + request.saveInternalName + ".txt";
+  const std::string path = context.NamedOutputPath(".txt");
   if (HRESULT answer = context.AskOverwrite(path); answer != S_OK) return answer;
 
   std::string why;
-  if (!context.services.files.WriteFile(path, output.data(), length, &why)) {
+  if (!context.services.files.WriteFile(path, output.data(), output.size(), &why)) {
     context.services.messages.ReportError(GRIDLET_E_CONVERSION, path + ": " + why);
     return E_FAIL;
   }

@@ -9,6 +9,7 @@ class TabTextKind : public SheetKind {
  public:
   HRESULT ReadSource(ConversionContext& context) override;
   HRESULT WriteTarget(ConversionContext& context) override;
+  HRESULT OpenFailureCode() const override { return GRIDLET_E_TEXT_SOURCE_OPEN; }
 };
 
 }  // namespace gridlet

@@ -8,8 +8,9 @@ std::string UserMessages::ErrorText(HRESULT code, std::string_view detail, bool*
   std::unique_ptr<ErrorTextService> service = errorTexts_.Create();
   if (fromService) *fromService = service != nullptr;
   std::string text = service ? service->GetErrorText(code) : LoadResourceString(IDS_APPLICATION_ERROR);
-  if (!detail.empty()) text.append("\n").append(detail);
-  return text;
+  if (detail.empty()) return text;
+  if (detail.find(text) != std::string_view::npos) return std::string(detail);
+  return text.append("\n").append(detail);
 }
 
 void UserMessages::ReportError(HRESULT code, std::string_view detail) {
@@ -39,7 +40,7 @@ int UserMessages::Show(WindowHandle owner, const std::string& text, const std::s
 int UserMessages::AskOverwrite(const std::string& path) {
   if (!files_.Exists(path)) return OVERWRITE_WRITE;
   const int answer = Show(NO_WINDOW, LoadResourceString(IDS_FILE_EXISTS), path,
-                                 MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
   if (answer == IDCANCEL) return OVERWRITE_CANCEL;
   if (answer == IDNO) return OVERWRITE_SKIP;
   return OVERWRITE_WRITE;

@@ -57,7 +57,9 @@ class UserMessages : public SheetMessages {
   std::size_t WarningCount() const { return warnings_; }
 
  private:
-  // The text for a code; *fromService says whether the service gave it.
+  // The text for a code followed by the detail (the detail alone when it
+  // already holds the code's text); *fromService says whether the service
+  // gave it.
   std::string ErrorText(HRESULT code, std::string_view detail, bool* fromService);
   // Every box goes through here, and is counted when it is a warning.
   int Show(WindowHandle owner, const std::string& text, const std::string& caption,

@@ -59,7 +59,6 @@ HRESULT WorkbookKind::ReadSource(ConversionContext& context) {
 }
 
 HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
-  const ConversionRequest& request = context.request;
   UserMessages& messages = context.services.messages;
   FileSystem& files = context.services.files;
   TemporaryText text(files);
@@ -70,7 +69,7 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
   const ByteBuffer output = sheet.GetOutput();
   const std::size_t length = static_cast<std::size_t>(sheet.GetOutputLength());
 
-  const std::string path = request.outputLocation + request.saveInternalName + ".xls";
+  const std::string path = context.NamedOutputPath(".xls");
   if (HRESULT answer = context.AskOverwrite(path); answer != S_OK) return answer;
 
   std::string why;

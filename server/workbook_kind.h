@@ -11,6 +11,7 @@ class WorkbookKind : public SheetKind {
  public:
   HRESULT ReadSource(ConversionContext& context) override;
   HRESULT WriteTarget(ConversionContext& context) override;
+  bool ReadsThroughFileSystem() const override { return false; }
 };
 
 }  // namespace gridlet

@@ -1,6 +1,7 @@
 #include "server/xb_plus_kind.h"
 
 #include "calc/xb_sheet.h"
+#include "model/sheet_data_error.h"
 
 namespace gridlet {
 
@@ -28,13 +29,14 @@ SheetKind& XbPlusSheetKind() {
 
 HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
   const ConversionRequest& request = context.request;
-  std::optional<ByteBuffer> bytes = context.services.files.ReadFile(request.inputPath);
+  std::optional<ByteBuffer> bytes = context.ReadSourceFile(OpenFailureCode());
   if (!bytes) return E_FAIL;
   if (bytes->size() <= kShortestFile) {
     context.services.messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
   RefuseFileLongerThan(bytes->size(), kLongestFile, "an XB Plus sheet file");
+  if (std::optional<std::string> problem = CheckFile(*bytes)) throw SheetDataError(*problem);
   auto sheet = std::make_unique<XbSheet>(bytes->data() + kVariableDataAt,
                                          bytes->size() - kVariableDataAt - kChecksumSize);
   bytes.reset();
@@ -42,6 +44,17 @@ HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
   sheet->TranslateToIntermediate();
   context.SetSource(std::move(sheet));
   return S_OK;
+}
+
+std::optional<std::string> XbPlusKind::CheckFile(const ByteBuffer& file) const {
+  // The application variable must hold a sheet: its data opens with the
+  // sheet's signature after the size field.
+  constexpr std::size_t kSignatureAt = kVariableDataAt + 2;
+  if (file.size() < kSignatureAt + 4) return std::nullopt;
+  std::uint32_t found = 0;
+  for (int i = 3; i >= 0; --i) found = found << 8 | file[kSignatureAt + i];
+  if (found == XB_SHEET_SIGNATURE) return std::nullopt;
+  return "the file holds an application variable that is not a Gridlet sheet";
 }
 
 HRESULT XbPlusKind::WriteTarget(ConversionContext& context) {

@@ -11,10 +11,11 @@ class XbPlusKind : public SheetKind {
   // Reads the variable data of the file (from offset 72, without the
   // closing checksum) as an XB Plus sheet.
   HRESULT ReadSource(ConversionContext& context) override;
+  // The sheet's signature after the variable data's size field.
+  std::optional<std::string> CheckFile(const ByteBuffer& file) const override;
   // Encodes the sheet, names it for the device (model 5, ".xbv") and has
   // the device file service write it.
   HRESULT WriteTarget(ConversionContext& context) override;
-  unsigned ComErrorIcon() const override { return MB_ICONERROR; }
 };
 
 // The instance the registry uses.

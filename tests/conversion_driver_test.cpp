@@ -2,6 +2,9 @@
 // every failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "model/com_error.h"
 #include "platform/builtin_error_text_service.h"
 #include "server/gridlet.h"
@@ -21,8 +24,7 @@ constexpr GRIDLET_FILE_TYPES kAllTypes[] = {QZ_EXCEL,      QZ_TAB_TEXT,   QZ_GRI
 TEST(RoutingTest, DeviceCopyForCalculatorPairsAndEqualCalculatorTypes) {
   for (GRIDLET_FILE_TYPES from : kAllTypes) {
     for (GRIDLET_FILE_TYPES to : kAllTypes) {
-      const bool expected = (from == to && from != QZ_EXCEL && from != QZ_TAB_TEXT) ||
-                            (Is68kClass(from) && Is68kClass(to));
+      const bool expected = (from == to && IsCalculatorType(from)) || (Is68kClass(from) && Is68kClass(to));
       EXPECT_EQ(IsDeviceCopy(from, to), expected) << from << " -> " << to;
     }
   }
@@ -40,18 +42,27 @@ TEST(RoutingTest, ModelCodesAndExtensions) {
   EXPECT_EQ(OutputExtension(QZ_GRIDLET_NULL), "");
 }
 
-class DeviceCopyTest : public DriverFixture {};
+class DeviceCopyTest : public DriverFixture {
+ protected:
+  void SetUp() override {
+    DriverFixture::SetUp();
+    for (const char* source : {"/in/a.xbv", "/in/a.xcy", "/in/a.xdy"}) files.Put(source, "checked by the device");
+  }
+};
 
-TEST_F(DeviceCopyTest, LoadsSetsModelAndNameAndSaves) {
+TEST_F(DeviceCopyTest, ChecksLoadsNamesAndSaves) {
   ConversionDriver driver(Services());
   std::optional<std::string> fileName;
   const HRESULT hr =
       driver.Convert(Request(QZ_GRIDLET_XD, QZ_GRIDLET_XF, "/in/a.xdy", "main\\grades"), &fileName);
   EXPECT_EQ(hr, S_OK);
+  // One instance loads the source to check it and learn its model, and
+  // copies it under the name the device allows.
   EXPECT_EQ(device.calls, (std::vector<std::string>{
-                              "LoadFile(/in/a.xdy,0)", "SetDeviceModel(10)",
-                              "SetDeviceName(main\\grades)", "SaveFile(/out/main.grades.xfy,1,0)",
-                              "GetFileName"}));
+                              "LoadFile(/in/a.xdy,0)", "GetDeviceModel", "SetDeviceModel(10)",
+                              "SetDeviceName(main\\grades)", "GetDeviceName",
+                              "SaveFile(/out/main.grades.xfy,1,0)", "GetFileName"}));
+  EXPECT_EQ(device.created, 1);
   EXPECT_EQ(fileName, "/out/main.grades.xfy");
   EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -60,23 +71,60 @@ TEST_F(DeviceCopyTest, EqualCalculatorTypesAreCopiedToo) {
   ConversionDriver driver(Services());
   std::optional<std::string> fileName;
   EXPECT_EQ(driver.Convert(Request(QZ_GRIDLET_XBP, QZ_GRIDLET_XBP, "/in/a.xbv", "B"), &fileName), S_OK);
-  EXPECT_EQ(device.calls[1], "SetDeviceModel(5)");
+  EXPECT_NE(std::find(device.calls.begin(), device.calls.end(), "SetDeviceModel(5)"), device.calls.end());
+  EXPECT_EQ(fileName, "/out/B.xbv");
 }
 
-TEST_F(DeviceCopyTest, AnyFailureIsReportedAsConversionFailure) {
+TEST_F(DeviceCopyTest, AnyFailureIsReportedAsAFailure) {
+  // A file the device refuses to load is damaged.
   device.failOn = "LoadFile";
   ConversionDriver driver(Services());
   std::optional<std::string> fileName = "before";
   EXPECT_EQ(driver.Convert(Request(QZ_GRIDLET_XC, QZ_GRIDLET_XD, "/in/a.xcy"), &fileName), E_FAIL);
   EXPECT_EQ(fileName, "before");
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text.substr(0, 43), "The file could not be converted or written.");
+  EXPECT_EQ(boxes.boxes[0].text.rfind(KnownErrorText(GRIDLET_E_BAD_SOURCE), 0), 0u);
   EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONERROR);
+
+  // A failure of the copy itself.
+  device.failOn = "SaveFile";
+  EXPECT_EQ(driver.Convert(Request(QZ_GRIDLET_XC, QZ_GRIDLET_XD, "/in/a.xcy"), &fileName), E_FAIL);
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes[1].text.rfind(KnownErrorText(GRIDLET_E_CONVERSION), 0), 0u);
 
   device.failOn.clear();
   device.unavailable = true;
   EXPECT_EQ(driver.Convert(Request(QZ_GRIDLET_XC, QZ_GRIDLET_XD, "/in/a.xcy"), &fileName), E_FAIL);
-  EXPECT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes.size(), 3u);
+  EXPECT_EQ(fileName, "before");
+}
+
+TEST_F(DeviceCopyTest, AFileIsCopiedAsWhatItsSignatureSays) {
+  // An XB Plus file named .xdy cannot be copied as a 68k-class file: it is
+  // converted as the XB Plus file it is, and the user is told.
+  device.loadedModel = DEVICE_MODEL_XB_PLUS;
+  SheetKindRegistry kinds;
+  class RecordingKind : public SheetKind {
+   public:
+    HRESULT ReadSource(ConversionContext& context) override {
+      read.push_back(context.request.fromType);
+      return E_FAIL;
+    }
+    HRESULT WriteTarget(ConversionContext&) override { return E_FAIL; }
+    std::vector<GRIDLET_FILE_TYPES> read;
+  } xbPlus;
+  kinds.Register(QZ_GRIDLET_XBP, xbPlus);
+  kinds.Register(QZ_GRIDLET_XD, xbPlus);
+  ConversionDriver driver(Services(), kinds);
+  std::optional<std::string> fileName;
+  driver.Convert(Request(QZ_GRIDLET_XD, QZ_GRIDLET_XF, "/in/a.xdy"), &fileName);
+  EXPECT_EQ(xbPlus.read, std::vector<GRIDLET_FILE_TYPES>{QZ_GRIDLET_XBP});
+  EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "LoadFile(/in/a.xdy,0)"), 1);
+  ASSERT_FALSE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONWARNING);
+  EXPECT_NE(boxes.boxes[0].text.find("/in/a.xdy is an XB Plus sheet file, not an XD Plus sheet file"),
+            std::string::npos)
+      << boxes.boxes[0].text;
 }
 
 TEST_F(DeviceCopyTest, ExistingOutputIsReplacedOnlyWhenTheUserAgrees) {
@@ -114,12 +162,33 @@ TEST_F(TabTextRouteTest, TextToTextWritesTheIntermediateFormBack) {
   EXPECT_EQ(files.files["/out/copy.txt"], "1\t=A1*2\t\t\r\n\"word\"\t-4\t");
 }
 
-TEST_F(TabTextRouteTest, TextOutputNameKeepsBackslashes) {
+TEST_F(TabTextRouteTest, NoNameLeadsOutOfTheOutputFolder) {
+  // Names of separators, full stops, colons and letters: each output is a
+  // file of the output folder itself, and a changed name is told.
   files.Put("/in/sheet.txt", "x");
   ConversionDriver driver(Services());
-  std::optional<std::string> fileName;
-  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_TAB_TEXT, "/in/sheet.txt", "a\\b"), &fileName), S_OK);
-  EXPECT_EQ(fileName, "/out/a\\b.txt");
+  const char pieces[] = {'/', '\\', '.', ':', 'a', 'b'};
+  std::mt19937 random(34);
+  for (int round = 0; round < 400; ++round) {
+    std::string name;
+    for (int i = 1 + static_cast<int>(random() % 7); i > 0; --i) name += pieces[random() % sizeof pieces];
+    if (round == 0) name = "../escape";
+    files.files.erase("/out/" + name + ".txt");
+    const std::size_t shown = boxes.boxes.size();
+    for (GRIDLET_FILE_TYPES to : {QZ_TAB_TEXT}) {
+      std::optional<std::string> fileName;
+      boxes.answers = {IDYES};
+      ASSERT_EQ(driver.Convert(Request(QZ_TAB_TEXT, to, "/in/sheet.txt", name), &fileName), S_OK) << name;
+      ASSERT_TRUE(fileName);
+      const std::string file = fileName->substr(5);
+      EXPECT_EQ(fileName->substr(0, 5), "/out/");
+      EXPECT_EQ(file.find_first_of("/\\:"), std::string::npos) << name << " -> " << *fileName;
+      EXPECT_NE(file[0], '.') << name << " -> " << *fileName;
+      const bool told = boxes.boxes.size() > shown && boxes.boxes[shown].style == (MB_OK | MB_ICONWARNING);
+      EXPECT_EQ(told, file != name + ".txt") << name;
+    }
+  }
+  EXPECT_TRUE(files.files.count("/out/escape.txt"));
 }
 
 TEST_F(TabTextRouteTest, MissingAndEmptySources) {
@@ -154,8 +223,14 @@ TEST_F(TabTextRouteTest, NoSourceTypeMeansNothingToBuildATargetFrom) {
   EXPECT_EQ(driver.Convert(Request(QZ_GRIDLET_NULL, QZ_TAB_TEXT), &fileName), E_FAIL);
   EXPECT_EQ(files.writes, 0);
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  // Nothing to read and nothing to write: nothing to do.
-  EXPECT_EQ(driver.Convert(Request(static_cast<GRIDLET_FILE_TYPES>(9), QZ_GRIDLET_NULL), &fileName), S_OK);
+  // Nothing to read is no conversion at all, whatever the target.
+  for (GRIDLET_FILE_TYPES to : {QZ_GRIDLET_NULL, static_cast<GRIDLET_FILE_TYPES>(9)}) {
+    EXPECT_EQ(driver.Convert(Request(static_cast<GRIDLET_FILE_TYPES>(9), to), &fileName), E_FAIL);
+    EXPECT_EQ(driver.Convert(Request(QZ_GRIDLET_NULL, to), &fileName), E_FAIL);
+  }
+  EXPECT_EQ(boxes.boxes.size(), 5u);
+  EXPECT_EQ(boxes.boxes[2].text.find("model"), std::string::npos) << boxes.boxes[2].text;
+  EXPECT_EQ(device.created, 0);
 }
 
 TEST_F(TabTextRouteTest, OverwritePromptAnswers) {
@@ -205,7 +280,6 @@ class FakeCalculatorKind : public SheetKind {
     context.SetFileName(output.path);
     return S_OK;
   }
-  unsigned ComErrorIcon() const override { return MB_ICONINFORMATION; }
 
   TabTextKind tabText;
   std::vector<GRIDLET_FILE_TYPES> readAs;
@@ -241,7 +315,7 @@ TEST_F(CalculatorTargetTest, RenamedOutputIsExplained) {
   boxes.window = 77;
   ConversionDriver driver(Services(), kinds);
   std::optional<std::string> fileName;
-  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD, "/in/sheet.txt", "Folder\\Name"), &fileName), S_OK);
+  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD, "/in/sheet.txt", "My Folder\\Name"), &fileName), S_OK);
   EXPECT_EQ(fileName, "/out/folder.name.xdy");
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text,
@@ -256,32 +330,32 @@ TEST_F(CalculatorTargetTest, RenamedOutputIsExplained) {
   EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "GetDeviceName"), 2);
 }
 
-TEST_F(CalculatorTargetTest, NameDifferingOnlyInCaseIsExplainedToo) {
+TEST_F(CalculatorTargetTest, NameDifferingOnlyInCaseIsNoNews) {
   device.deviceName = "copy";
   ConversionDriver driver(Services(), kinds);
   std::optional<std::string> fileName;
-  driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD, "/in/sheet.txt", "Copy"), &fileName);
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Invalid File Name");
+  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD, "/in/sheet.txt", "Copy"), &fileName), S_OK);
+  EXPECT_EQ(fileName, "/out/copy.xdy");
+  EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST_F(CalculatorTargetTest, ComErrorIsShownAndTheResultStands) {
+TEST_F(CalculatorTargetTest, ComErrorInATargetIsAFailure) {
   device.failOn = "SaveFile";
   device.failure = MakeResult(0x8C05ABCDu);
   ConversionDriver driver(Services(), kinds);
   std::optional<std::string> fileName;
-  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD), &fileName), S_OK);
+  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD), &fileName), E_FAIL);
   EXPECT_FALSE(fileName.has_value());
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text.rfind("Unknown error 0x8C05ABCD.", 0), 0u);
-  EXPECT_EQ(boxes.boxes[0].style, MB_TASKMODAL | MB_ICONINFORMATION);
+  EXPECT_EQ(boxes.boxes[0].style, MB_TASKMODAL | MB_ICONERROR);
   // The owner window was searched for twice and not found.
   EXPECT_EQ(boxes.searchedTitles.size(), 2u);
   EXPECT_EQ(boxes.boxes[0].owner, NO_WINDOW);
 
   device.failOn.clear();
   device.unavailable = true;
-  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD), &fileName), S_OK);
+  EXPECT_EQ(driver.Convert(Request(QZ_TAB_TEXT, QZ_GRIDLET_XD), &fileName), E_FAIL);
   EXPECT_EQ(boxes.boxes.size(), 2u);
 }
 
@@ -361,7 +435,8 @@ TEST_F(UserMessagesTest, EveryRaisedCodeHasItsOwnText) {
   BuiltinErrorTextService service;
   for (HRESULT code : {GRIDLET_E_CONVERSION, GRIDLET_E_NO_SPREADSHEET_APP, GRIDLET_E_SOURCE_TOO_SHORT,
                        GRIDLET_E_TEXT_SOURCE_OPEN, GRIDLET_E_SPREADSHEET_APP, GRIDLET_E_SHEET_TOO_LARGE,
-                       GRIDLET_E_BAD_SOURCE, GRIDLET_E_BAD_REQUEST, E_CALC_NUMBER_RANGE, E_CALC_ASM_PROGRAM}) {
+                       GRIDLET_E_BAD_SOURCE, GRIDLET_E_BAD_REQUEST, GRIDLET_E_SOURCE_OPEN,
+                       E_CALC_NUMBER_RANGE, E_CALC_ASM_PROGRAM}) {
     EXPECT_NE(KnownErrorText(code), nullptr) << std::hex << code;
   }
   EXPECT_EQ(service.GetErrorText(MakeResult(0x8C05FFFFu)), "Unknown error 0x8C05FFFF.");

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace gridlet {
 namespace {
@@ -124,6 +126,67 @@ TEST(Cp1252Test, LongTextsConvertWhole) {
   const Cp1252Conversion back = Utf8ToCp1252(Cp1252ToUtf8(bytes));
   ASSERT_TRUE(back.ok());
   EXPECT_EQ(back.text, bytes);
+}
+
+TEST(Cp1252Test, ReplacingConversionsNameEveryReplacedCharacterWhereItStood) {
+  // Random texts of ASCII, Windows-1252 letters, characters without a
+  // Windows-1252 form and every kind of line end: each unmappable character
+  // becomes "?" and is listed with the line and column counted here, from
+  // UTF-8 and from UTF-16 alike.
+  const std::vector<char32_t> alphabet = {U'a', U'Z', U' ', U'\t', U'\u00E9', U'\u20AC', U'\u0081',
+                                          U'\u03C0', U'\u2713', U'\U0001F600', U'\n', U'\r'};
+  std::mt19937 random(1252);
+  for (int round = 0; round < 2000; ++round) {
+    std::u32string text(random() % 30, U' ');
+    for (char32_t& c : text) c = alphabet[random() % alphabet.size()];
+    std::string utf8, expected;
+    std::u16string utf16;
+    std::vector<std::pair<std::size_t, std::size_t>> places;
+    std::size_t line = 1, column = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char32_t c = text[i];
+      AppendUtf8(utf8, c);
+      if (c >= 0x10000) {
+        utf16 += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        utf16 += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      } else {
+        utf16 += static_cast<char16_t>(c);
+      }
+      const std::optional<unsigned char> byte = UnicodeToCp1252(c);
+      if (!byte) places.emplace_back(line, column);
+      expected += byte ? static_cast<char>(*byte) : '?';
+      const bool lineEnds = c == U'\n' || (c == U'\r' && (i + 1 == text.size() || text[i + 1] != U'\n'));
+      if (lineEnds) {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+    for (int form = 0; form < 2; ++form) {
+      std::vector<Cp1252Replacement> replaced;
+      const Cp1252Conversion converted =
+          form == 0 ? Utf8ToCp1252(utf8, '?', replaced) : Utf16ToCp1252(utf16, '?', replaced);
+      ASSERT_TRUE(converted.ok());
+      EXPECT_EQ(converted.text, expected);
+      ASSERT_EQ(replaced.size(), places.size());
+      for (std::size_t k = 0; k < places.size(); ++k) {
+        EXPECT_EQ(replaced[k].position.line, places[k].first) << "form " << form;
+        EXPECT_EQ(replaced[k].position.column, places[k].second) << "form " << form;
+        EXPECT_FALSE(UnicodeToCp1252(replaced[k].character).has_value());
+      }
+    }
+  }
+  // Malformed input stops the conversion where it is, in either form.
+  std::vector<Cp1252Replacement> replaced;
+  const Cp1252Conversion broken = Utf8ToCp1252("ab\n\xCF", '?', replaced);
+  EXPECT_EQ(broken.fault, ConversionFault::Malformed);
+  EXPECT_EQ(broken.position.line, 2u);
+  EXPECT_EQ(broken.position.column, 1u);
+  const std::u16string loneSurrogate = {u'a', static_cast<char16_t>(0xD800), u'b'};
+  const Cp1252Conversion lone = Utf16ToCp1252(loneSurrogate, '?', replaced);
+  EXPECT_EQ(lone.fault, ConversionFault::Malformed);
+  EXPECT_EQ(lone.position.column, 2u);
 }
 
 }  // namespace

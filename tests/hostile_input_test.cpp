@@ -19,19 +19,21 @@ using testing::CellValues;
 using testing::Records;
 using Bytes = std::vector<std::uint8_t>;
 
-// XB Plus sheet data: the 194-byte header (only the size field matters to
-// the reader), the records and the terminator.
+// XB Plus sheet data: the 194-byte header (only the size field and the
+// signature matter to the reader), the records and the terminator.
 Bytes XbData(const Bytes& records) {
   Bytes data(XB_SHEET_HEADER_SIZE, 0);
+  for (int i = 0; i < 4; ++i) data[2 + i] = static_cast<std::uint8_t>(XB_SHEET_SIGNATURE >> (8 * i));
   data.insert(data.end(), records.begin(), records.end());
   data.insert(data.end(), {0, 0, 0});
   return data;
 }
 
-// 68k-class sheet data: the 144-byte header with the cell offset 2, the
-// records and the terminator.
+// 68k-class sheet data: the 144-byte header with its label and the cell
+// offset 2, the records and the terminator.
 Bytes Sheet68kData(const Bytes& records) {
   Bytes data(kSheet68kHeaderSize, 0);
+  std::copy_n("Gridlt", 6, data.begin());
   data[kSheet68kCellOffsetField + 1] = 2;
   data.insert(data.end(), records.begin(), records.end());
   data.insert(data.end(), {0, 0});
@@ -100,13 +102,18 @@ class OversizedFileTest : public testing::DriverFixture {
     return ConversionDriver(Services()).Convert(Request(from, QZ_TAB_TEXT, path, "back"), &written);
   }
   // A file of `size` bytes: `before` bytes, the sheet data, zeros after its
-  // terminator, and the two checksum bytes.
-  static std::string File(std::size_t before, const Bytes& data, std::size_t size) {
+  // terminator, the tail (the type tag that closes a 68k-class sheet) and
+  // the two checksum bytes.
+  static std::string File(std::size_t before, const Bytes& data, std::size_t size,
+                          std::string_view tail = {}) {
     std::string file(before, '\0');
     file.append(data.begin(), data.end());
+    file.resize(size - tail.size() - 2, '\0');
+    file.append(tail);
     file.resize(size, '\0');
     return file;
   }
+  static constexpr std::string_view kTypeTag{"\0GRDL\0\xF8", 7};
 };
 
 // A file longer than its layout allows was parsed record by record, each
@@ -129,12 +136,12 @@ TEST_F(OversizedFileTest, XbPlusFileLongerThanItsLayoutIsRefusedUnread) {
 
 TEST_F(OversizedFileTest, Sheet68kFileLongerThanItsLayoutIsRefusedUnread) {
   constexpr std::size_t kLongest = 88 + 0xFFFF + 2;
-  files.Put("/in/full.xdy", File(88, Sheet68kData(k68kRecords), kLongest));
+  files.Put("/in/full.xdy", File(88, Sheet68kData(k68kRecords), kLongest, kTypeTag));
   EXPECT_EQ(ToText("/in/full.xdy", QZ_GRIDLET_XD), S_OK);
   EXPECT_EQ(files.files.at("/out/back.txt"), "2.5\t\t\r\n\t\"ab\"\t");
   EXPECT_TRUE(boxes.boxes.empty());
 
-  files.Put("/in/longer.xdy", File(88, Sheet68kData(k68kRecords), kLongest + 1));
+  files.Put("/in/longer.xdy", File(88, Sheet68kData(k68kRecords), kLongest + 1, kTypeTag));
   EXPECT_EQ(ToText("/in/longer.xdy", QZ_GRIDLET_XD), E_FAIL);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text.rfind(KnownErrorText(GRIDLET_E_BAD_SOURCE), 0), 0u);

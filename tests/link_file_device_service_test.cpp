@@ -19,9 +19,12 @@ using Bytes = std::vector<std::uint8_t>;
 // Files in memory; a path in failing_ cannot be written.
 class MemoryFileSystem : public FileSystem {
  public:
-  std::optional<Bytes> ReadFile(const std::string& path) override {
+  std::optional<Bytes> ReadFile(const std::string& path, std::string* why = nullptr) override {
     const auto found = files_.find(path);
-    if (found == files_.end()) return std::nullopt;
+    if (found == files_.end()) {
+      if (why) *why = "no such file";
+      return std::nullopt;
+    }
     return found->second;
   }
   bool Exists(const std::string& path) override { return files_.count(path) != 0; }

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "server/string_table.h"
+#include "support/link_file_seal.h"
 #include "support/disk_conversion_fixture.h"
 
 namespace gridlet {
@@ -98,9 +99,11 @@ TEST_F(Sheet68kConversionTest, EmptySheetMakesA242ByteFileThatIsTooShortToRead) 
   EXPECT_TRUE(Reported(GRIDLET_E_SOURCE_TOO_SHORT));
   EXPECT_FALSE(Exists("back.txt"));
 
-  // One byte more is read: an empty sheet.
+  // One byte more (before the type tag that closes the content) is read:
+  // an empty sheet.
   Bytes longer = file;
-  longer.insert(longer.end() - 2, 0x00);
+  longer.insert(longer.end() - 2 - 7, 0x00);
+  testing::SealLinkFile(longer);
   Put("longer.xdy", longer);
   boxes.boxes.clear();
   EXPECT_EQ(Convert("longer.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "back"), S_OK);
@@ -225,14 +228,19 @@ TEST_F(Sheet68kConversionTest, AnExistingFileIsAskedAbout) {
   EXPECT_EQ(boxes.boxes.size(), 3u);
 }
 
-TEST_F(Sheet68kConversionTest, DeviceFailuresAreShownWithTheInformationIcon) {
+TEST_F(Sheet68kConversionTest, DeviceFailuresAreFailures) {
   Put("in.txt", "1");
   std::optional<std::string> fileName;
   EXPECT_EQ(Convert("in.txt", QZ_TAB_TEXT, QZ_GRIDLET_XD, "grades", &fileName, dir_ + "missing/"),
-            S_OK);
+            E_FAIL);
   EXPECT_FALSE(fileName.has_value());
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].style & 0xF0u, MB_ICONINFORMATION);
+  EXPECT_EQ(boxes.boxes[0].style & 0xF0u, MB_ICONERROR);
+  // The device's text once, with what went wrong.
+  const std::string& text = boxes.boxes[0].text;
+  const std::string deviceText = "The calculator file cannot be written.";
+  EXPECT_EQ(text.find(deviceText), text.rfind(deviceText)) << text;
+  EXPECT_NE(text.find("missing/grades.xdy"), std::string::npos) << text;
 }
 
 TEST_F(Sheet68kConversionTest, OutOfRangeNumbersAreNamedOnceAndKeptAsTheirText) {
@@ -251,9 +259,11 @@ TEST_F(Sheet68kConversionTest, OutOfRangeNumbersAreNamedOnceAndKeptAsTheirText) 
 
 // ------------------------------------------------------------ damaged sources
 
-TEST_F(Sheet68kConversionTest, AMissingSourceFailsWithoutAMessage) {
+TEST_F(Sheet68kConversionTest, AMissingSourceIsNamedWithItsReason) {
   EXPECT_EQ(Convert("none.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "back"), E_FAIL);
-  EXPECT_TRUE(boxes.boxes.empty());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_TRUE(Reported(GRIDLET_E_SOURCE_OPEN));
+  EXPECT_TRUE(Told(dir_ + "none.xdy: no such file"));
 }
 
 TEST_F(Sheet68kConversionTest, DamagedSourcesAreReportedNotCrashedOn) {
@@ -275,6 +285,7 @@ TEST_F(Sheet68kConversionTest, DamagedSourcesAreReportedNotCrashedOn) {
     SCOPED_TRACE(damage.message);
     Bytes file = good;
     file[damage.offset] = damage.value;
+    testing::SealLinkFile(file);
     Put("bad.xdy", file);
     boxes.boxes.clear();
     EXPECT_EQ(Convert("bad.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "bad"), E_FAIL);
@@ -284,11 +295,15 @@ TEST_F(Sheet68kConversionTest, DamagedSourcesAreReportedNotCrashedOn) {
     EXPECT_FALSE(Exists("bad.txt"));
   }
 
-  // A file cut inside its records.
-  Put("cut.xdy", Bytes(good.begin(), good.begin() + kContent + 160));
-  boxes.boxes.clear();
-  EXPECT_EQ(Convert("cut.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "cut"), E_FAIL);
-  EXPECT_TRUE(Reported(GRIDLET_E_BAD_SOURCE));
+  // A file cut inside its records, sealed again or not.
+  Bytes cut(good.begin(), good.begin() + kContent + 160);
+  for (bool sealed : {false, true}) {
+    if (sealed) testing::SealLinkFile(cut);
+    Put("cut.xdy", cut);
+    boxes.boxes.clear();
+    EXPECT_EQ(Convert("cut.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "cut"), E_FAIL);
+    EXPECT_TRUE(Reported(GRIDLET_E_BAD_SOURCE));
+  }
 }
 
 }  // namespace

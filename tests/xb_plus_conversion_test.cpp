@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "server/string_table.h"
+#include "support/link_file_seal.h"
 #include "support/disk_conversion_fixture.h"
 
 namespace gridlet {
@@ -72,10 +73,17 @@ Bytes XbvFile(const std::string& name, const Bytes& body) {
 
 // A file that the source stage reads: 72 bytes before the data, the sheet
 // data, and two checksum bytes (which the source stage does not check).
+// An .xbv file around sheet data, with its header, lengths and checksum
+// as the device writes them.
 Bytes RawXbv(const Bytes& sheetData) {
   Bytes file(72, 0);
+  const std::string_view signature("**QZXBF*\x1A\x0A\x00", 11);
+  std::copy(signature.begin(), signature.end(), file.begin());
+  file[55] = 13;    // the entry header's length
+  file[59] = 0x15;  // an application variable
   file.insert(file.end(), sheetData.begin(), sheetData.end());
   file.insert(file.end(), {0, 0});
+  testing::SealLinkFile(file);
   return file;
 }
 
@@ -240,7 +248,7 @@ TEST_F(XbPlusConversionTest, OverwritePromptNoAndCancelWriteNothing) {
   EXPECT_EQ(fileName, dir_ + "GRADES.xbv");
 }
 
-TEST_F(XbPlusConversionTest, DeviceFailureIsShownAndEndsWithoutAFile) {
+TEST_F(XbPlusConversionTest, DeviceFailureIsAFailureWithoutAFile) {
   Put("in.txt", "1");
   ConversionRequest request;
   request.inputPath = dir_ + "in.txt";
@@ -250,7 +258,7 @@ TEST_F(XbPlusConversionTest, DeviceFailureIsShownAndEndsWithoutAFile) {
   request.toType = QZ_GRIDLET_XBP;
   ConversionDriver driver(ConversionServices{files, messages, devices});
   std::optional<std::string> fileName;
-  EXPECT_EQ(driver.Convert(request, &fileName), S_OK);
+  EXPECT_EQ(driver.Convert(request, &fileName), E_FAIL);
   EXPECT_FALSE(fileName);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].style, MB_TASKMODAL | MB_ICONERROR);
@@ -258,9 +266,14 @@ TEST_F(XbPlusConversionTest, DeviceFailureIsShownAndEndsWithoutAFile) {
 
 // ------------------------------------------------------------ bad sources
 
-TEST_F(XbPlusConversionTest, SourceThatCannotBeOpenedFailsSilently) {
+TEST_F(XbPlusConversionTest, SourceThatCannotBeOpenedIsNamedWithItsReason) {
   EXPECT_EQ(Convert("none.xbv", QZ_GRIDLET_XBP, QZ_TAB_TEXT, "BACK"), E_FAIL);
-  EXPECT_TRUE(boxes.boxes.empty());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_TRUE(Reported(GRIDLET_E_SOURCE_OPEN));
+  EXPECT_TRUE(Told(dir_ + "none.xbv: no such file"));
+  std::filesystem::create_directory(dir_ + "folder.xbv");
+  EXPECT_EQ(Convert("folder.xbv", QZ_GRIDLET_XBP, QZ_TAB_TEXT, "BACK"), E_FAIL);
+  EXPECT_TRUE(Told(dir_ + "folder.xbv: is a folder"));
 }
 
 TEST_F(XbPlusConversionTest, FileOf272BytesIsRead) {

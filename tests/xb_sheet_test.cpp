@@ -227,12 +227,15 @@ TEST_F(XbSheetTest, CharactersWithoutAnXbPlusFormAreReplacedAndNamed) {
             (Bytes{12, 0, 1, 1, 0x2A, 0xAF, '1', '2', 0, 0, 0, 0}));
   EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "M\xFCller"}}),
             (Bytes{15, 0, 1, 1, 0x2A, 'M', 0xAF, 'L', 'L', 'E', 'R', 0, 0, 0, 0}));
+  // Curly quotes and the euro sign: the nearest the calculator has.
+  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "\x93" "5\x80\x94"}}),
+            (Bytes{15, 0, 1, 1, 0x2A, 0x2A, '5', 'E', 'U', 'R', 0x2A, 0, 0, 0, 0}));
   EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "90\xB0 2\xB2"}}),
             (Bytes{15, 0, 1, 1, 0x2A, '9', '0', 0x0B, 0x29, '2', 0x0D, 0, 0, 0, 0}));
   messages.notices.clear();
   RecordBytes({{1, 1, CELL_TEXT, "a$"}, {2, 1, CELL_TEXT, "OK"}, {3, 1, CELL_TEXT, "\xE9"}});
   ASSERT_EQ(messages.notices.size(), 2u);
-  EXPECT_NE(messages.notices[0].find("replaced by \"?\": 2 cells, A1 and A3."), std::string::npos)
+  EXPECT_NE(messages.notices[0].find("or by \"?\": 2 cells, A1 and A3."), std::string::npos)
       << messages.notices[0];
   EXPECT_NE(messages.notices[1].find("small letters: 1 cell, A1."), std::string::npos);
 }

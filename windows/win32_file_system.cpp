@@ -64,19 +64,41 @@ std::string Win32ErrorText(unsigned long error) {
   return text;
 }
 
-std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadFile(const std::string& path,
+                                                                   std::string* why) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (why) *why = "is a folder";
+    return std::nullopt;
+  }
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return std::nullopt;
+  if (!file.Valid()) {
+    if (why) *why = Win32ErrorText(GetLastError());
+    return std::nullopt;
+  }
+  // Pipes, consoles and devices are no files to convert.
+  if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    if (why) *why = "is not a regular file";
+    return std::nullopt;
+  }
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return std::nullopt;
-  if (static_cast<unsigned long long>(size.QuadPart) > 0x7FFFFFFFull) return std::nullopt;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) {
+    if (why) *why = Win32ErrorText(GetLastError());
+    return std::nullopt;
+  }
+  if (static_cast<unsigned long long>(size.QuadPart) > 0x7FFFFFFFull) {
+    if (why) *why = "is too large";
+    return std::nullopt;
+  }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD read = 0;
-    if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr))
+    if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr)) {
+      if (why) *why = Win32ErrorText(GetLastError());
       return std::nullopt;
+    }
     if (read == 0) break;  // the file shrank while it was read
     done += read;
   }

@@ -9,7 +9,8 @@ namespace gridlet::win32 {
 class Win32FileSystem : public FileSystem {
  public:
   // Opens the file for reading and denies writers while it is read.
-  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) override;
+  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
+                                                    std::string* why = nullptr) override;
   bool Exists(const std::string& path) override;
   // Writes a temporary file in the target's folder, flushes it and moves it
   // over the target in one step, so that the target holds the old content

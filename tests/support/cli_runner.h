@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace gridlet::testing {
 
@@ -50,17 +51,40 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
+// Whether the text holds the part.
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The characters of UTF-8 text: the columns it takes on a terminal when it
+// holds no wide character.
+inline std::size_t CodePoints(const std::string& utf8) {
+  std::size_t count = 0;
+  for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
 inline std::string CliPath() {
   const char* path = std::getenv("GRIDLET_CLI");
   return path ? path : "gridlet";
 }
 
-// Runs `gridlet ARGS` in the folder with no terminal attached.
+// Runs `gridlet ARGS` in the folder with no terminal attached, in a UTF-8
+// locale. A command that does not end within a minute is stopped (status
+// 124).
 inline CliResult RunCli(const ScratchFolder& folder, const std::string& args) {
   const std::string out = folder / ".stdout";
   const std::string err = folder / ".stderr";
-  const std::string command = "cd '" + folder.Path().string() + "' && '" + CliPath() + "' " + args +
-                              " </dev/null >'" + out + "' 2>'" + err + "'";
+  const std::string command = "cd '" + folder.Path().string() + "' && LC_ALL=C.UTF-8 timeout 60 '" +
+                              CliPath() + "' " + args + " </dev/null >'" + out + "' 2>'" + err + "'";
   CliResult result;
   const int raw = std::system(command.c_str());
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -11,9 +11,13 @@ namespace gridlet::testing {
 
 class InMemoryFileSystem : public FileSystem {
  public:
-  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path) override {
+  std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
+                                                    std::string* why = nullptr) override {
     auto it = files.find(path);
-    if (it == files.end() || unreadable.count(path)) return std::nullopt;
+    if (it == files.end() || unreadable.count(path)) {
+      if (why) *why = it == files.end() ? "no such file" : "permission denied";
+      return std::nullopt;
+    }
     return std::vector<std::uint8_t>(it->second.begin(), it->second.end());
   }
   bool Exists(const std::string& path) override { return files.count(path) != 0; }

@@ -19,14 +19,23 @@ struct DeviceScript {
   int created = 0;
   std::vector<std::uint8_t> data;   // the bytes of SetVariableData
   std::function<void(const std::string&)> onSave;  // called with the path of SaveFile
+  long loadedModel = 0;  // the model LoadFile finds; 0: the one the file's extension names
 };
 
 class RecordingDeviceService : public DeviceFileService {
  public:
   explicit RecordingDeviceService(DeviceScript& script) : s_(script) {}
-  void SetDeviceModel(long code) override { Call("SetDeviceModel(" + std::to_string(code) + ")"); }
+  void SetDeviceModel(long code) override {
+    Call("SetDeviceModel(" + std::to_string(code) + ")");
+    model_ = code;
+  }
+  long GetDeviceModel() override {
+    Call("GetDeviceModel");
+    return model_;
+  }
   void LoadFile(const std::string& path, long flag) override {
     Call("LoadFile(" + path + "," + std::to_string(flag) + ")");
+    model_ = s_.loadedModel ? s_.loadedModel : ModelOfExtension(path);
   }
   void SaveFile(const std::string& path, long flag, long reserved) override {
     Call("SaveFile(" + path + "," + std::to_string(flag) + "," + std::to_string(reserved) + ")");
@@ -57,9 +66,18 @@ class RecordingDeviceService : public DeviceFileService {
     const std::string name = call.substr(0, call.find('('));
     if (!s_.failOn.empty() && name == s_.failOn) throw ComError(s_.failure, name + " failed");
   }
+  static long ModelOfExtension(const std::string& path) {
+    const std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    if (extension == ".xbv") return 5;
+    if (extension == ".xcy") return 7;
+    if (extension == ".xdy") return 9;
+    if (extension == ".xfy") return 10;
+    return 0;
+  }
   DeviceScript& s_;
   std::string name_;
   std::string saved_;
+  long model_ = 0;
 };
 
 class RecordingDeviceFactory : public DeviceFileServiceFactory {

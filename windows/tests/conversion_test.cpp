@@ -121,11 +121,11 @@ TEST_F(Conversion, WithTheErrorTextComponentReportsShowItsText) {
   EXPECT_EQ(shown[0].text.rfind(expected, 0), 0u) << shown[0].text;
 }
 
-// A failure of the device file service is a COM error: its box belongs to
-// the front end's window when that is open.
+// A failure of the device file service is a COM error: the conversion
+// failed, and its box belongs to the front end's window when that is open.
 TEST_F(Conversion, ComErrorsAreOwnedByTheFrontEndWindow) {
   const std::wstring missing = out.Path() + L"no such folder\\";
-  ASSERT_EQ(Convert(example, QZ_TAB_TEXT, missing, L"BUDGET", QZ_GRIDLET_XBP), S_OK);
+  ASSERT_EQ(Convert(example, QZ_TAB_TEXT, missing, L"BUDGET", QZ_GRIDLET_XBP), E_FAIL);
   HWND frontEnd = CreateWindowExA(0, "STATIC", "QZ Gridlet Converter", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
                                   nullptr, nullptr, nullptr);
   ASSERT_NE(frontEnd, nullptr);

@@ -1,0 +1,164 @@
+#include "server/sheet_preview.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "encoding/escape_glyphs.h"
+#include "server/conversion_driver.h"
+
+namespace gridlet {
+
+namespace {
+
+DisplayKind KindOf(const IntermediateCell& record) {
+  switch (record.Type & 3) {
+    case CELL_FORMULA: return DisplayKind::Formula;
+    case CELL_NUMBER: return DisplayKind::Number;
+    default: return DisplayKind::Text;
+  }
+}
+
+const char* KindName(DisplayKind kind) {
+  switch (kind) {
+    case DisplayKind::Number: return "number";
+    case DisplayKind::Formula: return "formula";
+    default: return "text";
+  }
+}
+
+bool IsCalculatorOrigin(std::int16_t origin) {
+  return origin == ORIGIN_XB_PLUS || origin == ORIGIN_SHEET68K;
+}
+
+}  // namespace
+
+std::string ColumnLetters(std::int32_t column) {
+  std::string letters;
+  while (column > 0) {
+    --column;
+    letters.insert(letters.begin(), static_cast<char>('A' + column % 26));
+    column /= 26;
+  }
+  return letters.empty() ? "?" : letters;
+}
+
+std::string CellAddress(std::int32_t row, std::int32_t column) {
+  return ColumnLetters(column) + std::to_string(row);
+}
+
+std::optional<CellPosition> ParseCellAddress(std::string_view address) {
+  // Positions are held in 32 bits; anything longer is no address of a sheet.
+  constexpr std::int64_t kLargest = 0x7FFFFFFF;
+  std::size_t i = 0;
+  std::int64_t column = 0;
+  for (; i < address.size(); ++i) {
+    char c = address[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c < 'A' || c > 'Z') break;
+    column = column * 26 + (c - 'A' + 1);
+    if (column > kLargest) return std::nullopt;
+  }
+  if (i == 0 || i == address.size()) return std::nullopt;
+  std::int64_t row = 0;
+  for (; i < address.size(); ++i) {
+    const char c = address[i];
+    if (c < '0' || c > '9') return std::nullopt;
+    row = row * 10 + (c - '0');
+    if (row > kLargest) return std::nullopt;
+  }
+  if (row == 0) return std::nullopt;
+  return CellPosition{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column)};
+}
+
+std::string DisplayText(const IntermediateCell& record, std::int16_t origin) {
+  std::string_view text = record.Data;
+  const DisplayKind kind = KindOf(record);
+  if (kind == DisplayKind::Formula && record.Data2) text = *record.Data2;
+  // Calculator texts carry the calculator's own opening quote.
+  if (kind == DisplayKind::Text && IsCalculatorOrigin(origin) && text.starts_with('"')) {
+    text.remove_prefix(1);
+  }
+  return EscapedTextToUnicode(text);
+}
+
+SheetPreview MakeSheetPreview(const std::vector<IntermediateCell>& records, const SheetHeader& header,
+                              GRIDLET_FILE_TYPES type) {
+  SheetPreview preview;
+  preview.type = type;
+  if (IsCalculatorOrigin(header.origin)) preview.name = EscapedTextToUnicode(header.name);
+  preview.cells.reserve(records.size());
+  for (const IntermediateCell& record : records) {
+    if (record.Row < 1 || record.Column < 1) continue;
+    DisplayCell cell;
+    cell.row = record.Row;
+    cell.column = record.Column;
+    cell.address = CellAddress(record.Row, record.Column);
+    cell.kind = KindOf(record);
+    cell.text = DisplayText(record, header.origin);
+    preview.rows = std::max(preview.rows, cell.row);
+    preview.columns = std::max(preview.columns, cell.column);
+    preview.cells.push_back(std::move(cell));
+  }
+  std::stable_sort(preview.cells.begin(), preview.cells.end(),
+                   [](const DisplayCell& a, const DisplayCell& b) {
+                     return a.row != b.row ? a.row < b.row : a.column < b.column;
+                   });
+  return preview;
+}
+
+HRESULT ReadSheetPreview(ConversionServices services, const ConversionRequest& request,
+                         SheetPreview& preview) {
+  ConversionDriver driver(services);
+  std::vector<IntermediateCell> records;
+  SheetHeader header;
+  GRIDLET_FILE_TYPES readAs = request.fromType;
+  const HRESULT result = driver.ReadRecords(request, records, &header, &readAs);
+  if (result != S_OK) return result;
+  preview = MakeSheetPreview(records, header, readAs);
+  return S_OK;
+}
+
+std::string JsonString(std::string_view utf8) {
+  std::string out = "\"";
+  out.reserve(utf8.size() + 2);
+  for (const char c : utf8) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string SheetPreviewJson(const SheetPreview& preview) {
+  std::string_view type = OutputExtension(preview.type);
+  if (!type.empty()) type.remove_prefix(1);  // no full stop
+  std::string out = "{\"type\":" + JsonString(type) + ",\"name\":" + JsonString(preview.name) +
+                    ",\"rows\":" + std::to_string(preview.rows) +
+                    ",\"columns\":" + std::to_string(preview.columns) + ",\"cells\":[";
+  bool first = true;
+  for (const DisplayCell& cell : preview.cells) {
+    if (!first) out += ',';
+    first = false;
+    out += "{\"address\":" + JsonString(cell.address) + ",\"row\":" + std::to_string(cell.row) +
+           ",\"column\":" + std::to_string(cell.column) + ",\"kind\":\"" + KindName(cell.kind) +
+           "\",\"text\":" + JsonString(cell.text) + "}";
+  }
+  out += "]}";
+  return out;
+}
+
+}  // namespace gridlet
