@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "bridge/spreadsheet_application.h"
 
@@ -44,7 +45,10 @@ class WorksheetObject : public AutomationObject<SpreadsheetWorksheet> {
   void Activate() {
     if (Object()) Object()->Activate();
   }
-  std::string GetName() { return Object() ? Object()->GetName() : std::string(); }
+  std::u16string GetName() { return Object() ? Object()->GetName() : std::u16string(); }
+  void PutName(const std::u16string& name) {
+    if (Object()) Object()->PutName(name);
+  }
   RangeObject GetRange(const AutomationValue& cell1, const AutomationValue& cell2) {
     return RangeObject(Object() ? Object()->GetRange(cell1, cell2) : nullptr);
   }
@@ -71,6 +75,9 @@ class WorkbookObject : public AutomationObject<SpreadsheetWorkbook> {
   }
   void Close(const CloseArguments& arguments) {
     if (Object()) Object()->Close(arguments);
+  }
+  std::vector<std::string> CellsWithReplacedCharacters() {
+    return Object() ? Object()->CellsWithReplacedCharacters() : std::vector<std::string>();
   }
 };
 

@@ -27,7 +27,7 @@ inline constexpr DispatchId SHEETS_COUNT = 0x76;  // property get, long
 inline constexpr DispatchId SHEETS_ITEM = 0xAA;   // property get, VARIANT index or name
 // Worksheet
 inline constexpr DispatchId WORKSHEET_ACTIVATE = 0x130;  // method
-inline constexpr DispatchId WORKSHEET_NAME = 0x6E;       // property get, BSTR
+inline constexpr DispatchId WORKSHEET_NAME = 0x6E;       // property get / put, BSTR
 inline constexpr DispatchId WORKSHEET_RANGE = 0xC5;      // property get, VARIANT, VARIANT
 // Range
 inline constexpr DispatchId RANGE_VALUE = 6;  // property get / put, VARIANT

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bridge/automation_value.h"
 
@@ -19,7 +20,19 @@ namespace gridlet {
 
 // Values of the FileFormat argument of SaveAs.
 inline constexpr std::int32_t XL_FILE_FORMAT_TEXT = -4158;      // tab-delimited text, ANSI code page
-inline constexpr std::int32_t XL_FILE_FORMAT_WORKBOOK = -4143;  // the normal workbook
+inline constexpr std::int32_t XL_FILE_FORMAT_WORKBOOK = -4143;  // the normal workbook (.xls)
+inline constexpr std::int32_t XL_FILE_FORMAT_XLSX = 51;         // Office Open XML workbook
+inline constexpr std::int32_t XL_FILE_FORMAT_ODS = 60;          // OpenDocument spreadsheet
+inline constexpr std::int32_t XL_FILE_FORMAT_CSV_UTF8 = 62;     // comma-separated UTF-8, one worksheet
+
+// Values of the Format argument of Workbooks.Open for a delimited text.
+inline constexpr std::int32_t XL_TEXT_FORMAT_TABS = 1;
+inline constexpr std::int32_t XL_TEXT_FORMAT_CUSTOM = 6;  // the Delimiter argument names the character
+
+// Code pages of delimited texts, given to Open as its Origin argument (as
+// Workbooks.OpenText takes it).
+inline constexpr std::int32_t CODE_PAGE_WINDOWS_1252 = 1252;
+inline constexpr std::int32_t CODE_PAGE_UTF8 = 65001;
 
 // The arguments of Workbooks.Open, positionally, with Excel's names.
 struct OpenArguments {
@@ -71,7 +84,12 @@ class SpreadsheetWorksheet {
  public:
   virtual ~SpreadsheetWorksheet() = default;
   virtual void Activate() = 0;
-  virtual std::string GetName() = 0;  // 8-bit, in the ANSI code page
+  // As the application holds it (a BSTR): a name need not have a form in
+  // the ANSI code page.
+  virtual std::u16string GetName() = 0;
+  // Renames the worksheet; raises ComError for a name the application
+  // does not allow.
+  virtual void PutName(const std::u16string& name) = 0;
   virtual std::unique_ptr<SpreadsheetRange> GetRange(const AutomationValue& cell1,
                                                      const AutomationValue& cell2) = 0;
 };
@@ -92,6 +110,10 @@ class SpreadsheetWorkbook {
   virtual std::unique_ptr<SpreadsheetSheets> GetWorksheets() = 0;
   virtual void SaveAs(const SaveAsArguments& arguments) = 0;
   virtual void Close(const CloseArguments& arguments) = 0;
+  // The cells (in A1 form) of the last text saved whose characters had no
+  // form in the text's code page and were written as "?". An application
+  // that does not say (Excel) gives none.
+  virtual std::vector<std::string> CellsWithReplacedCharacters() { return {}; }
 };
 
 class SpreadsheetWorkbooks {

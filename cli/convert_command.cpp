@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,8 @@
 #include "cli/grid_printer.h"
 #include "cli/usage_error.h"
 #include "encoding/cp1252.h"
+#include "bridge/spreadsheet_application.h"
+#include "bridge/workbook_exchange.h"
 #include "platform/engine_paths.h"
 #include "server/conversion_driver.h"
 
@@ -97,6 +100,27 @@ std::string EngineName(const std::string& name, GRIDLET_FILE_TYPES to) {
   return ToEnginePath(name);
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The field separator --csv-separator names: one character, or its name.
+std::optional<char> ParseSeparator(const std::string& text) {
+  if (text == "tab" || text == "\\t") return '\t';
+  if (text == "comma") return ',';
+  if (text == "semicolon") return ';';
+  if (text == "space") return ' ';
+  if (text.size() == 1 && text[0] != '"' && text[0] != '\n' && text[0] != '\r') return text[0];
+  return std::nullopt;
+}
+
+// The output name of one worksheet of a batch over every worksheet:
+// NAME-SHEET.
+std::string NameWithSheet(const std::string& base, const std::u16string& sheet) {
+  return base + "-" + Utf16ToUtf8(sheet);
+}
+
 // One source of the batch, as planned before anything is converted.
 struct Job {
   std::string source;  // as the user gave it
@@ -176,8 +200,20 @@ int RunConvert(const ConvertOptions& options) {
   if (!encoding) return UsageError("--text-encoding takes cp1252 or utf-8", "convert");
   if (!options.name.empty() && options.sources.size() > 1)
     return UsageError("--name names one sheet; give it with a single source", "convert");
+  WorkbookOptions workbook;
+  workbook.targetFormat = WorkbookFormatNamed(Lower(options.to)).value_or(WorkbookFormat::Xls);
+  workbook.csvSource = Lower(options.from) == "csv";
+  const std::optional<char> separator = ParseSeparator(options.csvSeparator);
+  if (!separator) {
+    return UsageError("--csv-separator takes one character, or tab, comma, semicolon or space", "convert");
+  }
+  workbook.csvSeparator = *separator;
+  if (options.csvEncoding == "utf-8" || options.csvEncoding == "utf8") workbook.csvCodePage = CODE_PAGE_UTF8;
+  else if (options.csvEncoding == "cp1252") workbook.csvCodePage = CODE_PAGE_WINDOWS_1252;
+  else return UsageError("--csv-encoding takes utf-8 or cp1252", "convert");
   if (auto problem = PrepareOutputFolder(options.outputDir)) return UsageError(*problem, "convert");
   const std::string outputDir = ToEnginePath(WithSeparator(options.outputDir));
+  const bool everySheet = options.sheet == "all";
 
   CommandEnvironment environment(*policy);
   environment.boxes.SetBeforeMessage(&ProgressLine::ClearActive);
@@ -205,15 +241,55 @@ int RunConvert(const ConvertOptions& options) {
       ConversionRequest& request = job.request;
       request.inputPath = ToEnginePath(source);
       request.fromType = *sourceType;
-      // Without --sheet, a workbook gives its first worksheet.
-      request.sheetName = Utf8ToCp1252(options.sheet, '?');
       request.outputLocation = outputDir;
-      request.saveInternalName =
-          EngineName(options.name.empty() ? fs::path(source).stem().string() : options.name, *to);
       request.toType = *to;
       request.textEncoding = *encoding;
+      request.workbook = workbook;
       request.strict = options.strict;
-      job.output = driver.PlannedOutputPath(request);
+      const std::string base = options.name.empty() ? fs::path(source).stem().string() : options.name;
+      // The worksheets to convert, each with its output name: the one asked
+      // for (the first without --sheet), or with "all" every one of them.
+      // A worksheet is handed over by its position when its name has no
+      // Windows-1252 form.
+      std::vector<std::pair<std::string, std::string>> sheets;  // choice, name
+      const bool byPosition = !options.sheet.empty() && !Utf8ToCp1252(options.sheet).ok();
+      if (*sourceType == QZ_EXCEL && (everySheet || byPosition)) {
+        SheetListResult list;
+        if (environment.Services().spreadsheets) {
+          list = ListWorkbookSheets(*environment.Services().spreadsheets, &environment.messages,
+                                    request.inputPath.c_str());
+        } else {
+          environment.Error(source + ": the spreadsheet application cannot be started");
+          list.result = E_FAIL;
+        }
+        if (list.result != S_OK) job.refused = true;
+        for (std::size_t n = 0; n < list.names.size(); ++n) {
+          const std::string choice = "#" + std::to_string(n + 1);
+          if (everySheet) {
+            sheets.emplace_back(choice, NameWithSheet(base, list.names[n]));
+          } else if (Utf16ToUtf8(list.names[n]) == options.sheet) {
+            sheets.emplace_back(choice, base);
+          }
+        }
+        if (!job.refused && sheets.empty()) {
+          environment.Error(source + ": there is no worksheet named " + options.sheet);
+          job.refused = true;
+        }
+      } else {
+        sheets.emplace_back(everySheet ? std::string() : Utf8ToCp1252(options.sheet, '?'), base);
+      }
+      if (job.refused) {
+        jobs.push_back(std::move(job));
+        continue;
+      }
+      for (const auto& [choice, name] : sheets) {
+        Job sheetJob = job;
+        sheetJob.request.sheetName = choice;
+        sheetJob.request.saveInternalName = EngineName(name, *to);
+        sheetJob.output = driver.PlannedOutputPath(sheetJob.request);
+        jobs.push_back(std::move(sheetJob));
+      }
+      continue;
     }
     jobs.push_back(std::move(job));
   }

@@ -14,8 +14,12 @@ struct TypeName {
   GRIDLET_FILE_TYPES type;
 };
 
+// The workbook formats (xls, xlsx, ods, csv) are one type of the engine;
+// WorkbookFormatNamed tells them apart.
 constexpr std::array kTypeNames{
-    TypeName{"xls", QZ_EXCEL},        TypeName{"txt", QZ_TAB_TEXT},
+    TypeName{"xls", QZ_EXCEL},        TypeName{"xlsx", QZ_EXCEL},
+    TypeName{"ods", QZ_EXCEL},        TypeName{"csv", QZ_EXCEL},
+    TypeName{"txt", QZ_TAB_TEXT},
     TypeName{"xbv", QZ_GRIDLET_XBP},  TypeName{"xcy", QZ_GRIDLET_XC},
     TypeName{"xdy", QZ_GRIDLET_XD},   TypeName{"xfy", QZ_GRIDLET_XF},
     TypeName{"null", QZ_GRIDLET_NULL},
@@ -49,7 +53,7 @@ std::optional<GRIDLET_FILE_TYPES> TypeOfPath(std::string_view path) {
   std::string extension = Lower(std::filesystem::path(path).extension().string());
   if (extension.empty()) return std::nullopt;
   extension.erase(0, 1);
-  if (extension == "xlsx" || extension == "ods") return QZ_EXCEL;
+  if (extension == "xlsm" || extension == "fods") return QZ_EXCEL;
   if (extension == "tsv" || extension == "tab") return QZ_TAB_TEXT;
   if (extension == "null") return std::nullopt;
   return ParseTypeName(extension);

@@ -9,6 +9,8 @@
 #include "cli/show_command.h"
 #include "cli/usage_error.h"
 #include "model/trace.h"
+#include "platform/termination_signals.h"
+#include "web/serve_command.h"
 
 using namespace gridlet::cli;
 
@@ -29,9 +31,9 @@ int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "");
 
   CLI::App app{
-      "Converts spreadsheets between workbooks (xls), tab-delimited text (txt) and the sheet files "
-      "of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy for the XC, "
-      "XD Plus and XF), and shows them."};
+      "Converts spreadsheets between workbooks (xls, xlsx, ods, csv), tab-delimited text (txt) and "
+      "the sheet files of the Gridlet calculator application (xbv for the XB Plus; xcy, xdy, xfy "
+      "for the XC, XD Plus and XF), and shows them."};
   app.require_subcommand(1);
   app.set_version_flag("--version", "gridlet 1.0");
   // Options of the command itself may stand anywhere on the line, after the
@@ -55,7 +57,8 @@ int main(int argc, char** argv) {
                              "Name of the sheet on the calculator, and base of the output file "
                              "name (default: the source's base name)");
   convertCommand->add_option("--sheet", convert.sheet,
-                             "Worksheet to take from a workbook source (default: its first)");
+                             "Worksheet to take from a workbook source: its name, its position as "
+                             "#N, or all (one output each, named NAME-SHEET); default: the first");
   convertCommand->add_option("-o,--output", convert.outputDir,
                              "Output folder, made when missing (default: current folder)");
   convertCommand->add_option("--overwrite", convert.overwrite,
@@ -64,6 +67,11 @@ int main(int argc, char** argv) {
   convertCommand->add_option("--text-encoding", convert.textEncoding,
                              "Encoding of tab-text files: cp1252 (default) or utf-8; a file with a "
                              "byte-order mark is read as the mark says");
+  convertCommand->add_option("--csv-separator", convert.csvSeparator,
+                             "Field separator of CSV sources: one character, or tab, comma, "
+                             "semicolon, space (default: comma)");
+  convertCommand->add_option("--csv-encoding", convert.csvEncoding,
+                             "Encoding of CSV sources: utf-8 (default) or cp1252");
   convertCommand->add_flag("--strict", convert.strict,
                            "Fail a file on any warning (a text cut, a character replaced, a cell "
                            "left out, a number out of range...): nothing is written for it");
@@ -73,7 +81,9 @@ int main(int argc, char** argv) {
       "with the cells it touched; the file is still written. With --strict such a file is a "
       "failure and is not written.\n\n"
       "Exit status: 0 when every file was converted or skipped (warnings included), 1 when a "
-      "conversion failed or was cancelled (or warned, with --strict), 2 for bad usage.");
+      "conversion failed or was cancelled (or warned, with --strict), 2 for bad usage; 128 + "
+      "the signal when stopped by SIGINT, SIGTERM or SIGHUP.\n"
+      "Workbook to workbook (xls, xlsx, ods, csv) without --sheet is a copy of the whole workbook.");
 
   ShowOptions show;
   CLI::App* showCommand =
@@ -91,8 +101,25 @@ int main(int argc, char** argv) {
 
   std::string workbook;
   CLI::App* sheetsCommand =
-      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods), in order");
+      app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods, csv), in order");
   sheetsCommand->add_option("workbook", workbook, "The workbook")->required();
+
+  gridlet::web::ServeOptions serve;
+  CLI::App* serveCommand = app.add_subcommand(
+      "serve", "Serve the conversion web page and its HTTP API (stops on Ctrl-C)");
+  serveCommand->add_option("--host", serve.host, "Address to listen on (default: 127.0.0.1, this machine only)");
+  serveCommand->add_option("--port", serve.port, "Port to listen on (default: 8080; 0 takes a free one)");
+  serveCommand->add_option("--max-upload", serve.maxUpload,
+                           "Largest request accepted, e.g. 16M (default), 512K");
+  serveCommand->add_option("--jobs", serve.jobs, "Conversions at once (default: one per processor)");
+  serveCommand->add_option("--spreadsheet-instances", serve.spreadsheets,
+                           "LibreOffice instances kept for workbooks (default: as many as --jobs, at most 2)");
+  serveCommand->add_option("--timeout", serve.timeout,
+                           "Seconds LibreOffice may take for one step of a workbook conversion (default: 60)");
+  serveCommand->add_flag("--log", serve.log, "Print one line per request on stderr");
+  serveCommand->footer(
+      "The service keeps nothing between requests: run as many as needed behind a load balancer. "
+      "API: POST /api/convert, /api/sheets, /api/show; GET /api/health, /api/types.");
 
   try {
     app.parse(argc, argv);
@@ -108,8 +135,13 @@ int main(int argc, char** argv) {
   }
 
   if (!trace) gridlet::SetTraceSink(nullptr);
+  // Before anything is started: a signal ends the programs a command
+  // starts and removes its temporary files and folders. The server stops
+  // on the same signals in its own way, letting its requests finish.
+  if (!serveCommand->parsed()) gridlet::EndCleanlyOnTerminationSignals();
   if (convertCommand->parsed()) return RunConvert(convert);
   if (showCommand->parsed()) return RunShow(show);
   if (sheetsCommand->parsed()) return RunSheets(workbook);
+  if (serveCommand->parsed()) return gridlet::web::RunServe(serve);
   return EXIT_USAGE;
 }

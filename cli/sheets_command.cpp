@@ -21,8 +21,8 @@ int RunSheets(const std::string& workbook) {
   SheetListResult list = ListWorkbookSheets(environment.reusedSpreadsheets, &environment.messages, path.c_str());
   if (list.result != S_OK) return EXIT_FAILED;
   const bool terminal = IsTerminal(stdout);
-  for (const std::string& name : list.names) {
-    const std::string utf8 = Cp1252ToUtf8(name);
+  for (const std::u16string& name : list.names) {
+    const std::string utf8 = Utf16ToUtf8(name);
     std::printf("%s\n", terminal ? TerminalSafe(utf8, environment.utf8).c_str() : utf8.c_str());
   }
   return EXIT_OK;

@@ -70,10 +70,11 @@ int main(int argc, char** argv) {
     const std::string text = kSheets[s];
     const std::string tag = "sheet" + std::to_string(s);
     Write(root / "text_sheet", tag + ".txt", text);
+    Write(root / "workbook_text", tag, std::string(1, static_cast<char>(s & 1)) + text);
     Write(root / "convert", tag + "_txt_to_xbv", Prefixed(0, 1, text));
     Write(root / "convert", tag + "_txt_to_xdy", Prefixed(0, 3, text));
     Write(root / "xb_text_to_tokens", tag, Prefixed(40, text.substr(0, 60)));
-    made += 4;
+    made += 5;
 
     files.Put("/in/" + tag + ".txt", text);
     for (std::size_t t = 0; t < std::size(kCalculatorTypes); ++t) {

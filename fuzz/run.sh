@@ -17,7 +17,7 @@ SECONDS_PER_TARGET=${1:-60}
 shift || true
 BUILD=${FUZZ_BUILD_DIR:-build-fuzz}
 ALL_TARGETS=(text_sheet xb_sheet sheet68k render68k xb_tokens_to_text xb_text_to_tokens
-             char_escape link_file convert)
+             char_escape link_file convert workbook_text)
 TARGETS=("${@:-${ALL_TARGETS[@]}}")
 
 if ! command -v clang++ >/dev/null; then

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/cell_address.h"
 #include "model/sheet_messages.h"
 
 namespace gridlet {
@@ -10,19 +11,15 @@ namespace {
 constexpr std::size_t kMaxListedCells = 10;
 }  // namespace
 
-std::string CellName(std::int32_t row, std::int32_t column) {
-  std::string letters;
-  for (std::int64_t n = column; n > 0; n = (n - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
-  }
-  return letters + std::to_string(row);
+void SheetChanges::Add(const ChangeKind& kind, std::int32_t row, std::int32_t column) {
+  Add(kind, CellAddress(row, column));
 }
 
-void SheetChanges::Add(const ChangeKind& kind, std::int32_t row, std::int32_t column) {
+void SheetChanges::Add(const ChangeKind& kind, std::string address) {
   auto entry = std::find_if(kinds_.begin(), kinds_.end(),
                             [&](const Entry& e) { return e.kind == &kind; });
   if (entry == kinds_.end()) entry = kinds_.insert(kinds_.end(), Entry{&kind, {}, 0});
-  if (entry->cells.size() < kMaxListedCells) entry->cells.push_back(CellName(row, column));
+  if (entry->cells.size() < kMaxListedCells) entry->cells.push_back(std::move(address));
   ++entry->count;
 }
 

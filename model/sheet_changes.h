@@ -14,9 +14,6 @@ namespace gridlet {
 
 class SheetMessages;
 
-// The spreadsheet name of a position: column letters, then the row ("AB12").
-std::string CellName(std::int32_t row, std::int32_t column);
-
 // A kind of change: the sentence that names it, ending where the cells
 // follow ("These formulas call functions the XB Plus does not have and
 // were left out"), and the error code of its own that the warning carries,
@@ -31,6 +28,8 @@ class SheetChanges {
   // Records that a change of this kind happened to the cell at row and
   // column.
   void Add(const ChangeKind& kind, std::int32_t row, std::int32_t column);
+  // The same for a cell given by its address ("B7").
+  void Add(const ChangeKind& kind, std::string address);
 
   bool Empty() const { return kinds_.empty(); }
   // How many cells changes of this kind touched.

@@ -11,7 +11,6 @@
 #include "encoding/cp1252.h"
 #include "platform/engine_paths.h"
 #include "model/com_error.h"
-#include "platform/libreoffice_text_export.h"
 #include "platform/std_file_system.h"
 
 namespace gridlet {
@@ -27,6 +26,26 @@ struct WorkbookState {
   int activeSheet = 0;  // 0-based
   bool displayFormulas = false;
   bool open = true;
+  fs::path folder;  // the work folder holding the opened copy
+  std::vector<std::string> cellsWithReplacedCharacters;  // of the last text saved
+};
+
+void RemoveFolder(const fs::path& folder) {
+  std::error_code ignored;
+  if (!folder.empty()) fs::remove_all(folder, ignored);
+}
+
+// A work folder that goes when the operation that made it ends.
+class PassingFolder {
+ public:
+  explicit PassingFolder(fs::path path) : path_(std::move(path)) {}
+  ~PassingFolder() { RemoveFolder(path_); }
+  PassingFolder(const PassingFolder&) = delete;
+  PassingFolder& operator=(const PassingFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
 };
 
 // What the objects of one instance share.
@@ -91,26 +110,30 @@ void WriteAll(const std::string& enginePath, const std::string& bytes) {
   }
 }
 
-// The workbook formats SaveAs writes, by Excel's FileFormat numbers.
-struct WorkbookFormat {
+// The workbook formats SaveAs writes, by Excel's FileFormat numbers, and
+// LibreOffice's filters for them.
+struct SavedFormat {
   std::int32_t code;
   const char* filter;
   const char* extension;
 };
 
-constexpr WorkbookFormat WORKBOOK_FORMATS[] = {
+constexpr SavedFormat WORKBOOK_FORMATS[] = {
     {XL_FILE_FORMAT_WORKBOOK, "MS Excel 97", ".xls"},
     {56, "MS Excel 97", ".xls"},                      // xlExcel8
-    {51, "Calc MS Excel 2007 XML", ".xlsx"},          // xlOpenXMLWorkbook
-    {60, "calc8", ".ods"},                            // xlOpenDocumentSpreadsheet
+    {XL_FILE_FORMAT_XLSX, "Calc MS Excel 2007 XML", ".xlsx"},
+    {XL_FILE_FORMAT_ODS, "calc8", ".ods"},
 };
 
-const WorkbookFormat* FindWorkbookFormat(std::int32_t code) {
-  for (const WorkbookFormat& format : WORKBOOK_FORMATS) {
+const SavedFormat* FindSavedFormat(std::int32_t code) {
+  for (const SavedFormat& format : WORKBOOK_FORMATS) {
     if (format.code == code) return &format;
   }
   return nullptr;
 }
+
+// The helper's field for a separator: its character code.
+std::string SeparatorCode(char separator) { return std::to_string(static_cast<unsigned char>(separator)); }
 
 class LibreOfficeRange : public SpreadsheetRange {
  public:
@@ -168,10 +191,15 @@ class LibreOfficeWorksheet : public SpreadsheetWorksheet {
 
   void Activate() override { instance_->Workbook(workbook_).activeSheet = sheet_; }
 
-  std::string GetName() override {
+  std::u16string GetName() override {
     instance_->Workbook(workbook_);
     const std::vector<std::string> reply = instance_->Call({"name", std::to_string(workbook_), std::to_string(sheet_)});
-    return Utf8ToCp1252(reply.empty() ? std::string() : reply[0], '?');
+    return Utf8ToUtf16(reply.empty() ? std::string() : reply[0]);
+  }
+
+  void PutName(const std::u16string& name) override {
+    instance_->Workbook(workbook_);
+    instance_->Call({"rename", std::to_string(workbook_), std::to_string(sheet_), Utf16ToUtf8(name)});
   }
 
   std::unique_ptr<SpreadsheetRange> GetRange(const AutomationValue& cell1, const AutomationValue& cell2) override {
@@ -237,27 +265,44 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
   }
 
   void SaveAs(const SaveAsArguments& arguments) override {
-    const WorkbookState& state = instance_->Workbook(key_);
+    WorkbookState& state = instance_->Workbook(key_);
     const std::string& targetName = StringOf(arguments.fileName, "Filename");
     const fs::path target = SystemPath(targetName);
     const std::int32_t format = IntegerOf(arguments.fileFormat, XL_FILE_FORMAT_WORKBOOK);
     if (target.empty()) throw ComError(LIBREOFFICE_E_FAILED, "no file name to save as");
-    const fs::path folder = instance_->session ? instance_->session->NewWorkFolder() : fs::path();
+    if (!instance_->session) throw ComError(LIBREOFFICE_E_DISCONNECTED, "LibreOffice has quit");
+    const PassingFolder folder(instance_->session->NewWorkFolder());
+    // A sheet exported as text: the helper replies with the file it wrote.
+    const auto exportSheet = [&](std::vector<std::string> request) {
+      std::vector<std::string> reply = instance_->Call(std::move(request));
+      if (reply.empty()) throw ComError(LIBREOFFICE_E_FAILED, "the text export gave no file");
+      WriteAll(targetName, ReadAll(fs::path(reply[0])));
+      return reply;
+    };
+    const std::string key = std::to_string(key_);
+    const std::string sheet = std::to_string(state.activeSheet);
     if (format == XL_FILE_FORMAT_TEXT) {
       // The active sheet, as Excel saves it; formulas as their text when
       // the window shows formulas.
       const std::vector<std::string> reply =
-          instance_->Call({"savetext", std::to_string(key_), folder.string(), std::to_string(state.activeSheet),
-                           state.displayFormulas ? "1" : "0"});
-      if (reply.empty()) throw ComError(LIBREOFFICE_E_FAILED, "the text export gave no file");
-      WriteAll(targetName, RowEndsToCrLf(ReadAll(fs::path(reply[0]))));
-    } else if (const WorkbookFormat* workbook = FindWorkbookFormat(format)) {
-      const fs::path saved = folder / (std::string("workbook") + workbook->extension);
-      instance_->Call({"saveworkbook", std::to_string(key_), saved.string(), workbook->filter});
+          exportSheet({"savetext", key, folder.Path().string(), sheet, state.displayFormulas ? "1" : "0"});
+      state.cellsWithReplacedCharacters.assign(reply.begin() + 1, reply.end());
+    } else if (format == XL_FILE_FORMAT_CSV_UTF8) {
+      exportSheet({"savedelimited", key, folder.Path().string(), sheet, SeparatorCode(','),
+                   std::to_string(CODE_PAGE_UTF8)});
+    } else if (const SavedFormat* workbook = FindSavedFormat(format)) {
+      const std::string password =
+          IsMissing(arguments.password) ? std::string() : Cp1252ToUtf8(StringOf(arguments.password, "Password"));
+      const fs::path saved = folder.Path() / (std::string("workbook") + workbook->extension);
+      instance_->Call({"saveworkbook", key, saved.string(), workbook->filter, password});
       WriteAll(targetName, ReadAll(saved));
     } else {
       throw ComError(E_INVALIDARG, "file format " + std::to_string(format) + " is not supported");
     }
+  }
+
+  std::vector<std::string> CellsWithReplacedCharacters() override {
+    return instance_->Workbook(key_).cellsWithReplacedCharacters;
   }
 
   void Close(const CloseArguments& arguments) override {
@@ -268,6 +313,7 @@ class LibreOfficeWorkbook : public SpreadsheetWorkbook {
     }
     instance_->Call({"close", std::to_string(key_)});
     state.open = false;
+    RemoveFolder(state.folder);
     if (instance_->activeWorkbook == key_) instance_->activeWorkbook = 0;
   }
 
@@ -286,23 +332,44 @@ class LibreOfficeWorkbooks : public SpreadsheetWorkbooks {
     if (arguments.fileName.empty() || !fs::is_regular_file(source, error)) {
       throw ComError(LIBREOFFICE_E_FAILED, "cannot find " + arguments.fileName);
     }
-    // Text when a delimiter is named or the file says so by its name;
-    // anything else is left to LibreOffice's own detection.
+    // Delimited text when a delimiter is named or the file says so by its
+    // name: tab text in Windows-1252, or text with the delimiter and code
+    // page given (CSV files: commas in UTF-8 unless told otherwise).
+    // Anything else is left to LibreOffice's own detection.
     const std::string extension = Lower(source.extension().string());
-    const bool text = !IsMissing(arguments.delimiter) || extension == ".txt" || extension == ".csv" ||
-                      extension == ".tmp" || extension == ".prn";
+    std::string separator = SeparatorCode('\t');
+    std::string codePage = std::to_string(CODE_PAGE_WINDOWS_1252);
+    bool text = !IsMissing(arguments.delimiter) || extension == ".txt" || extension == ".tmp" || extension == ".prn";
+    if (const auto* delimiter = std::get_if<std::string>(&arguments.delimiter); delimiter && !delimiter->empty()) {
+      separator = SeparatorCode((*delimiter)[0]);
+      codePage = std::to_string(IntegerOf(arguments.origin, CODE_PAGE_UTF8));
+    } else if (extension == ".csv" && IsMissing(arguments.delimiter)) {
+      text = true;
+      separator = SeparatorCode(',');
+      codePage = std::to_string(CODE_PAGE_UTF8);
+    }
     if (!instance_->session) throw ComError(LIBREOFFICE_E_DISCONNECTED, "LibreOffice has quit");
     // Under its own name, since a text's sheet is named after its file.
-    const fs::path copy = instance_->session->NewWorkFolder() / source.filename();
+    const fs::path folder = instance_->session->NewWorkFolder();
+    const fs::path copy = folder / source.filename();
     fs::copy_file(source, copy, fs::copy_options::overwrite_existing, error);
-    if (error) throw ComError(LIBREOFFICE_E_FAILED, "cannot read " + arguments.fileName + ": " + error.message());
+    if (error) {
+      RemoveFolder(folder);
+      throw ComError(LIBREOFFICE_E_FAILED, "cannot read " + arguments.fileName + ": " + error.message());
+    }
 
     const int key = ++instance_->lastWorkbook;
-    const std::vector<std::string> reply =
-        instance_->Call({"open", std::to_string(key), copy.string(), text ? "text" : "workbook",
-                         IntegerOf(arguments.readOnly, 0) != 0 ? "1" : "0",
-                         IntegerOf(arguments.updateLinks, 0) != 0 ? "1" : "0"});
+    std::vector<std::string> reply;
+    try {
+      reply = instance_->Call({"open", std::to_string(key), copy.string(), text ? "text" : "workbook",
+                               IntegerOf(arguments.readOnly, 0) != 0 ? "1" : "0",
+                               IntegerOf(arguments.updateLinks, 0) != 0 ? "1" : "0", separator, codePage});
+    } catch (...) {
+      RemoveFolder(folder);
+      throw;
+    }
     WorkbookState state;
+    state.folder = folder;
     state.activeSheet = reply.empty() ? 0 : ToInt(reply[0]);
     instance_->workbooks[key] = state;
     instance_->activeWorkbook = key;

@@ -9,6 +9,11 @@
 // written there first and then copied to the path asked for. The file
 // opened is therefore never changed and no lock file appears beside it.
 // Paths arrive in Windows-1252 and are handed to the system in UTF-8.
+//
+// A text opens as tab text in Windows-1252, or, given a delimiter and a
+// code page (Open's Format 6, Delimiter and Origin), as delimited text of
+// those; a ".csv" file opens with commas in UTF-8. A worksheet's text is
+// made by the helper from the cells' values (see its savetext).
 #pragma once
 
 #include <memory>

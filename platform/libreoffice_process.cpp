@@ -16,6 +16,8 @@
 #include <map>
 #include <thread>
 
+#include "platform/leftovers.h"
+
 extern char** environ;
 
 namespace gridlet {
@@ -53,39 +55,6 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   return pointers;
 }
 
-// Whether a process other than the given one, and not yet ended, belongs
-// to the process group.
-bool GroupHasLiveMembers(pid_t group, pid_t except) {
-  DIR* proc = ::opendir("/proc");
-  if (!proc) return false;
-  bool found = false;
-  while (dirent* entry = ::readdir(proc)) {
-    char* end = nullptr;
-    const long pid = std::strtol(entry->d_name, &end, 10);
-    if (*end != '\0' || pid <= 0 || pid == except) continue;
-    const std::string path = std::string("/proc/") + entry->d_name + "/stat";
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (!file) continue;
-    char buffer[1024];
-    const std::size_t length = std::fread(buffer, 1, sizeof buffer - 1, file);
-    std::fclose(file);
-    buffer[length] = '\0';
-    // pid (name) state ppid pgrp ...: the name may hold anything, so the
-    // fields are read after its last parenthesis.
-    const char* close = std::strrchr(buffer, ')');
-    char state = 0;
-    long parent = 0;
-    long processGroup = 0;
-    if (close && std::sscanf(close + 1, " %c %ld %ld", &state, &parent, &processGroup) == 3 &&
-        processGroup == group && state != 'Z' && state != 'X') {
-      found = true;
-      break;
-    }
-  }
-  ::closedir(proc);
-  return found;
-}
-
 }  // namespace
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
@@ -121,6 +90,7 @@ std::unique_ptr<ChildProcess> ChildProcess::Spawn(const Launch& launch, std::str
   sigaddset(&defaults, SIGPIPE);
   sigaddset(&defaults, SIGINT);
   sigaddset(&defaults, SIGTERM);
+  sigaddset(&defaults, SIGHUP);
   sigset_t noMask;
   sigemptyset(&noMask);
   posix_spawnattr_setpgroup(&attributes, 0);
@@ -135,8 +105,12 @@ std::unique_ptr<ChildProcess> ChildProcess::Spawn(const Launch& launch, std::str
   std::vector<char*> envpPointers = Pointers(envp);
 
   pid_t pid = -1;
+  // Started and recorded at once: a signal that ends this process ends
+  // the child's group too.
+  auto hold = leftovers::Hold();
   const int error = posix_spawn(&pid, launch.program.c_str(), &actions, &attributes,
                                 argvPointers.data(), envpPointers.data());
+  if (error == 0) leftovers::AddProcessGroup(pid);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (error != 0) {
@@ -171,19 +145,13 @@ bool ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
 void ChildProcess::KillGroup() {
   if (reaped_) return;
   // The group is ours: the child leads it, and while it is not reaped its
-  // id cannot pass to anyone else. Its members may still be starting
-  // others, so kill until none is left (a killed process takes a moment
-  // to go).
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  do {
-    ::kill(-pid_, SIGKILL);
-    if (!GroupHasLiveMembers(pid_, pid_)) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  } while (std::chrono::steady_clock::now() < deadline);
+  // id cannot pass to anyone else.
+  leftovers::KillProcessGroup(pid_);
   int status = 0;
   while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
   reaped_ = true;
+  leftovers::RemoveProcessGroup(pid_);
 }
 
 std::optional<std::pair<LineChannel, UniqueFd>> LineChannel::Create(std::string* why) {

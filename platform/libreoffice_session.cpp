@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "model/com_error.h"
+#include "platform/leftovers.h"
 #include "platform/libreoffice_helper_script.h"
 #include "platform/libreoffice_protocol.h"
 
@@ -46,11 +47,23 @@ std::optional<fs::path> MakePrivateFolder(std::string* why) {
   fs::path base = fs::temp_directory_path(error);
   if (error) base = "/tmp";
   std::string pattern = (base / "gridlet-lo-XXXXXX").string();
+  auto hold = leftovers::Hold();
   if (!::mkdtemp(pattern.data())) {
     if (why) *why = "cannot create a private folder in " + base.string() + ": " + std::strerror(errno);
     return std::nullopt;
   }
+  leftovers::AddPath(pattern, leftovers::Kind::Folder);
   return fs::path(pattern);
+}
+
+// Where soffice makes the socket of one of its pipes.
+std::vector<std::string> PipeSocketPaths(const std::string& name) {
+  const std::string socket = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + name;
+  return {"/tmp/" + socket, "/var/tmp/" + socket};
+}
+
+void RecordPipeSockets(const std::string& name) {
+  for (const std::string& path : PipeSocketPaths(name)) leftovers::AddPath(path, leftovers::Kind::Socket);
 }
 
 }  // namespace
@@ -88,30 +101,14 @@ bool LibreOfficeSession::Launch(const LibreOfficeInstallation& installation, std
   // nothing of the user's settings.
   const std::string profileUrl = FileUrl(folder_ / "profile");
   acceptPipe_ = "gridlet_" + folder_.filename().string();
+  RecordPipeSockets(acceptPipe_);
   // LibreOffice takes its locale from the environment; the text of numbers
   // and formulas must not depend on it.
   const std::vector<std::pair<std::string, std::string>> locale{{"LC_ALL", "C.UTF-8"}, {"LANG", "C.UTF-8"}};
 
-  UniqueFd sofficeLog = OpenLog(folder_ / "soffice.log");
-  ChildProcess::Launch office;
-  office.program = installation.soffice;
-  office.arguments = {"-env:UserInstallation=" + profileUrl,
-                      "--headless", "--invisible", "--nocrashreport", "--nodefault", "--nologo",
-                      "--nofirststartwizard", "--norestore", "--nolockcheck",
-                      "--accept=pipe,name=" + acceptPipe_ + ";urp;StarOffice.ComponentContext"};
-  office.environment = locale;
-  // Its own temporary files (the lu*.tmp folders) go into the instance's
-  // folder, so that they go with it also when the instance is killed.
-  // (Its pipe sockets stay in the system's folder, whatever TMPDIR says.)
-  const fs::path temporary = folder_ / "tmp";
-  std::error_code noFolder;
-  fs::create_directories(temporary, noFolder);
-  if (!noFolder) office.environment.emplace_back("TMPDIR", temporary.string());
-  office.standardOutput = sofficeLog.Get();
-  office.standardError = sofficeLog.Get();
-  soffice_ = ChildProcess::Spawn(office, why);
-  if (!soffice_) return false;
-
+  // The helper first: it tells the name of the pipe that soffice will
+  // guard its profile with, so that the pipe's socket is recorded before
+  // soffice can make it.
   auto channel = LineChannel::Create(why);
   if (!channel) return false;
   channel_.emplace(std::move(channel->first));
@@ -136,13 +133,43 @@ bool LibreOfficeSession::Launch(const LibreOfficeInstallation& installation, std
   if (!helper_) return false;
   helperEnd.Reset();
   running_ = true;
+  if (!AwaitHelper("pipe", why)) return false;
 
+  UniqueFd sofficeLog = OpenLog(folder_ / "soffice.log");
+  ChildProcess::Launch office;
+  office.program = installation.soffice;
+  office.arguments = {"-env:UserInstallation=" + profileUrl,
+                      "--headless", "--invisible", "--nocrashreport", "--nodefault", "--nologo",
+                      "--nofirststartwizard", "--norestore", "--nolockcheck",
+                      "--accept=pipe,name=" + acceptPipe_ + ";urp;StarOffice.ComponentContext"};
+  office.environment = locale;
+  // Its own temporary files (the lu*.tmp folders) go into the instance's
+  // folder, so that they go with it also when the instance is killed.
+  // (Its pipe sockets stay in the system's folder, whatever TMPDIR says.)
+  const fs::path temporary = folder_ / "tmp";
+  std::error_code noFolder;
+  fs::create_directories(temporary, noFolder);
+  if (!noFolder) office.environment.emplace_back("TMPDIR", temporary.string());
+  office.standardOutput = sofficeLog.Get();
+  office.standardError = sofficeLog.Get();
+  soffice_ = ChildProcess::Spawn(office, why);
+  if (!soffice_) {
+    running_ = false;
+    return false;
+  }
+  return AwaitHelper("ready", why);
+}
+
+bool LibreOfficeSession::AwaitHelper(const char* word, std::string* why) {
   std::string line;
   switch (Receive(line, timeouts_.start)) {
     case LineChannel::Status::Line: {
       const std::vector<std::string> reply = DecodeFields(line);
-      if (reply[0] == "ready" && reply.size() >= 2) {
-        instancePipe_ = reply[1];
+      if (reply[0] == word) {
+        if (reply[0] == "pipe" && reply.size() >= 2) {
+          instancePipe_ = reply[1];
+          RecordPipeSockets(instancePipe_);
+        }
         return true;
       }
       if (why) *why = reply.size() >= 2 ? reply[1] : line;
@@ -166,7 +193,7 @@ LineChannel::Status LibreOfficeSession::Receive(std::string& line, std::chrono::
     const LineChannel::Status status = channel_->ReceiveLine(line, slice);
     if (status != LineChannel::Status::Timeout) return status;
     // soffice gone: no answer can come any more.
-    if (soffice_->HasExited()) return LineChannel::Status::Closed;
+    if (soffice_ && soffice_->HasExited()) return LineChannel::Status::Closed;
     if (Clock::now() >= deadline) return LineChannel::Status::Timeout;
   }
 }
@@ -193,6 +220,11 @@ std::vector<std::string> LibreOfficeSession::Call(const std::vector<std::string>
     reply.erase(reply.begin());
     return reply;
   }
+  if (reply[0] == "gone") {
+    Shutdown(false);
+    throw ComError(LIBREOFFICE_E_DISCONNECTED,
+                   "LibreOffice ended during " + request[0] + (reply.size() >= 2 ? ": " + reply[1] : std::string()));
+  }
   throw ComError(LIBREOFFICE_E_FAILED, reply.size() >= 2 ? reply[1] : line);
 }
 
@@ -218,6 +250,7 @@ void LibreOfficeSession::Shutdown(bool graceful) {
   if (!folder_.empty()) {
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
+    leftovers::RemovePath(folder_.string());
     folder_.clear();
   }
 }
@@ -225,13 +258,12 @@ void LibreOfficeSession::Shutdown(bool graceful) {
 // A killed soffice leaves its two pipe sockets behind in the system's
 // temporary folder; an instance that ends by itself removes them.
 void LibreOfficeSession::RemoveInstancePipes() {
-  const std::string prefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_";
   for (const std::string& name : {acceptPipe_, instancePipe_}) {
     if (name.empty()) continue;
-    for (const char* folder : {"/tmp/", "/var/tmp/"}) {
-      const std::string path = folder + prefix + name;
+    for (const std::string& path : PipeSocketPaths(name)) {
       struct stat info{};
       if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode)) ::unlink(path.c_str());
+      leftovers::RemovePath(path);
     }
   }
   acceptPipe_.clear();

@@ -64,6 +64,9 @@ class LibreOfficeSession {
  private:
   explicit LibreOfficeSession(const LibreOfficeTimeouts& timeouts) : timeouts_(timeouts) {}
   bool Launch(const LibreOfficeInstallation& installation, std::string* why);
+  // Waits for the helper's line that begins with the word ("pipe", then
+  // "ready"); false, with *why, for anything else.
+  bool AwaitHelper(const char* word, std::string* why);
   // The next reply, watching that soffice still runs.
   LineChannel::Status Receive(std::string& line, std::chrono::milliseconds limit);
   void Shutdown(bool graceful);

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/engine_paths.h"
+#include "platform/leftovers.h"
 
 namespace gridlet {
 
@@ -60,7 +61,10 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile() {
     Close();
-    if (!path_.empty()) ::unlink(path_.c_str());
+    if (!path_.empty()) {
+      ::unlink(path_.c_str());
+      leftovers::RemovePath(path_);
+    }
   }
 
   // Creates the file with a new name; returns errno on failure.
@@ -76,9 +80,11 @@ class PendingFile {
       std::string unique;
       for (std::uint64_t bits = random(); unique.size() < 12; bits >>= 4) unique += kDigits[bits & 15];
       const std::string candidate = folder + stem + unique + ".tmp";
+      auto hold = leftovers::Hold();
       fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd_ >= 0) {
         path_ = candidate;
+        leftovers::AddPath(path_, leftovers::Kind::File);
         return 0;
       }
       if (errno != EEXIST) return errno;
@@ -98,7 +104,10 @@ class PendingFile {
   }
 
   // After the rename the temporary name is gone and there is nothing to remove.
-  void Committed() { path_.clear(); }
+  void Committed() {
+    leftovers::RemovePath(path_);
+    path_.clear();
+  }
 
  private:
   int fd_ = -1;
@@ -140,9 +149,11 @@ std::optional<std::string> TryCreateTemp(std::string folder, const std::string& 
   struct stat info;
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
   std::string name = (folder == "/" ? "" : folder) + "/" + prefix + "XXXXXX";
+  auto hold = leftovers::Hold();
   const int fd = ::mkstemp(name.data());
   if (fd < 0) return std::nullopt;
   ::close(fd);
+  leftovers::AddPath(name, leftovers::Kind::File);
   return ToEnginePath(name);
 }
 
@@ -266,6 +277,7 @@ std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& pref
     return std::nullopt;
   }
   const std::string os_prefix = FromEnginePath(prefix);
+  if (!temporaryFolder_.empty()) return TryCreateTemp(temporaryFolder_, os_prefix);
   const char* tmpdir = std::getenv("TMPDIR");
   if (tmpdir != nullptr && *tmpdir != '\0') {
     if (std::optional<std::string> made = TryCreateTemp(tmpdir, os_prefix)) return made;
@@ -275,7 +287,10 @@ std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& pref
 
 bool StdFileSystem::RemoveFile(const std::string& path) {
   const std::optional<std::string> os_path = OsPath(path);
-  return os_path && ::unlink(os_path->c_str()) == 0;
+  if (!os_path) return false;
+  const bool removed = ::unlink(os_path->c_str()) == 0;
+  leftovers::RemovePath(*os_path);
+  return removed;
 }
 
 }  // namespace gridlet

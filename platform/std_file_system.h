@@ -14,6 +14,9 @@ namespace gridlet {
 
 class StdFileSystem : public FileSystem {
  public:
+  // Temporary files go to the given folder (in UTF-8) when one is given.
+  explicit StdFileSystem(std::string temporaryFolder = {}) : temporaryFolder_(std::move(temporaryFolder)) {}
+
   std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
                                                     std::string* why = nullptr) override;
   bool IsReadableFile(const std::string& path, std::string* why = nullptr) override;
@@ -25,10 +28,14 @@ class StdFileSystem : public FileSystem {
   bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                  std::string* why = nullptr) override;
 
-  // In TMPDIR when that names a usable folder, otherwise in /tmp.
+  // In the folder given to the constructor; without one, in TMPDIR when
+  // that names a usable folder, otherwise in /tmp.
   std::optional<std::string> CreateTempFile(const std::string& prefix) override;
 
   bool RemoveFile(const std::string& path) override;
+
+ private:
+  std::string temporaryFolder_;
 };
 
 }  // namespace gridlet

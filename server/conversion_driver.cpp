@@ -40,30 +40,33 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& given,
   }
 
   // XF sheets are written as XD Plus sheets with the XF model and extension.
+  const GRIDLET_FILE_TYPES readAs = ReadAsType(request.fromType);
   const bool xfFlag = request.toType == QZ_GRIDLET_XF;
-  SheetKind* target = kinds_.Find(ReadAsType(request.toType));  // none: read only
+  const GRIDLET_FILE_TYPES writeAs = ReadAsType(request.toType);
+  SheetKind* target = kinds_.Find(writeAs);  // none: read only
 
   ConversionContext context(request, services_, xfFlag);
   context.CountWarningsSince(warningsBefore);
   if (device) context.SetDevice(std::move(device));
-  if (HRESULT hr = ReadSource(context, ReadAsType(request.fromType)); hr != S_OK) return hr;
+  HRESULT result = S_OK;
+  if (target && readAs == writeAs) {
+    std::optional<HRESULT> copied;
+    bool finished = false;
+    result = RunTargetStage([&] {
+      copied = target->CopyWithinKind(context);
+      finished = true;
+      return copied.value_or(S_OK);
+    });
+    if (copied || !finished) {
+      if (context.FileName() && fileName) *fileName = context.FileName();
+      return result;
+    }
+  }
+  if (HRESULT hr = ReadSource(context, readAs); hr != S_OK) return hr;
   // Read only: a strict request still fails on what the reading warned of.
   if (!target || !context.Source()) return context.RefuseWhenWarned(request.inputPath + " did not pass");
 
-  HRESULT result = S_OK;
-  try {
-    result = target->WriteTarget(context);
-  } catch (const ComError& error) {
-    // The outside component failed: no file was written.
-    services_.messages.ReportComError(error.Result(), MB_ICONERROR, error.what());
-    result = E_FAIL;
-  } catch (const std::bad_alloc&) {
-    services_.messages.ReportError(GRIDLET_E_CONVERSION, BAD_ALLOCATION);
-    result = E_FAIL;
-  } catch (const std::exception& error) {
-    services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());
-    result = E_FAIL;
-  }
+  result = RunTargetStage([&] { return target->WriteTarget(context); });
   if (context.FileName() && fileName) *fileName = context.FileName();
   return result;
 }
@@ -142,6 +145,21 @@ HRESULT ConversionDriver::CheckCalculatorFile(ConversionRequest& request,
     }
   }
   return S_OK;
+}
+
+template <class Stage>
+HRESULT ConversionDriver::RunTargetStage(Stage stage) {
+  try {
+    return stage();
+  } catch (const ComError& error) {
+    // The outside component failed: the file asked for was not written.
+    services_.messages.ReportComError(error.Result(), MB_ICONERROR, error.what());
+  } catch (const std::bad_alloc&) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, BAD_ALLOCATION);
+  } catch (const std::exception& error) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, error.what());
+  }
+  return E_FAIL;
 }
 
 HRESULT ConversionDriver::ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs) {

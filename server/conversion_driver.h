@@ -54,6 +54,10 @@ class ConversionDriver {
   // serves the rest of the call.
   HRESULT CheckSource(ConversionRequest& request, std::unique_ptr<DeviceFileService>& device);
   HRESULT CheckCalculatorFile(ConversionRequest& request, std::unique_ptr<DeviceFileService>& device);
+  // Runs a stage of the target kind and turns what it raises into the
+  // result: a COM error is shown, and it and anything else is E_FAIL.
+  template <class Stage>
+  HRESULT RunTargetStage(Stage stage);
 
   ConversionServices services_;
   const SheetKindRegistry& kinds_;

@@ -1,6 +1,7 @@
 // One Convert call: its arguments, and the services the driver works with.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "encoding/text_file_encoding.h"
@@ -8,10 +9,21 @@
 #include "server/file_system.h"
 #include "server/file_types.h"
 #include "server/user_messages.h"
+#include "server/workbook_format.h"
 
 namespace gridlet {
 
 class SpreadsheetApplicationLauncher;
+
+// What a request says of workbooks beyond the interface's one workbook
+// type: the format a workbook target is written in, and how a delimited
+// text (CSV) is read as a workbook source.
+struct WorkbookOptions {
+  WorkbookFormat targetFormat = WorkbookFormat::Xls;
+  bool csvSource = false;  // a source named ".csv" is one too
+  char csvSeparator = ',';
+  std::int32_t csvCodePage = 65001;  // UTF-8; 1252 for Windows-1252
+};
 
 // Strings are 8-bit, in the Windows ANSI code page.
 struct ConversionRequest {
@@ -27,6 +39,7 @@ struct ConversionRequest {
   // The encoding of tab-text sources and targets; a source that opens with
   // a byte-order mark is read in the encoding the mark names.
   TextEncoding textEncoding = TextEncoding::Cp1252;
+  WorkbookOptions workbook;
 };
 
 struct ConversionServices {

@@ -1,7 +1,10 @@
 #include "server/gridlet.h"
 
+#include <algorithm>
+
 #include "bridge/workbook_exchange.h"
 #include "encoding/cp1252.h"
+#include "server/workbook_kind.h"
 
 namespace gridlet {
 
@@ -30,6 +33,19 @@ HRESULT Gridlet::Convert(std::u16string_view inputFileNameWithPath, GRIDLET_FILE
   request.saveInternalName = ToAnsi(saveInternalName);
   request.toType = toType;
   request.overwrite = overwrite;
+  request.workbook = workbookOptions_;
+  return Convert(request, sheetName);
+}
+
+HRESULT Gridlet::Convert(ConversionRequest request, std::u16string_view sheetName) {
+  // The engine holds names in the ANSI code page; a worksheet whose name
+  // has no form there is chosen by its position.
+  if (request.fromType == QZ_EXCEL && !Utf16ToCp1252(sheetName)) {
+    std::vector<std::u16string> names;
+    if (GetExcelSheetNames(FromAnsi(request.inputPath), names) != S_OK) return E_FAIL;
+    const auto found = std::find(names.begin(), names.end(), sheetName);
+    if (found != names.end()) request.sheetName = "#" + std::to_string(found - names.begin() + 1);
+  }
   std::optional<std::string> written;
   const HRESULT result = driver_.Convert(request, &written);
   if (written) fileName_ = FromAnsi(*written);
@@ -47,26 +63,28 @@ HRESULT Gridlet::GetExcelSheetNames(std::u16string_view workbookFullPathName,
     return E_FAIL;
   }
   const std::string path = ToAnsi(workbookFullPathName);
-  SheetListResult list = ListWorkbookSheets(*services_.spreadsheets, &services_.messages, path.c_str());
+  const std::optional<DelimitedText> delimited = DelimitedSource(workbookOptions_, path);
+  SheetListResult list = ListWorkbookSheets(*services_.spreadsheets, &services_.messages, path.c_str(),
+                                            delimited ? &*delimited : nullptr);
   if (list.result != S_OK) return list.result;
-  sheetNames.clear();
-  for (const std::string& name : list.names) sheetNames.push_back(FromAnsi(name));
+  sheetNames = std::move(list.names);
   return S_OK;
 }
 
 HRESULT Gridlet::WorkbookToText(std::u16string_view workbookName, std::u16string_view textFileName) {
-  // The text goes to the file the caller names, from the first worksheet.
-  std::vector<std::u16string> sheets;
-  if (GetExcelSheetNames(workbookName, sheets) != S_OK) return S_OK;
-  const std::string workbook = ToAnsi(workbookName);
-  if (sheets.empty()) {
-    services_.messages.ReportError(GRIDLET_E_SPREADSHEET_APP, workbook + " has no worksheet");
-    return S_OK;
+  // The text of the first worksheet goes to the file the caller names, as
+  // the workbook source of a conversion reads it.
+  ConversionRequest request;
+  request.inputPath = ToAnsi(workbookName);
+  request.fromType = QZ_EXCEL;
+  request.workbook = workbookOptions_;
+  const std::optional<WorkbookText> text = ExportWorksheet(services_, request);
+  if (!text) return S_OK;
+  const std::string path = ToAnsi(textFileName);
+  std::string why;
+  if (!services_.files.WriteFile(path, text->bytes.data(), text->bytes.size(), &why)) {
+    services_.messages.ReportError(GRIDLET_E_CONVERSION, path + ": " + why);
   }
-  const std::string text = ToAnsi(textFileName);
-  const std::string sheet = ToAnsi(sheets.front());
-  WorkbookToTextFile(*services_.spreadsheets, services_.messages, workbook.c_str(), text.c_str(),
-                     sheet.c_str());
   return S_OK;
 }
 

@@ -28,6 +28,11 @@ class Gridlet {
                   std::u16string_view sheetName, std::u16string_view outputFileNameWithPath,
                   std::u16string_view saveInternalName, GRIDLET_FILE_TYPES toType, long overwrite);
 
+  // What the conversions and sheet lists of this object assume of
+  // workbooks beyond the interface's arguments (target format, CSV
+  // sources); a COM caller keeps the defaults.
+  void SetWorkbookOptions(const WorkbookOptions& options) { workbookOptions_ = options; }
+
   // The names of the workbook's worksheets in workbook order. S_OK, or
   // E_FAIL after the failure has been reported.
   HRESULT GetExcelSheetNames(std::u16string_view workbookFullPathName,
@@ -40,9 +45,14 @@ class Gridlet {
   ConversionDriver& Driver() { return driver_; }
 
  private:
+  // A request whose worksheet is given in full (a name need not have an
+  // ANSI form).
+  HRESULT Convert(ConversionRequest request, std::u16string_view sheetName);
+
   ConversionServices services_;
   ConversionDriver driver_;
   std::optional<std::u16string> fileName_;
+  WorkbookOptions workbookOptions_;
 };
 
 // Wide text to the ANSI code page: characters without a form there become

@@ -45,6 +45,10 @@ class SheetKind {
   // The error code reported for a source of this kind that cannot be
   // opened.
   virtual HRESULT OpenFailureCode() const { return GRIDLET_E_SOURCE_OPEN; }
+
+  // A conversion between two files of this kind that needs no intermediate
+  // form: its result, or nothing when the request goes the two-stage way.
+  virtual std::optional<HRESULT> CopyWithinKind(ConversionContext&) { return std::nullopt; }
 };
 
 // Refuses a source file longer than any its layout allows (`layout` names

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/cell_address.h"
 #include "model/hresult.h"
 #include "model/intermediate_cell.h"
 #include "server/conversion_request.h"
@@ -65,18 +66,6 @@ std::string DisplayText(const IntermediateCell& record, std::int16_t origin);
 // "A1","row":1,"column":1,"kind":"number","text":"1"},...]}. Kinds are
 // "number", "text" and "formula".
 std::string SheetPreviewJson(const SheetPreview& preview);
-
-// "A", ..., "Z", "AA", ...: the letters of a 1-based column.
-std::string ColumnLetters(std::int32_t column);
-// "B3" for row 3, column 2.
-std::string CellAddress(std::int32_t row, std::int32_t column);
-// The row and column of an address such as "B3" or "aa10" (letters in
-// either case), or nothing when the text is no address.
-struct CellPosition {
-  std::int32_t row = 0;
-  std::int32_t column = 0;
-};
-std::optional<CellPosition> ParseCellAddress(std::string_view address);
 
 // The text as a JSON string literal, quotes included.
 std::string JsonString(std::string_view utf8);

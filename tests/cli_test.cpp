@@ -15,6 +15,7 @@
 #include "support/calculator_sheets.h"
 #include "support/cli_runner.h"
 #include "support/link_file_seal.h"
+#include "support/fods_book.h"
 
 namespace gridlet {
 namespace {
@@ -25,6 +26,8 @@ using testing::CodePoints;
 using testing::Has;
 using testing::Lines;
 using testing::RunCli;
+using testing::FodsBook;
+using testing::FodsCell;
 using testing::ScratchFolder;
 
 // Files below the folder, without the runner's own.
@@ -78,6 +81,8 @@ TEST(CliTest, HelpAndBadUsage) {
   EXPECT_TRUE(Has(fromNull.err, "null is a target only")) << fromNull.err;
   EXPECT_FALSE(Has(fromNull.err, "model"));
   EXPECT_EQ(RunCli(folder, "show a.txt --cell 3B").status, 2);
+  EXPECT_EQ(RunCli(folder, "convert a.csv --to txt --csv-separator ab").status, 2);
+  EXPECT_EQ(RunCli(folder, "convert a.csv --to txt --csv-encoding latin9").status, 2);
 }
 
 TEST(CliTest, TraceIsAcceptedAnywhereOnTheLine) {
@@ -582,15 +587,47 @@ TEST(CliWorkbookTest, FormulasSurviveWorkbookToCalculatorAndBack) {
   EXPECT_EQ(folder.Read("back.txt"), "\"RENT\"\t850\t\t\r\n\"FOOD\"\t=B1*2\t\t\r\n\"TOTAL\"\t=SUM(B1:B2)\t");
 }
 
-TEST(CliWorkbookTest, MissingWorksheetAndMissingWorkbook) {
+TEST(CliWorkbookTest, WorksheetsByAnyNameByPositionOrAllAndFailuresToldOnce) {
   if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
   ScratchFolder folder;
-  folder.Write("in.txt", "1");
-  ASSERT_EQ(RunCli(folder, "convert in.txt --to xls --name book").status, 0);
-  auto missingSheet = RunCli(folder, "convert book.xls --to txt --sheet Nope");
-  EXPECT_EQ(missingSheet.status, 1);
-  EXPECT_TRUE(Has(missingSheet.err, "too short")) << missingSheet.err;
-  EXPECT_FALSE(folder.Exists("book.txt"));
+  FodsBook book;
+  book.Sheet("Data").Set(1, 1, FodsCell::Number(1));
+  book.Sheet("\xce\xa3 Summe").Set(1, 1, FodsCell::Number(2));
+  book.Sheet("Caf\xc3\xa9").Set(1, 1, FodsCell::Text("three"));
+  folder.Write("multi.fods", book.Xml());
+
+  auto sheets = RunCli(folder, "sheets multi.fods");
+  EXPECT_EQ(sheets.status, 0) << sheets.err;
+  EXPECT_EQ(sheets.out, "Data\n\xce\xa3 Summe\nCaf\xc3\xa9\n");
+
+  // Every worksheet, one output each, NAME-SHEET.
+  auto all = RunCli(folder, "convert multi.fods --to txt --sheet all --name m");
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.out, "./m-Data.txt\n./m-\xce\xa3 Summe.txt\n./m-Caf\xc3\xa9.txt\n");
+  EXPECT_EQ(folder.Read("m-\xce\xa3 Summe.txt"), "2\t");
+
+  // One worksheet by its name in any script, or by its position.
+  auto byName = RunCli(folder, "convert multi.fods --to csv --sheet '\xce\xa3 Summe' --name sigma");
+  EXPECT_EQ(byName.status, 0) << byName.err;
+  EXPECT_EQ(folder.Read("sigma.csv"), "2\n");
+
+  // A worksheet that is not there: one error, which lists those there are.
+  auto missing = RunCli(folder, "convert multi.fods --to txt --sheet Nope");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("its worksheets are: #1 \"Data\", #2 \"? Summe\", #3 \"Caf\xc3\xa9\""),
+            std::string::npos)
+      << missing.err;
+  EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+  EXPECT_EQ(missing.err.find("too short"), std::string::npos);
+
+  // A workbook that cannot replace what is there is a failure, not a path.
+  std::filesystem::create_directories(folder.Path() / "taken.xls");
+  auto taken = RunCli(folder, "convert multi.fods --to xls --name taken --overwrite yes");
+  EXPECT_EQ(taken.status, 1);
+  EXPECT_EQ(taken.out, "");
+  EXPECT_NE(taken.err.find("error:"), std::string::npos);
+  EXPECT_NE(taken.err.find("taken.xls could not be written"), std::string::npos) << taken.err;
   auto missingBook = RunCli(folder, "sheets nothere.xls");
   EXPECT_EQ(missingBook.status, 1);
   EXPECT_TRUE(Has(missingBook.err, "nothere.xls: no such file")) << missingBook.err;

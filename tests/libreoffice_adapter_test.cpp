@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -23,9 +24,11 @@
 #include "model/trace.h"
 #include "platform/libreoffice_launcher.h"
 #include "platform/libreoffice_protocol.h"
-#include "platform/libreoffice_text_export.h"
+#include "platform/reusing_launcher.h"
 #include "platform/scripted_message_boxes.h"
 #include "server/user_messages.h"
+#include "support/office_processes.h"
+#include "support/recording_error_texts.h"
 #include "support/in_memory_file_system.h"
 
 namespace gridlet {
@@ -46,14 +49,6 @@ TEST(LibreOfficeProtocolTest, DecodesEdgeCases) {
   EXPECT_EQ(DecodeFields("ok\t"), (std::vector<std::string>{"ok", ""}));
   EXPECT_EQ(DecodeFields("a\\qb"), std::vector<std::string>{"aqb"});  // unknown escape
   EXPECT_EQ(DecodeFields("end\\"), std::vector<std::string>{"end\\"});  // lone backslash at the end
-}
-
-TEST(LibreOfficeTextExportTest, RowEndsBecomeCrLfOutsideQuotes) {
-  EXPECT_EQ(RowEndsToCrLf("1\t2\nabc\n"), "1\t2\r\nabc\r\n");
-  EXPECT_EQ(RowEndsToCrLf("\"two\nlines\"\tx\n"), "\"two\nlines\"\tx\r\n");
-  EXPECT_EQ(RowEndsToCrLf("\"say \"\"hi\"\"\"\n\"a\nb\"\n"), "\"say \"\"hi\"\"\"\r\n\"a\nb\"\r\n");
-  EXPECT_EQ(RowEndsToCrLf("kept\r\n\n"), "kept\r\n\r\n");
-  EXPECT_EQ(RowEndsToCrLf(""), "");
 }
 
 // A folder of its own for each test, which is also where the adapter makes
@@ -97,36 +92,10 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   out << bytes;
 }
 
-// Processes whose command line names the folder: soffice runs with its
-// profile there, the helper with its script.
-std::vector<std::string> ProcessesUsing(const fs::path& folder) {
-  std::vector<std::string> found;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string pid = entry.path().filename().string();
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string command = ReadFile(entry.path() / "cmdline");
-    std::replace(command.begin(), command.end(), '\0', ' ');
-    if (command.find(folder.string()) != std::string::npos) found.push_back(pid + ": " + command);
-  }
-  return found;
-}
-
 std::vector<std::string> PrivateFoldersIn(const fs::path& folder) {
   std::vector<std::string> found;
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().filename().string().rfind("gridlet-lo-", 0) == 0) found.push_back(entry.path().string());
-  }
-  return found;
-}
-
-// LibreOffice's pipe sockets in the temporary folders.
-std::set<std::string> PipeSockets() {
-  std::set<std::string> found;
-  for (const char* tmp : {"/tmp", "/var/tmp"}) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(tmp, error)) {
-      if (entry.path().filename().string().rfind("OSL_PIPE_", 0) == 0) found.insert(entry.path().string());
-    }
   }
   return found;
 }
@@ -143,36 +112,12 @@ std::set<std::string> OfficeTemporaryFolders() {
   return found;
 }
 
-// A socket that no one listens on any more.
-bool IsDeadSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return false;
-  std::copy(path.begin(), path.end(), address.sun_path);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool dead = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
-                    errno == ECONNREFUSED;
-  ::close(fd);
-  return dead;
-}
 
-class RecordingErrorTexts : public ErrorTextServiceFactory {
- public:
-  class Service : public ErrorTextService {
-   public:
-    explicit Service(std::vector<HRESULT>& codes) : codes_(codes) {}
-    std::string GetErrorText(HRESULT code) override {
-      codes_.push_back(code);
-      return "error";
-    }
-
-   private:
-    std::vector<HRESULT>& codes_;
-  };
-  std::unique_ptr<ErrorTextService> Create() override { return std::make_unique<Service>(codes); }
-  std::vector<HRESULT> codes;
-};
+using testing::Described;
+using testing::PipeSockets;
+using testing::ProcessesUsing;
+using testing::RecordingErrorTexts;
+using testing::StalePipeSockets;
 
 bool LibreOfficeInstalled() {
   const char* path = std::getenv("PATH");
@@ -215,15 +160,12 @@ class LibreOfficeAdapterTest : public ::testing::Test {
   }
 
   // No private folder, no process and no stale pipe socket of the
-  // instances this test started.
+  // instances this test started, once the kept instance has been quit.
   void ExpectNothingLeftBehind() {
+    reusing_.reset();
     EXPECT_EQ(PrivateFoldersIn(scratch.Path()), std::vector<std::string>{});
-    EXPECT_EQ(ProcessesUsing(scratch.Path()), std::vector<std::string>{});
-    std::vector<std::string> stale;
-    for (const std::string& pipe : PipeSockets()) {
-      if (pipesBefore_.count(pipe) == 0 && IsDeadSocket(pipe)) stale.push_back(pipe);
-    }
-    EXPECT_EQ(stale, std::vector<std::string>{});
+    EXPECT_EQ(Described(ProcessesUsing(scratch.Path())), std::vector<std::string>{});
+    EXPECT_EQ(StalePipeSockets(pipesBefore_), std::vector<std::string>{});
     // soffice keeps its own temporary files in the instance's folder.
     std::vector<std::string> strays;
     for (const std::string& folder : OfficeTemporaryFolders()) {
@@ -233,7 +175,10 @@ class LibreOfficeAdapterTest : public ::testing::Test {
   }
 
   ScratchFolder scratch;
-  LibreOfficeLauncher launcher;
+  LibreOfficeLauncher starter;
+  // One instance for the operations of a test, as for those of a command.
+  std::optional<ReusingLauncher> reusing_{std::in_place, starter};
+  ReusingLauncher& launcher = *reusing_;
   testing::InMemoryFileSystem files;
   ScriptedMessageBoxes boxes;
   RecordingErrorTexts errorTexts;
@@ -252,10 +197,11 @@ TEST_F(LibreOfficeAdapterTest, TextBecomesAWorkbookAndComesBackAsTheSameText) {
 
   const SheetListResult list = ListWorkbookSheets(launcher, &messages, workbook.c_str());
   EXPECT_EQ(list.result, S_OK);
-  EXPECT_EQ(list.names, std::vector<std::string>{"values"});  // named after the text file
+  EXPECT_EQ(list.names, std::vector<std::u16string>{u"values"});  // named after the text file
 
+  // Texts in quotes, numbers as they are, and no empty field at a row's end.
   long result = -2;
-  EXPECT_EQ(Export(workbook, "values", &result), "1\t2.5\r\nabc\t-7\r\nCaf\xe9\t\r\n");
+  EXPECT_EQ(Export(workbook, "values", &result), "1\t2.5\r\n\"abc\"\t-7\r\n\"Caf\xe9\"\r\n");
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(errorTexts.codes.empty());
   ExpectNothingLeftBehind();
@@ -264,28 +210,33 @@ TEST_F(LibreOfficeAdapterTest, TextBecomesAWorkbookAndComesBackAsTheSameText) {
 TEST_F(LibreOfficeAdapterTest, FormulasAreExportedAsTheirText) {
   const fs::path workbook = MakeWorkbook("sum", "1\t\r\n2\t\r\n3\t\r\n=SUM(A1:A3)\t=A4*2\t\r\n");
   // Every row spans the used columns, and the formulas keep their text.
-  EXPECT_EQ(Export(workbook, "sum"), "1\t\r\n2\t\r\n3\t\r\n=SUM(A1:A3)\t=A4*2\r\n");
+  EXPECT_EQ(Export(workbook, "sum"), "1\r\n2\r\n3\r\n=SUM(A1:A3)\t=A4*2\r\n");
   ExpectNothingLeftBehind();
 }
 
-TEST_F(LibreOfficeAdapterTest, AnEmptyA1IsExportedAsZeroAndTheWorkbookIsUnchanged) {
+TEST_F(LibreOfficeAdapterTest, AnEmptyA1HoldsAPlaceholderInTheTextOnlyAndTheWorkbookIsUnchanged) {
   const fs::path workbook = MakeWorkbook("gap", "\r\n\t\tx\t\r\n");
   const std::string before = ReadFile(workbook);
-  EXPECT_EQ(Export(workbook, "gap"), "0\t\t\r\n\t\tx\r\n");
+  const fs::path text = At("export.tmp");
+  TextExport exported;
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, workbook.c_str(), text.c_str(), "gap", nullptr, &exported),
+            EXCHANGE_DONE);
+  EXPECT_EQ(ReadFile(text), "0\r\n\t\t\"x\"\r\n");
+  EXPECT_TRUE(exported.placeholderInA1);
   EXPECT_EQ(ReadFile(workbook), before);
+  ExpectNothingLeftBehind();
   // No lock file or other trace beside the workbook.
   std::vector<std::string> beside;
   for (const auto& entry : fs::directory_iterator(scratch.Path())) beside.push_back(entry.path().filename().string());
   std::sort(beside.begin(), beside.end());
   EXPECT_EQ(beside, (std::vector<std::string>{"export.tmp", "gap.txt", "gap.xls"}));
-  ExpectNothingLeftBehind();
 }
 
 TEST_F(LibreOfficeAdapterTest, AMissingSheetIsReportedAndTheTextStaysEmpty) {
   const fs::path workbook = MakeWorkbook("one", "5\t\r\n");
   long result = -2;
   EXPECT_EQ(Export(workbook, "Nope", &result), "");
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, E_FAIL);
   EXPECT_EQ(errorTexts.codes, std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
   ExpectNothingLeftBehind();
 }
@@ -308,10 +259,10 @@ TEST_F(LibreOfficeAdapterTest, WorksheetsAreListedInWorkbookOrder) {
             "</office:spreadsheet></office:body></office:document>\n");
   const SheetListResult list = ListWorkbookSheets(launcher, &messages, workbook.c_str());
   EXPECT_EQ(list.result, S_OK);
-  EXPECT_EQ(list.names, (std::vector<std::string>{"Zeta", "Caf\xe9", "Alpha"}));
+  EXPECT_EQ(list.names, (std::vector<std::u16string>{u"Zeta", u"Caf\u00e9", u"Alpha"}));
   // A sheet chosen by a name in the ANSI code page.
   EXPECT_EQ(Export(workbook, "Caf\xe9"), "0\r\n");
-  EXPECT_EQ(Export(workbook, "alpha"), "b\r\n");  // names match regardless of case
+  EXPECT_EQ(Export(workbook, "alpha"), "\"b\"\r\n");  // names match regardless of case
   ExpectNothingLeftBehind();
 }
 
@@ -321,7 +272,7 @@ TEST_F(LibreOfficeAdapterTest, XlsxAndOdsWorkbooksAreAcceptedAsSources) {
   for (const auto& [format, name] : {std::pair{51, "book.xlsx"}, std::pair{60, "book.ods"}}) {
     {
       ApplicationObject application(launcher.Start());
-      ASSERT_TRUE(application.Holds()) << launcher.LastFailure();
+      ASSERT_TRUE(application.Holds()) << starter.LastFailure();
       OpenArguments open;
       open.fileName = text.string();
       open.delimiter = ShortArgument(1);
@@ -334,8 +285,8 @@ TEST_F(LibreOfficeAdapterTest, XlsxAndOdsWorkbooksAreAcceptedAsSources) {
       application.Quit();
     }
     const SheetListResult list = ListWorkbookSheets(launcher, &messages, At(name).c_str());
-    EXPECT_EQ(list.names, std::vector<std::string>{"src"}) << name;
-    EXPECT_EQ(Export(At(name), "src"), "7\tseven\r\n") << name;
+    EXPECT_EQ(list.names, std::vector<std::u16string>{u"src"}) << name;
+    EXPECT_EQ(Export(At(name), "src"), "7\t\"seven\"\r\n") << name;
   }
   EXPECT_TRUE(errorTexts.codes.empty());
   ExpectNothingLeftBehind();
@@ -346,8 +297,8 @@ TEST_F(LibreOfficeAdapterTest, FailuresOfTheApplicationReachTheBridge) {
   EXPECT_EQ(ListWorkbookSheets(launcher, &messages, At("absent.xls").c_str()).result, E_FAIL);
   const fs::path text = At("t.txt");
   WriteFile(text, "1\t\r\n");
-  EXPECT_EQ(TextFileToWorkbook(launcher, messages, text.c_str(), At("no/such/folder/t.xls").c_str()), -1);
-  EXPECT_EQ(errorTexts.codes, std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
+  EXPECT_EQ(TextFileToWorkbook(launcher, messages, text.c_str(), At("no/such/folder/t.xls").c_str()), E_FAIL);
+  EXPECT_EQ(errorTexts.codes, (std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP, GRIDLET_E_CONVERSION}));
   // Saving the text where it cannot go is a failure of saving.
   const fs::path workbook = MakeWorkbook("t", "1\t\r\n");
   errorTexts.codes.clear();

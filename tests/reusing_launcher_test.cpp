@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "model/com_error.h"
@@ -118,6 +119,39 @@ TEST_F(ReusingLauncherTest, TwoOperationsAtOnceGetTwoInstancesAndOneIsKept) {
   EXPECT_EQ(log.released, 1);
   launcher.Start()->Quit();
   EXPECT_EQ(log.started, 2);
+}
+
+TEST_F(ReusingLauncherTest, AtTheLimitOfRunningInstancesAnOperationWaitsForOne) {
+  ReusingLauncher launcher(starter, ReusingLauncher::Limits{1, 1});
+  std::unique_ptr<SpreadsheetApplication> first = launcher.Start();
+  std::unique_ptr<SpreadsheetApplication> second;
+  std::thread waiting([&] { second = launcher.Start(); });
+  // The second operation can only have the instance the first gives back:
+  // with a second instance started, the limit would not hold.
+  first->Quit();
+  first.reset();
+  waiting.join();
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(log.started, 1);
+  EXPECT_EQ(launcher.InUse(), 1u);
+  second->Quit();
+  second.reset();
+  EXPECT_EQ(launcher.InUse(), 0u);
+}
+
+TEST_F(ReusingLauncherTest, AnOperationIsToldWhenItsInstanceWasLost) {
+  ReusingLauncher launcher(starter, ReusingLauncher::Limits{2, 2});
+  int lost = 0;
+  launcher.StartWatched([&] { ++lost; })->Quit();  // ended well
+  launcher.StartWatched([&] { ++lost; }).reset();  // failed, the instance still answers
+  EXPECT_EQ(lost, 0);
+  {
+    std::unique_ptr<SpreadsheetApplication> app = launcher.StartWatched([&] { ++lost; });
+    FakeApplication::gone = true;  // ended during the operation
+  }
+  EXPECT_EQ(lost, 1);
+  FakeApplication::gone = false;
+  EXPECT_EQ(log.released, log.started);  // failed operations end their instances
 }
 
 TEST_F(ReusingLauncherTest, NoInstanceWhenTheStarterHasNone) {

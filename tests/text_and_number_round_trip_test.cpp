@@ -24,6 +24,7 @@
 #include "calc/formula_names.h"
 #include "encoding/cp1252.h"
 #include "encoding/xb_tokens.h"
+#include "model/cell_address.h"
 #include "model/decimal_number.h"
 #include "model/sheet_changes.h"
 #include "model/text_sheet.h"
@@ -199,7 +200,7 @@ class TextsAndNumbersTest : public ::testing::Test, protected testing::InMemoryC
 
   // Whether a warning names the cell.
   bool Named(const Position& at) {
-    const std::string name = CellName(at.first, at.second);
+    const std::string name = CellAddress(at.first, at.second);
     for (const std::string& warning : TakeMessages(false)) {
       for (std::size_t i = warning.find(name); i != std::string::npos; i = warning.find(name, i + 1)) {
         const bool before = i > 0 && (warning[i - 1] == ' ');
@@ -242,7 +243,7 @@ TEST_F(TextsAndNumbersTest, TextsSurviveTabTextAndTheSixtyEightKClassOrTheChange
     ASSERT_EQ(viaCalculator.size(), records.size());
     for (const IntermediateCell& record : records) {
       const Position at{record.Row, record.Column};
-      ASSERT_TRUE(viaText.count(at) && viaCalculator.count(at)) << CellName(at.first, at.second) << " moved";
+      ASSERT_TRUE(viaText.count(at) && viaCalculator.count(at)) << CellAddress(at.first, at.second) << " moved";
       EXPECT_EQ(viaText.at(at).Type, CELL_TEXT);
       EXPECT_EQ(viaText.at(at).Data, record.Data);
       // Through the calculator: the text as it was, or its change named.
@@ -284,7 +285,7 @@ TEST_F(TextsAndNumbersTest, CalculatorTextsSurviveTabTextExactly) {
     for (std::size_t i = 0; i < records.size(); ++i) {
       EXPECT_EQ(written[i].at, records[i].at);
       EXPECT_EQ(written[i].type, 1);
-      EXPECT_EQ(written[i].payload, records[i].payload) << CellName(records[i].at.first, records[i].at.second);
+      EXPECT_EQ(written[i].payload, records[i].payload) << CellAddress(records[i].at.first, records[i].at.second);
     }
     EXPECT_TRUE(TakeMessages(false).empty());
   }
@@ -338,7 +339,7 @@ TEST_F(TextsAndNumbersTest, TextsSurviveAnXbPlusFileOrTheChangeIsNamed) {
       EXPECT_EQ(got.Type, CELL_TEXT);
       // A text changed is named; one that came back is not, and a text in
       // the XB Plus's own characters comes back.
-      EXPECT_EQ(Named(at), got.Data != record.Data) << CellName(at.first, at.second) << ": "
+      EXPECT_EQ(Named(at), got.Data != record.Data) << CellAddress(at.first, at.second) << ": "
                                                       << record.Data << " -> " << got.Data;
       if (Capitals(record.Data) == record.Data && record.Data.size() <= 30 &&
           std::all_of(record.Data.begin(), record.Data.end(), [](char c) {
@@ -395,7 +396,7 @@ TEST_F(TextsAndNumbersTest, CalculatorNumbersSurviveTabText) {
       for (const StoredRecord& record : wanted) {
         EXPECT_EQ(byPosition[record.at].type, 0);
         EXPECT_EQ(byPosition[record.at].payload, record.payload)
-            << CellName(record.at.first, record.at.second);
+            << CellAddress(record.at.first, record.at.second);
       }
     }
     EXPECT_TRUE(TakeMessages(false).empty());

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "bridge/automation_objects.h"
+#include "encoding/cp1252.h"
 #include "model/com_error.h"
 #include "platform/scripted_message_boxes.h"
 #include "server/user_messages.h"
+#include "support/recording_error_texts.h"
 #include "support/in_memory_file_system.h"
 
 namespace gridlet {
@@ -94,9 +96,13 @@ class FakeWorksheet : public SpreadsheetWorksheet, Counted {
  public:
   FakeWorksheet(Script& script, std::string name) : Counted(script), name_(std::move(name)) {}
   void Activate() override { script_.Call("Worksheet.Activate"); }
-  std::string GetName() override {
+  std::u16string GetName() override {
     script_.Call("Worksheet.Name");
-    return name_;
+    return Utf8ToUtf16(name_);
+  }
+  void PutName(const std::u16string& name) override {
+    script_.Call("Worksheet.Name.put", "'" + Utf16ToUtf8(name) + "'");
+    name_ = Utf16ToUtf8(name);
   }
   std::unique_ptr<SpreadsheetRange> GetRange(const AutomationValue& cell1,
                                              const AutomationValue& cell2) override {
@@ -220,27 +226,17 @@ class FakeLauncher : public SpreadsheetApplicationLauncher {
   Script& script_;
 };
 
-// Records the codes that reports ask the error text service about.
-class RecordingErrorTexts : public ErrorTextServiceFactory {
- public:
-  class Service : public ErrorTextService {
-   public:
-    explicit Service(std::vector<HRESULT>& codes) : codes_(codes) {}
-    std::string GetErrorText(HRESULT code) override {
-      codes_.push_back(code);
-      return "error";
-    }
-
-   private:
-    std::vector<HRESULT>& codes_;
-  };
-  std::unique_ptr<ErrorTextService> Create() override { return std::make_unique<Service>(codes); }
-  std::vector<HRESULT> codes;
-};
+using testing::RecordingErrorTexts;
 
 class WorkbookExchangeTest : public ::testing::Test {
  protected:
   const std::vector<HRESULT>& Reported() const { return errorTexts.codes; }
+  // The calls made were these, nothing was reported and nothing is held.
+  void ExpectCleanRun(const std::vector<std::string>& expected) {
+    EXPECT_EQ(script.calls, expected);
+    EXPECT_TRUE(Reported().empty());
+    EXPECT_EQ(script.liveObjects, 0);
+  }
 
   Script script;
   FakeLauncher launcher{script};
@@ -275,9 +271,7 @@ TEST_F(WorkbookExchangeTest, WorkbookToTextRunsTheExportInOrder) {
       "Application.DisplayAlerts.put(true)",
       "Application.Quit",
   };
-  EXPECT_EQ(script.calls, expected);
-  EXPECT_TRUE(Reported().empty());
-  EXPECT_EQ(script.liveObjects, 0);
+  ExpectCleanRun(expected);
 }
 
 TEST_F(WorkbookExchangeTest, WorkbookToTextLeavesAFilledA1Alone) {
@@ -316,12 +310,40 @@ TEST_F(WorkbookExchangeTest, WithoutASheetNameTheFirstWorksheetIsExported) {
   EXPECT_EQ(script.liveObjects, 0);
 }
 
-TEST_F(WorkbookExchangeTest, AMissingSheetIsReportedWithoutSaving) {
-  script.sheetNames = {"Other"};
-  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), 0);
+TEST_F(WorkbookExchangeTest, AMissingSheetIsReportedOnceWithTheSheetsThereAreAndNothingIsSaved) {
+  script.sheetNames = {"Other", "Caf\xc3\xa9", "\xce\xa3 sum"};
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), E_FAIL);
   EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
-  EXPECT_EQ(script.calls.back(), "Sheets.Item('Data')");
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("C:\\book.xls has no worksheet \"Data\"; its worksheets are: #1 \"Other\", "
+                                     "#2 \"Caf\xe9\", #3 \"? sum\""),
+            std::string::npos)
+      << boxes.boxes[0].text;
+  for (const std::string& call : script.calls) EXPECT_NE(call.rfind("Workbook.SaveAs", 0), 0u);
+  // The application is fine and ends as usual, so that a batch may go on with it.
+  const std::vector<std::string> ending(script.calls.end() - 3, script.calls.end());
+  EXPECT_EQ(ending, (std::vector<std::string>{"Workbook.Close(i2:0,-,-)", "Application.DisplayAlerts.put(true)",
+                                              "Application.Quit"}));
   EXPECT_EQ(script.liveObjects, 0);
+}
+
+TEST_F(WorkbookExchangeTest, APositionChoosesAWorksheetThatNoNameMatches) {
+  script.sheetNames = {"A", "#1", "C"};
+  // A worksheet of that very name comes first; otherwise #N is the N-th.
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "#1"), 0);
+  EXPECT_NE(std::find(script.calls.begin(), script.calls.end(), "Sheets.Item('#1')"), script.calls.end());
+  EXPECT_EQ(std::find(script.calls.begin(), script.calls.end(), "Sheets.Item(i2:1)"), script.calls.end());
+  script.calls.clear();
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "#3"), 0);
+  EXPECT_NE(std::find(script.calls.begin(), script.calls.end(), "Sheets.Item(i2:3)"), script.calls.end());
+  EXPECT_TRUE(Reported().empty());
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "#4"), E_FAIL);
+  EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
+
+  EXPECT_EQ(WorksheetPosition("#12"), 12);
+  for (const char* notAPosition : {"#", "12", "#1a", "# 1", "#1234567", ""}) {
+    EXPECT_EQ(WorksheetPosition(notAPosition), 0) << notAPosition;
+  }
 }
 
 TEST_F(WorkbookExchangeTest, ASaveFailureGivesFailWithoutClosingOrQuitting) {
@@ -333,14 +355,14 @@ TEST_F(WorkbookExchangeTest, ASaveFailureGivesFailWithoutClosingOrQuitting) {
   EXPECT_EQ(script.liveObjects, 0);
 }
 
-TEST_F(WorkbookExchangeTest, AnyOtherFailureOfTheExportIsReportedAndGivesZero) {
+TEST_F(WorkbookExchangeTest, AnyOtherFailureOfTheExportIsReportedAndGivesFail) {
   script.sheetNames = {"Data"};
   for (const char* member : {"Application.DisplayAlerts.get", "Workbooks.Open", "Range.Value.put",
                              "Window.DisplayFormulas.put", "Workbook.Close", "Application.Quit"}) {
     script.failing = {member};
     script.calls.clear();
     errorTexts.codes.clear();
-    EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), 0) << member;
+    EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), E_FAIL) << member;
     EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP}) << member;
     EXPECT_EQ(script.liveObjects, 0) << member;
   }
@@ -348,7 +370,7 @@ TEST_F(WorkbookExchangeTest, AnyOtherFailureOfTheExportIsReportedAndGivesZero) {
   script.failing.clear();
   script.throwingOther = {"Workbook.SaveAs"};
   errorTexts.codes.clear();
-  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), 0);
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), E_FAIL);
   EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
 }
 
@@ -360,31 +382,19 @@ TEST_F(WorkbookExchangeTest, NoWorkbookPathEndsTheExportAfterTheAlerts) {
   EXPECT_EQ(script.liveObjects, 0);
 }
 
-TEST_F(WorkbookExchangeTest, CallsThroughAnEmptyHolderDoNothing) {
-  // No workbook comes back from Open: every call on it and on what it would
-  // have given is skipped, and the application is still quit.
+TEST_F(WorkbookExchangeTest, NoWorkbookFromOpenIsAFailureAndEmptyHoldersDoNothing) {
   script.givingNull = {"Workbooks.Open"};
-  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), 0);
-  const std::vector<std::string> expected = {
-      "Application.DisplayAlerts.get",
-      "Application.DisplayAlerts.put(false)",
-      "Application.Workbooks",
-      OPEN_WORKBOOK,
-      "Application.ActiveWindow",
-      "Window.DisplayFormulas.get",
-      "Window.DisplayFormulas.put(true)",
-      "Application.DisplayAlerts.put(true)",
-      "Application.Quit",
-  };
-  EXPECT_EQ(script.calls, expected);
-  EXPECT_TRUE(Reported().empty());
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "Data"), E_FAIL);
+  EXPECT_EQ(script.calls.back(), OPEN_WORKBOOK);
+  EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
+  EXPECT_EQ(script.liveObjects, 0);
 
   WorkbookObject none;
   EXPECT_FALSE(none.Holds());
   EXPECT_FALSE(none.GetWorksheets().Holds());
   EXPECT_EQ(none.GetWorksheets().GetCount(), 0);
   EXPECT_TRUE(IsEmptyValue(RangeObject().GetValue()));
-  EXPECT_EQ(WorksheetObject().GetName(), "");
+  EXPECT_EQ(WorksheetObject().GetName(), u"");
 }
 
 TEST_F(WorkbookExchangeTest, TextToWorkbookRunsTheImportInOrder) {
@@ -408,17 +418,26 @@ TEST_F(WorkbookExchangeTest, TextToWorkbookRunsTheImportInOrder) {
   EXPECT_EQ(script.liveObjects, 0);
 }
 
-TEST_F(WorkbookExchangeTest, TextToWorkbookFailuresOfTheApplicationAreSilent) {
-  for (const char* member : {"Workbooks.Open", "Workbook.SaveAs", "Application.Quit"}) {
+TEST_F(WorkbookExchangeTest, TextToWorkbookFailuresAreReportedWithTheirReason) {
+  // A workbook that cannot be saved or replaced is a failure of writing;
+  // anything else a failure of the application.
+  for (const auto& [member, code] : {std::pair{"Workbook.SaveAs", GRIDLET_E_CONVERSION},
+                                     std::pair{"Workbooks.Open", GRIDLET_E_SPREADSHEET_APP},
+                                     std::pair{"Application.Quit", GRIDLET_E_SPREADSHEET_APP}}) {
     script.failing = {member};
-    EXPECT_EQ(TextFileToWorkbook(launcher, messages, "C:\\GRD2.tmp", "C:\\sheet.xls"), -1) << member;
+    errorTexts.codes.clear();
+    boxes.boxes.clear();
+    EXPECT_EQ(TextFileToWorkbook(launcher, messages, "C:\\GRD2.tmp", "C:\\sheet.xls"), E_FAIL) << member;
+    EXPECT_EQ(Reported(), std::vector<HRESULT>{code}) << member;
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find(std::string(member) + " failed"), std::string::npos) << boxes.boxes[0].text;
     EXPECT_EQ(script.liveObjects, 0) << member;
   }
-  EXPECT_TRUE(Reported().empty());
 
   script.failing.clear();
   script.throwingOther = {"Workbook.SaveAs"};
-  EXPECT_EQ(TextFileToWorkbook(launcher, messages, "C:\\GRD2.tmp", "C:\\sheet.xls"), 0);
+  errorTexts.codes.clear();
+  EXPECT_EQ(TextFileToWorkbook(launcher, messages, "C:\\GRD2.tmp", "C:\\sheet.xls"), E_FAIL);
   EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_SPREADSHEET_APP});
 
   script.calls.clear();
@@ -426,11 +445,76 @@ TEST_F(WorkbookExchangeTest, TextToWorkbookFailuresOfTheApplicationAreSilent) {
   EXPECT_EQ(script.calls.size(), 2u);
 }
 
+TEST_F(WorkbookExchangeTest, TextToWorkbookNamesTheWorksheetAndSavesInTheFormatAsked) {
+  WorkbookTarget target;
+  target.fileFormat = XL_FILE_FORMAT_XLSX;
+  target.sheetName = u"Q1: [draft]";
+  EXPECT_EQ(TextFileToWorkbook(launcher, messages, "C:\\GRD2.tmp", "C:\\out\\Q1.xlsx", target), 0);
+  const std::vector<std::string> expected = {
+      "Application.DisplayAlerts.get",
+      "Application.DisplayAlerts.put(false)",
+      "Application.Workbooks",
+      "Workbooks.Open('C:\\GRD2.tmp',i2:3,i2:0,-,-,-,i2:1,-,i2:1,-,i2:0,-,i2:0)",
+      "Workbook.Activate",
+      "Workbook.Worksheets",
+      "Sheets.Item(i2:1)",
+      "Worksheet.Name.put('Q1_ _draft_')",
+      "Application.ActiveWindow",
+      "Window.DisplayFormulas.put(false)",
+      "Workbook.SaveAs('C:\\out\\Q1.xlsx',i4:51,-,-,-,-,0,-,i2:0,-,-)",
+      "Workbook.Close(i2:0,-,-)",
+      "Application.DisplayAlerts.put(true)",
+      "Application.Quit",
+  };
+  ExpectCleanRun(expected);
+}
+
+TEST_F(WorkbookExchangeTest, AWorkbookCopyIsOpenedAndSavedWholeAndACsvSourceSaysHowToReadIt) {
+  script.sheetNames = {"One", "Two"};
+  DelimitedText csv;
+  csv.separator = ';';
+  csv.codePage = CODE_PAGE_WINDOWS_1252;
+  EXPECT_EQ(CopyWorkbook(launcher, messages, "C:\\in.csv", "C:\\out.ods", XL_FILE_FORMAT_ODS, &csv), 0);
+  const std::vector<std::string> expected = {
+      "Application.DisplayAlerts.get",
+      "Application.DisplayAlerts.put(false)",
+      "Application.Workbooks",
+      "Workbooks.Open('C:\\in.csv',i2:3,i2:1,i4:6,-,-,i2:1,i4:1252,';',-,i2:0,-,i2:0)",
+      "Workbook.Activate",
+      "Workbook.SaveAs('C:\\out.ods',i4:60,-,-,-,-,0,-,i2:0,-,-)",
+      "Workbook.Close(i2:0,-,-)",
+      "Application.DisplayAlerts.put(true)",
+      "Application.Quit",
+  };
+  ExpectCleanRun(expected);
+
+  // A CSV target holds one worksheet: the first.
+  script.calls.clear();
+  EXPECT_EQ(CopyWorkbook(launcher, messages, "C:\\in.xls", "C:\\out.csv", XL_FILE_FORMAT_CSV_UTF8), 0);
+  EXPECT_NE(std::find(script.calls.begin(), script.calls.end(), "Sheets.Item(i2:1)"), script.calls.end());
+  EXPECT_EQ(script.calls[script.calls.size() - 4], "Workbook.SaveAs('C:\\out.csv',i4:62,-,-,-,-,0,-,i2:0,-,-)");
+
+  script.failing = {"Workbook.SaveAs"};
+  EXPECT_EQ(CopyWorkbook(launcher, messages, "C:\\in.xls", "C:\\out.xls", XL_FILE_FORMAT_WORKBOOK), E_FAIL);
+  EXPECT_EQ(Reported(), std::vector<HRESULT>{GRIDLET_E_CONVERSION});
+  EXPECT_EQ(script.liveObjects, 0);
+}
+
+TEST_F(WorkbookExchangeTest, TheExportTellsOfItsPlaceholderAndOfReplacedCharacters) {
+  TextExport exported;
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "", nullptr, &exported), 0);
+  EXPECT_TRUE(exported.placeholderInA1);
+  script.a1 = 3.0;
+  EXPECT_EQ(WorkbookToTextFile(launcher, messages, "C:\\book.xls", "C:\\GRD1.tmp", "", nullptr, &exported), 0);
+  EXPECT_FALSE(exported.placeholderInA1);
+  EXPECT_TRUE(exported.cellsWithReplacedCharacters.empty());  // an application that does not say gives none
+}
+
 TEST_F(WorkbookExchangeTest, SheetListReadsEveryNameInOrder) {
   script.sheetNames = {"Zeta", "Alpha", "Mid"};
   const SheetListResult list = ListWorkbookSheets(launcher, &messages, "C:\\book.xls");
   EXPECT_EQ(list.result, S_OK);
-  EXPECT_EQ(list.names, (std::vector<std::string>{"Zeta", "Alpha", "Mid"}));
+  EXPECT_EQ(list.names, (std::vector<std::u16string>{u"Zeta", u"Alpha", u"Mid"}));
   const std::vector<std::string> expected = {
       "Application.Visible.put(false)",
       "Application.DisplayAlerts.get",

@@ -5,11 +5,16 @@
 set -euo pipefail
 if [ "${1:-}" = "--command" ]; then
   shift
-  packages=(cmake make g++ libcli11-dev "$@")
+  # the command, its web service (HTTP server and JSON) included
+  packages=(cmake make g++ libcli11-dev pkg-config libcpp-httplib-dev nlohmann-json3-dev "$@")
 else
   packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
             # JSON reader of the tests
             nlohmann-json3-dev
+            # the web service (gridlet serve): HTTP server and JSON
+            pkg-config libcpp-httplib-dev
+            # the web page's test in a real browser
+            chromium chromium-driver python3-selenium fonts-dejavu-core
             # the spreadsheet application that workbooks are exchanged with
             libreoffice-calc-nogui python3-uno
             # the Windows COM server: MinGW-w64 (POSIX threads) and widl, Wine's

@@ -4,7 +4,9 @@
 #include "excel_application.h"
 
 #include "bridge/excel_dispatch_ids.h"
+#include "bstr_text.h"
 #include "dispatch_object.h"
+#include "encoding/cp1252.h"
 
 namespace gridlet::win32 {
 
@@ -33,10 +35,14 @@ class ExcelWorksheet : public SpreadsheetWorksheet {
  public:
   explicit ExcelWorksheet(DispatchObject sheet) : sheet_(std::move(sheet)) {}
   void Activate() override { sheet_.Call(id::WORKSHEET_ACTIVATE); }
-  std::string GetName() override {
-    const AutomationValue name = FromVariant(sheet_.Get(id::WORKSHEET_NAME).Value());
-    const std::string* text = std::get_if<std::string>(&name);
-    return text ? *text : std::string();
+  std::u16string GetName() override {
+    const Variant name = sheet_.Get(id::WORKSHEET_NAME);
+    return name.Value().vt == VT_BSTR ? FromBstr(name.Value().bstrVal) : std::u16string();
+  }
+  // The names given come from the engine's ANSI texts, so the ANSI form
+  // loses nothing.
+  void PutName(const std::u16string& name) override {
+    sheet_.Put(id::WORKSHEET_NAME, StringArgument(Utf16ToCp1252(name, '?')));
   }
   std::unique_ptr<SpreadsheetRange> GetRange(const AutomationValue& cell1, const AutomationValue& cell2) override {
     return WrapResult<ExcelRange>(sheet_.Get(id::WORKSHEET_RANGE, {cell1, cell2}));

@@ -159,7 +159,8 @@ TEST_F(ExcelAdapter, SheetNamesAreTheWorksheetsInWorkbookOrder) {
 TEST_F(ExcelAdapter, WorkbookSourceIsExportedFromA1WithItsFormulas) {
   ASSERT_EQ(Convert(book, QZ_EXCEL, L"Alpha", L"alpha", QZ_TAB_TEXT), S_OK);
   const std::string text = ReadWholeFile(out.Path() + L"alpha.txt");
-  EXPECT_EQ(text.rfind("0\t\"Item\"", 0), 0u) << text;  // A1 was empty
+  // A1 was empty: it held a placeholder for the export only.
+  EXPECT_EQ(text.rfind("\t\"Item\"", 0), 0u) << text;
   EXPECT_NE(text.find("=SUM(A2:A2)"), std::string::npos) << text;
 
   const std::string p = Ansi(book);
@@ -180,13 +181,21 @@ TEST_F(ExcelAdapter, WorkbookSourceIsExportedFromA1WithItsFormulas) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(ExcelAdapter, MissingWorksheetIsReportedAndTheTextStaysEmpty) {
-  EXPECT_EQ(Convert(book, QZ_EXCEL, L"Nope", L"nope", QZ_TAB_TEXT), static_cast<HRESULT>(0xF0000001u));
+TEST_F(ExcelAdapter, MissingWorksheetIsReportedOnceWithTheWorksheetsThereAre) {
+  EXPECT_EQ(Convert(book, QZ_EXCEL, L"Nope", L"nope", QZ_TAB_TEXT), E_FAIL);
   const std::vector<std::string> calls = Calls();
   ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls.back(), "Sheets 0xAA 2 BSTR:Nope");  // nothing is closed, saved or quit
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "Sheets 0xAA 2 BSTR:Nope"), calls.end());
+  // Nothing is saved; the workbook is closed and Excel quits as usual.
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [](const std::string& call) { return call.rfind("Workbook 0x11C", 0) == 0; }),
+            0);
+  EXPECT_EQ(calls.back(), "Application 0x12E 1");
   EXPECT_EQ(LiveObjects(), 0);
-  ExpectReports({GRIDLET_E_SPREADSHEET_APP, GRIDLET_E_SOURCE_TOO_SHORT});
+  ExpectReports({GRIDLET_E_SPREADSHEET_APP});
+  EXPECT_NE(boxes.Boxes()[0].text.find("its worksheets are: #1 \"Alpha\", #2 \"Beta\", #3 \"Gamma\""),
+            std::string::npos)
+      << boxes.Boxes()[0].text;
   EXPECT_FALSE(FileExists(out.Path() + L"nope.txt"));
 }
 
@@ -204,8 +213,10 @@ TEST_F(ExcelAdapter, TextTargetIsSavedAsAWorkbookShowingValues) {
   ASSERT_TRUE(cell_(target.c_str(), L"", 1, 1, first, 32));
   EXPECT_STREQ(first, L"\"Item\"") << ReadWholeFile(target);
 
+  // The worksheet bears the sheet's name.
   ExpectCalls({"Application 0x157 2", "Application 0x157 4 BOOL:0", "Application 0x23C 2",
-               Open("*", "I2:0", "I2:1"), "Workbook 0x130 1", "Application 0x2F7 2", "Window 0x284 4 BOOL:0",
+               Open("*", "I2:0", "I2:1"), "Workbook 0x130 1", "Workbook 0x1EE 2", "Sheets 0xAA 2 I2:1",
+               "Worksheet 0x6E 4 BSTR:made", "Application 0x2F7 2", "Window 0x284 4 BOOL:0",
                SaveAs(Ansi(target), "I4:-4143", "I2:0"), CLOSE, "Application 0x157 4 BOOL:1",
                "Application 0x12E 1"},
               Calls());
@@ -217,10 +228,13 @@ TEST_F(ExcelAdapter, WorkbookToTextExportsTheFirstWorksheetToTheNamedFile) {
   const std::wstring text = out.Path() + L"first.txt";
   Bstr path(book), target(text);
   ASSERT_EQ(gridlet->WorkbookToText(path.Get(), target.Get()), S_OK);
-  EXPECT_EQ(ReadWholeFile(text).rfind("0\tItem\r\n", 0), 0u) << ReadWholeFile(text);
+  // As a workbook source reads it: the placeholder in the empty A1 is gone.
+  EXPECT_EQ(ReadWholeFile(text).rfind("\tItem\r\n", 0), 0u) << ReadWholeFile(text);
   const std::vector<std::string> calls = Calls();
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "Sheets 0xAA 2 BSTR:Alpha"), calls.end());
-  EXPECT_NE(std::find(calls.begin(), calls.end(), SaveAs(Ansi(text), "I4:-4158", "I2:1")), calls.end());
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "Sheets 0xAA 2 I2:1"), calls.end());
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [](const std::string& call) { return call.rfind("Workbook 0x11C 1 BSTR:", 0) == 0; }),
+            1);
   EXPECT_EQ(LiveObjects(), 0);
 }
 
@@ -230,11 +244,10 @@ TEST_F(ExcelAdapter, WithoutExcelEveryOperationReportsThatItCannotStart) {
   VARIANT names;
   VariantInit(&names);
   EXPECT_EQ(gridlet->GetExcelSheetNames(path.Get(), &names), E_FAIL);
-  EXPECT_EQ(Convert(book, QZ_EXCEL, L"Alpha", L"alpha", QZ_TAB_TEXT), static_cast<HRESULT>(0xF0000001u));
+  EXPECT_EQ(Convert(book, QZ_EXCEL, L"Alpha", L"alpha", QZ_TAB_TEXT), E_FAIL);
   EXPECT_EQ(Convert(EnvironmentPath(L"GRIDLET_EXAMPLE_TXT"), QZ_TAB_TEXT, L"", L"made", QZ_EXCEL), E_FAIL);
-  // The workbook target also says that the workbook was not written.
-  ExpectReports({GRIDLET_E_NO_SPREADSHEET_APP, GRIDLET_E_NO_SPREADSHEET_APP, GRIDLET_E_SOURCE_TOO_SHORT,
-                 GRIDLET_E_NO_SPREADSHEET_APP, GRIDLET_E_SPREADSHEET_APP});
+  // Once each, and nothing else.
+  ExpectReports({GRIDLET_E_NO_SPREADSHEET_APP, GRIDLET_E_NO_SPREADSHEET_APP, GRIDLET_E_NO_SPREADSHEET_APP});
   EXPECT_TRUE(Calls().empty());
   EXPECT_FALSE(FileExists(out.Path() + L"made.xls"));
 }

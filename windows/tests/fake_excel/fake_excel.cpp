@@ -346,6 +346,7 @@ class FakeObject final : public gridlet::win32::SingleInterfaceObject<IDispatch,
           result->bstrVal = SysAllocString(CurrentSheet().name.c_str());
           return S_OK;
         }
+        if (member == 0x6E && put) return CurrentSheet().name = Text(a.at(0)), S_OK;
         if (member == 0xC5 && get) {
           const std::wstring first = Text(a.at(0));
           if (first.size() < 2 || !iswalpha(first[0])) throw Failure(EXCEL_E_FAILED, L"bad range");
