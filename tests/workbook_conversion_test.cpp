@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +24,8 @@
 #include "bridge/automation_objects.h"
 #include "bridge/workbook_exchange.h"
 #include "encoding/cp1252.h"
+#include "model/cell_address.h"
+#include "model/text_sheet.h"
 #include "model/trace.h"
 #include "platform/libreoffice_launcher.h"
 #include "platform/link_file_device_service.h"
@@ -33,6 +36,7 @@
 #include "server/user_messages.h"
 #include "support/recording_error_texts.h"
 #include "support/fods_book.h"
+#include "support/record_sheet.h"
 
 namespace gridlet {
 namespace {
@@ -127,9 +131,10 @@ class WorkbookConversionTest : public ::testing::Test {
   }
 
   // The records of a worksheet, by position.
-  std::map<std::pair<int, int>, IntermediateCell> Records(const std::string& source, const std::string& sheet = {}) {
+  std::map<std::pair<int, int>, IntermediateCell> Records(const std::string& source, const std::string& sheet = {},
+                                                          GRIDLET_FILE_TYPES from = QZ_EXCEL) {
     std::vector<IntermediateCell> records;
-    EXPECT_EQ(Engine().Driver().ReadRecords(Request(source, QZ_GRIDLET_NULL, "S", sheet), records), S_OK);
+    EXPECT_EQ(Engine().Driver().ReadRecords(Request(source, QZ_GRIDLET_NULL, "S", sheet, from), records), S_OK);
     std::map<std::pair<int, int>, IntermediateCell> byPosition;
     for (IntermediateCell& record : records) byPosition[{record.Row, record.Column}] = std::move(record);
     return byPosition;
@@ -231,6 +236,117 @@ TEST_F(WorkbookConversionTest, NumbersArriveWithTheirValuesAndTextsStayTexts) {
     }
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+// Texts of every Windows-1252 character but the field and line ends, with
+// quotes at their start, their end, inside or alone, texts that begin with
+// "=" and texts that look like numbers survive tab text -> workbook -> tab
+// text as those texts; numbers of both calculators, fourteen digits over
+// their exponent range, survive calculator -> workbook -> calculator as
+// those numbers, and a 68k-class number beyond what a spreadsheet holds is
+// named and comes back as the text stating it.
+TEST_F(WorkbookConversionTest, TextsAndCalculatorNumbersSurviveAWorkbook) {
+  std::mt19937 random(14);
+  auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  std::string alphabet;
+  for (int byte = 1; byte < 256; ++byte) {
+    if (byte != '\t' && byte != '\r' && byte != '\n' && IsCp1252Character(static_cast<unsigned char>(byte))) {
+      alphabet += static_cast<char>(byte);
+    }
+  }
+  const std::string forms[] = {"", "=", "007", "1.50", "-3", "1E5", "=A1+1"};
+  std::vector<IntermediateCell> texts;
+  for (int row = 1; row <= 40; ++row) {
+    for (int column = 1; column <= 6; ++column) {
+      std::string text = forms[static_cast<std::size_t>(between(0, 6))];
+      const int length = between(0, 12);
+      for (int i = 0; i < length; ++i) text += alphabet[static_cast<std::size_t>(between(0, static_cast<int>(alphabet.size()) - 1))];
+      const std::string quotes(static_cast<std::size_t>(between(1, 3)), '"');
+      switch (between(0, 5)) {
+        case 0: text = quotes + text; break;
+        case 1: text += quotes; break;
+        case 2: text.insert(text.size() / 2, quotes); break;
+        case 3: text = quotes + text + quotes; break;
+        case 4: text = quotes; break;
+        default: if (text.empty()) text = "x";
+      }
+      IntermediateCell record;
+      record.Row = static_cast<std::int16_t>(row);
+      record.Column = static_cast<std::int16_t>(column);
+      record.Type = CELL_TEXT;
+      record.Data = text;
+      texts.push_back(record);
+    }
+  }
+  {
+    testing::RecordSheet source(texts);
+    TextSheet sheet(source);
+    sheet.TranslateFromIntermediate();
+    const ByteBuffer bytes = sheet.GetOutput();
+    Write("texts.txt", std::string(bytes.begin(), bytes.begin() + sheet.GetOutputLength()));
+  }
+  ASSERT_EQ(Convert(Request("texts.txt", QZ_EXCEL, "texts", "", QZ_TAB_TEXT)), S_OK);
+  ASSERT_EQ(Convert(Request("texts.xls", QZ_TAB_TEXT, "texts back")), S_OK);
+  const auto back = Records("texts back.txt", {}, QZ_TAB_TEXT);
+  EXPECT_EQ(back.size(), texts.size());
+  for (const IntermediateCell& text : texts) {
+    auto found = back.find({text.Row, text.Column});
+    ASSERT_NE(found, back.end()) << CellAddress(text.Row, text.Column) << " " << text.Data;
+    EXPECT_EQ(found->second.Type & 3, CELL_TEXT) << text.Data;
+    EXPECT_EQ(found->second.Data, text.Data);
+  }
+  EXPECT_EQ(Warnings(), std::vector<std::string>{});
+
+  // Numbers: d.ddddddddddddd E x, as tab text makes them calculator numbers.
+  struct Calculator {
+    GRIDLET_FILE_TYPES type;
+    std::string name;
+    int exponents;  // the largest exponent the tests give
+    std::string extension;
+  };
+  for (const Calculator& calculator : {Calculator{QZ_GRIDLET_XBP, "NUMS", 99, ".xbv"},
+                                       Calculator{QZ_GRIDLET_XD, "nums", 300, ".xdy"}}) {
+    SCOPED_TRACE(calculator.extension);
+    office_->boxes.boxes.clear();
+    std::string numbers;
+    std::vector<std::pair<int, int>> beyond;  // numbers no spreadsheet holds
+    for (int row = 1; row <= 30; ++row) {
+      for (int column = 1; column <= 8; ++column) {
+        std::string digits = std::to_string(between(1, 9)) + ".";
+        for (int i = 0; i < 13; ++i) digits += static_cast<char>('0' + between(0, 9));
+        int exponent = between(-calculator.exponents, calculator.exponents);
+        if (calculator.type == QZ_GRIDLET_XD && row == column) {
+          exponent = between(0, 1) ? between(400, 999) : -between(400, 999);
+          beyond.push_back({row, column});
+        }
+        numbers += (between(0, 1) ? "-" : "") + digits + "E" + std::to_string(exponent) + (column < 8 ? "\t" : "\r\n");
+      }
+    }
+    Write(calculator.name + ".txt", numbers);
+    const std::string file = calculator.name + calculator.extension;
+    ASSERT_EQ(Convert(Request(calculator.name + ".txt", calculator.type, calculator.name, "", QZ_TAB_TEXT)), S_OK);
+    ASSERT_EQ(Convert(Request(file, QZ_EXCEL, calculator.name, "", calculator.type)), S_OK);
+    const std::string again = calculator.type == QZ_GRIDLET_XBP ? "AGAIN" : "again";
+    ASSERT_EQ(Convert(Request(calculator.name + ".xls", calculator.type, again)), S_OK);
+    const auto before = Records(file, {}, calculator.type);
+    const auto after = Records(again + calculator.extension, {}, calculator.type);
+    ASSERT_EQ(before.size(), 240u);
+    ASSERT_EQ(after.size(), 240u);
+    for (const auto& [at, record] : before) {
+      const bool isBeyond = std::find(beyond.begin(), beyond.end(), at) != beyond.end();
+      ASSERT_EQ(record.Type & 3, CELL_NUMBER) << record.Data;
+      EXPECT_EQ(after.at(at).Type & 3, isBeyond ? CELL_TEXT : CELL_NUMBER) << record.Data;
+      // A calculator's text carries its opening quote.
+      EXPECT_EQ(after.at(at).Data, (isBeyond ? "\"" : "") + record.Data);
+    }
+    if (beyond.empty()) {
+      EXPECT_EQ(Warnings(), std::vector<std::string>{});
+    } else {
+      ASSERT_EQ(Warnings().size(), 1u);
+      const std::string warning = Warnings()[0];
+      EXPECT_NE(warning.find(std::to_string(beyond.size()) + " cells, A1, B2, C3"), std::string::npos) << warning;
+    }
+  }
 }
 
 TEST_F(WorkbookConversionTest, TheIssuesCasesArriveAsTheyAreAndDatesAsShown) {
