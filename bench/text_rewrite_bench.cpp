@@ -55,7 +55,7 @@ BENCHMARK(BM_RewriteIntermediateTo68k)->Arg(kShort)->Arg(kLong);
 // (two bytes per character always suffice).
 void BM_XbTextToTokens(benchmark::State& state) {
   std::string text = LongIntermediateFormula(state.range(0));
-  IntermediateNamesToXb(text, CellText::Formula);
+  IntermediateNamesToXb(text);
   std::vector<std::uint8_t> tokens(2 * text.size());
   for (auto _ : state) {
     benchmark::DoNotOptimize(XbTextToTokens(tokens.data(), tokens.size(), text));
@@ -67,7 +67,7 @@ BENCHMARK(BM_XbTextToTokens)->Arg(kShort)->Arg(kLong);
 // And back: the tokens of the same text as names.
 void BM_XbTokensToText(benchmark::State& state) {
   std::string text = LongIntermediateFormula(state.range(0));
-  IntermediateNamesToXb(text, CellText::Formula);
+  IntermediateNamesToXb(text);
   std::vector<std::uint8_t> tokens(2 * text.size());
   tokens.resize(XbTextToTokens(tokens.data(), tokens.size(), text));
   for (auto _ : state) {

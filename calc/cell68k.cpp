@@ -1,7 +1,5 @@
 #include "calc/cell68k.h"
 
-#include "model/rewrite_table.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 #include <string_view>
 
 #include "calc/formula_rewrites.h"
+#include "calc/text68k.h"
 #include "encoding/calculator_numbers.h"
 #include "encoding/render68k.h"
 #include "model/sheet_data_error.h"
@@ -29,8 +28,8 @@ constexpr std::uint8_t kTextOverhead = 9;
 constexpr std::uint8_t kFormulaOverhead = 18;
 constexpr char kQuote = '"';
 constexpr char kLineBreak = '\n';
-constexpr std::string_view kNumberCharacters = "0123456789,1.-";
-constexpr std::string_view kNegativeEscape = "_neg_";
+constexpr char kCalcMinus = '\xAD';
+constexpr char kCalcExponent = '\x95';
 
 // A value as the renderer takes it: a 2-byte big-endian size, then the
 // bytes, the tag last.
@@ -81,11 +80,6 @@ std::string Unquote(std::string text) {
 
 // Texts are zero-terminated inside the engine: a NUL byte ends them.
 std::string UpToNul(const std::string& text) { return text.substr(0, text.find('\0')); }
-
-void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement) {
-  const RewriteRule rule{find, replacement};
-  ApplyRewrites(text, std::span(&rule, 1));
-}
 
 std::string RecordAt(std::size_t offset) {
   return "the cell record at offset " + std::to_string(offset) + " of the sheet data";
@@ -178,8 +172,7 @@ void Cell68k::TranslateToIntermediate() {
       if (text.size() >= 2 && text.front() == kQuote && text.back() == kQuote) {
         text = text.substr(1, text.size() - 2);
       }
-      Sheet68kNamesToIntermediate(text, CellText::Text);
-      record.Data = kQuote + text;
+      record.Data = kQuote + Text68kCharacters(text);
       break;
     }
     case 2:
@@ -187,24 +180,25 @@ void Cell68k::TranslateToIntermediate() {
       // The value is for information only: spelt with a plain minus sign
       // and exponent mark so that any reader takes it as a number.
       std::string value = Render(text_);
-      std::replace(value.begin(), value.end(), '\xAD', '-');
-      std::replace(value.begin(), value.end(), '\x95', 'E');
+      std::replace(value.begin(), value.end(), kCalcMinus, '-');
+      std::replace(value.begin(), value.end(), kCalcExponent, 'E');
       record.Data = std::move(value);
       std::string formula = Unquote(Render(formula_));
-      Sheet68kNamesToIntermediate(formula, CellText::Formula);
+      Sheet68kNamesToIntermediate(formula);
       record.Data2 = std::move(formula);
       break;
     }
     default: {
       std::string text = Render(text_);
-      Sheet68kNamesToIntermediate(text, CellText::Formula);
-      // A negative number renders with the calculator's minus sign, which
-      // arrives as an escape; as a number it is spelt with "-".
+      // A number renders with the calculator's minus sign and exponent
+      // mark; as a number it is spelt with "-" and "E".
       std::string number = text;
-      ReplaceAll(number, kNegativeEscape, "-");
-      if (!number.empty() && number.find_first_not_of(kNumberCharacters) == std::string::npos) {
+      std::replace(number.begin(), number.end(), kCalcMinus, '-');
+      std::replace(number.begin(), number.end(), kCalcExponent, 'E');
+      if (IsDecimalNumber(number)) {
         record.Data = std::move(number);
       } else {
+        Sheet68kNamesToIntermediate(text);
         // An exact value (1/2, a root, a constant) is kept as a formula.
         record.Type = CELL_FORMULA;
         record.Data.assign(1, '0');
@@ -218,10 +212,9 @@ void Cell68k::TranslateToIntermediate() {
   ReleasePayload();
 }
 
-void Cell68k::TranslateFromIntermediate() {
+void Cell68k::TranslateFromIntermediate(std::int16_t origin) {
   length_ = 0;
-  valueOutOfRange_ = false;
-  formulaTooLong_ = false;
+  changes_.Clear();
   ReleasePayload();
   const IntermediateCell* record = Cell();
   if (!record) return;
@@ -230,45 +223,51 @@ void Cell68k::TranslateFromIntermediate() {
   type_ = static_cast<std::uint8_t>(record->Type & 3);
   if (type_ == 3) type_ = 2;
   switch (type_) {
-    case 0: EncodeNumber(*record); break;
-    case 1: EncodeText(*record); break;
+    case 0: EncodeNumber(record->Data); break;
+    case 1: EncodeText(TextCharacters(*record, origin)); break;
     default: EncodeFormula(*record); break;
   }
 }
 
-void Cell68k::EncodeNumber(const IntermediateCell& record) {
-  const std::string data = UpToNul(record.Data);
-  const double value = std::strtod(data.c_str(), nullptr);
-  const double magnitude = std::fabs(value);
-  valueOutOfRange_ = magnitude > 1.6999999999999e308 || (magnitude > 0 && magnitude < 1.7e-308);
+void Cell68k::EncodeNumber(const std::string& data) {
+  // A number as the readers give it, rounded to fourteen digits from its
+  // decimal digits; anything else is read as far as it is a number.
   std::uint8_t bytes[kFloat68kSize];
-  EncodeFloat68k(value, bytes);
+  const std::string number = UpToNul(data);
+  bool fits = true;
+  if (IsDecimalNumber(number)) {
+    fits = EncodeFloat68k(*ParseDecimalNumber(number), bytes) == NumberFit::Fits;
+  } else {
+    EncodeFloat68k(std::strtod(number.c_str(), nullptr), bytes);
+  }
+  if (!fits) {
+    // No float holds it: the cell keeps the number as the text stating it.
+    changes_.Add(CellChange::NumberOutOfRange);
+    type_ = 1;
+    EncodeText(number.size() <= kSheet68kMaxText ? number : ExactScientificForm(number));
+    return;
+  }
   text_.assign(reinterpret_cast<const char*>(bytes), sizeof bytes);
   length_ = kNumberRecord;
 }
 
-void Cell68k::EncodeText(const IntermediateCell& record) {
-  std::string text = UpToNul(record.Data);
-  // The leading quote of a calculator text is the first of the pair that
-  // encloses every stored text.
-  if (!text.empty() && text.front() == kQuote) text.erase(0, 1);
-  IntermediateNamesToSheet68k(text, CellText::Text);
-  const std::size_t c = std::min(text.size(), kSheet68kMaxText);
-  text_.reserve(c + 3);
+void Cell68k::EncodeText(std::string_view characters) {
+  const std::string bytes = Text68kBytes(characters, kSheet68kMaxText, changes_);
+  text_.reserve(bytes.size() + 3);
   text_.push_back(kQuote);
-  text_.append(text, 0, c);
+  text_.append(bytes);
   text_.push_back(kQuote);
   text_.push_back('\0');
-  length_ = static_cast<std::uint8_t>(c + kTextOverhead);
+  length_ = static_cast<std::uint8_t>(bytes.size() + kTextOverhead);
 }
 
 void Cell68k::EncodeFormula(const IntermediateCell& record) {
   std::string formula = UpToNul(record.Data2.value_or(std::string()));
-  IntermediateNamesToSheet68k(formula, CellText::Formula);
+  IntermediateNamesToSheet68k(formula);
   if (formula.size() > kSheet68kMaxFormula) {
     // Its record length would not fit the length byte, and a cut formula
     // would compute something else: the cell is left out.
-    formulaTooLong_ = true;
+    changes_.Add(CellChange::FormulaTooLong);
     return;
   }
   std::uint8_t zero[kFloat68kSize];

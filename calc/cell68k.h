@@ -17,7 +17,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "calc/cell_changes.h"
 #include "model/byte_reader.h"
 #include "model/spreadsheet_cell.h"
 
@@ -41,27 +43,30 @@ class Cell68k : public SpreadsheetCell {
 
   void TranslateToIntermediate() override;
   std::string Dump() override;
-  // Encodes the record. A formula too long for a record leaves the length
-  // at 0 (see FormulaTooLong); the cell must then not be written.
-  void TranslateFromIntermediate() override;
+  // Encodes a record read from tab text.
+  void TranslateFromIntermediate() override { TranslateFromIntermediate(ORIGIN_TAB_TEXT); }
+  // Encodes a record of a sheet of the given origin (see TextCharacters);
+  // the record is left as it is. Changes() tells what the calculator
+  // forced: a text cut, characters it does not have, a number beyond its
+  // range kept as the text stating it. A formula longer than
+  // kSheet68kMaxFormula characters (FormulaTooLong) leaves the length at 0:
+  // its record length would not fit its byte, and the cell must not be
+  // written.
+  void TranslateFromIntermediate(std::int16_t origin);
   // The record's L bytes. Raises std::invalid_argument("Type") for a cell
   // that holds no encoded type.
   ByteBuffer GetOutput() override;
   std::uint16_t GetOutputLength() override { return length_; }
 
   std::uint8_t Length() const { return length_; }
-  // Set by TranslateFromIntermediate: the number lies outside the range of
-  // a double that the calculator takes (it is written all the same).
-  bool ValueOutOfRange() const { return valueOutOfRange_; }
-  // Set by TranslateFromIntermediate: the formula has more than
-  // kSheet68kMaxFormula characters and was not encoded.
-  bool FormulaTooLong() const { return formulaTooLong_; }
+  std::uint16_t Position() const { return position_; }
+  const CellChanges& Changes() const { return changes_; }
   // Frees the encoded payload once the record has been written.
   void ReleasePayload();
 
  private:
-  void EncodeNumber(const IntermediateCell& record);
-  void EncodeText(const IntermediateCell& record);
+  void EncodeNumber(const std::string& data);
+  void EncodeText(std::string_view characters);
   void EncodeFormula(const IntermediateCell& record);
 
   std::uint8_t length_ = 0;
@@ -72,8 +77,7 @@ class Cell68k : public SpreadsheetCell {
   std::string formula_;
   std::uint16_t referenceCount_ = 0;
   std::int16_t formulaLength_ = 0;  // f + 1, the formula bytes of the record
-  bool valueOutOfRange_ = false;
-  bool formulaTooLong_ = false;
+  CellChanges changes_;
 };
 
 }  // namespace gridlet

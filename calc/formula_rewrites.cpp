@@ -340,45 +340,33 @@ std::span<const RewriteRule> IntermediateToXbRewrites() { return kIntermediateTo
 std::span<const RewriteRule> Sheet68kToIntermediateRewrites() { return kSheet68kToIntermediate; }
 std::span<const RewriteRule> IntermediateToSheet68kRewrites() { return kIntermediateToSheet68k; }
 
-void XbNamesToIntermediate(std::string& text, CellText kind) {
-  ApplyRewrites(text, kXbToIntermediate, kind == CellText::Formula ? kFormula : RewriteOptions{});
+void XbNamesToIntermediate(std::string& formula) {
+  ApplyRewrites(formula, kXbToIntermediate, kFormula);
 }
 
-void IntermediateNamesToXb(std::string& text, CellText kind) {
-  if (kind == CellText::Text) {
-    ApplyRewrites(text, kIntermediateToXb);
-    return;
-  }
-  UpperCaseForXb(text);
-  ApplyRewrites(text, kIntermediateToXb, kFormula);
-  ApplyRewrites(text, XbSpellings().rows, kFormula);
+void IntermediateNamesToXb(std::string& formula) {
+  UpperCaseForXb(formula);
+  ApplyRewrites(formula, kIntermediateToXb, kFormula);
+  ApplyRewrites(formula, XbSpellings().rows, kFormula);
 }
 
-void Sheet68kNamesToIntermediate(std::string& text, CellText kind) {
+void Sheet68kNamesToIntermediate(std::string& formula) {
   std::string escaped;
-  if (Translator68k().Translate(kOpEscapeFrom68k, text, kSubEscapeFrom68k, escaped) < 0) return;
-  if (kind == CellText::Formula) {
-    // The calculator does not tell names apart by case.
-    SetNameCase(escaped, LetterCase::Lower, true);
-    ApplyRewrites(escaped, kSheet68kToIntermediate, kFormula);
-    SetNameCase(escaped, LetterCase::Upper, true);
-  } else {
-    ApplyRewrites(escaped, kSheet68kToIntermediate);
-  }
-  text = std::move(escaped);
+  if (Translator68k().Translate(kOpEscapeFrom68k, formula, kSubEscapeFrom68k, escaped) < 0) return;
+  // The calculator does not tell names apart by case.
+  SetNameCase(escaped, LetterCase::Lower, true);
+  ApplyRewrites(escaped, kSheet68kToIntermediate, kFormula);
+  SetNameCase(escaped, LetterCase::Upper, true);
+  formula = std::move(escaped);
 }
 
-void IntermediateNamesToSheet68k(std::string& text, CellText kind) {
-  if (kind == CellText::Formula) {
-    SetNameCase(text, LetterCase::Lower, true);
-    ApplyRewrites(text, kIntermediateToSheet68k, kFormula);
-    ApplyRewrites(text, Sheet68kSpellings().rows, kFormula);
-  } else {
-    ApplyRewrites(text, kIntermediateToSheet68k);
-  }
+void IntermediateNamesToSheet68k(std::string& formula) {
+  SetNameCase(formula, LetterCase::Lower, true);
+  ApplyRewrites(formula, kIntermediateToSheet68k, kFormula);
+  ApplyRewrites(formula, Sheet68kSpellings().rows, kFormula);
   std::string unescaped;
-  if (Translator68k().Translate(kOpUnescape, text, kSubUnescapeInto68k, unescaped) < 0) return;
-  text = std::move(unescaped);
+  if (Translator68k().Translate(kOpUnescape, formula, kSubUnescapeInto68k, unescaped) < 0) return;
+  formula = std::move(unescaped);
 }
 
 }  // namespace gridlet

@@ -23,25 +23,25 @@ std::span<const RewriteRule> IntermediateToXbRewrites();
 std::span<const RewriteRule> Sheet68kToIntermediateRewrites();
 std::span<const RewriteRule> IntermediateToSheet68kRewrites();
 
-// What a text is: a formula's names are rewritten outside its string
-// literals, and its letter case is set by the calculator's rules; a text
-// cell's text is rewritten as a whole.
-enum class CellText { Text, Formula };
+// The rewrites work on formulas: names are rewritten outside string
+// literals, and letter case is set by the calculator's rules. Text cells
+// do not pass them: a text is characters, not names (calc/xb_text.h,
+// calc/text68k.h).
 
-// A text read from an XB Plus sheet, already turned from tokens into text.
-void XbNamesToIntermediate(std::string& text, CellText kind);
-// A text bound for an XB Plus sheet. A text cell's text the caller has
-// upper-cased; a formula's names outside string literals and escapes are
-// upper-cased here, and the XB Plus names of functions are found whatever
-// their case.
-void IntermediateNamesToXb(std::string& text, CellText kind);
-// A text read from a 68k-class sheet: device character bytes become named
-// escapes, then the function names are rewritten; a formula's names end
-// up in capitals, as in the intermediate form.
-void Sheet68kNamesToIntermediate(std::string& text, CellText kind);
-// A text bound for a 68k-class sheet: function names are rewritten (a
-// formula's names in lower case first, the calculator's own spelling of its
-// functions restored), then named escapes become device bytes.
-void IntermediateNamesToSheet68k(std::string& text, CellText kind);
+// A formula read from an XB Plus sheet, already turned from tokens into
+// text.
+void XbNamesToIntermediate(std::string& formula);
+// A formula bound for an XB Plus sheet: its names outside string literals
+// and escapes are upper-cased, and the XB Plus names of functions are found
+// whatever their case.
+void IntermediateNamesToXb(std::string& formula);
+// A formula read from a 68k-class sheet: device character bytes become
+// named escapes, then the function names are rewritten; its names end up
+// in capitals, as in the intermediate form.
+void Sheet68kNamesToIntermediate(std::string& formula);
+// A formula bound for a 68k-class sheet: function names are rewritten (in
+// lower case first, the calculator's own spelling of its functions
+// restored), then named escapes become device bytes.
+void IntermediateNamesToSheet68k(std::string& formula);
 
 }  // namespace gridlet

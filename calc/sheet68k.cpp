@@ -5,7 +5,8 @@
 #include <limits>
 #include <vector>
 
-#include "calc/sheet_changes.h"
+#include "calc/record_positions.h"
+#include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
 namespace gridlet {
@@ -34,10 +35,35 @@ std::array<std::uint8_t, kSheet68kHeaderSize> Header() {
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsNameCharacter(char c) { return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
 
-constexpr std::string_view kTooLongChange =
-    "Formulas longer than 237 characters do not fit in a cell of a 68k-class sheet. These "
-    "cells were left out";
-static_assert(kSheet68kMaxFormula == 237);
+// What the 68k-class calculators force on a sheet, as the warnings name it.
+const ChangeKind kOffSheet{
+    "These cells lie beyond the 68k-class sheet, which ends at row 999 and column BL, and were "
+    "left out"};
+const ChangeKind kTooLarge{"These cells did not fit in the 65300 bytes a 68k-class sheet holds "
+                           "and were left out",
+                           GRIDLET_E_SHEET_TOO_LARGE};
+const ChangeKind kFormulaTooLong{
+    "These formulas are longer than the 237 characters a cell of a 68k-class sheet holds and "
+    "were left out (cut, they would compute something else)"};
+static_assert(kSheet68kMaxFormula == 237 && kSheet68kMaxOutput == 65300);
+const ChangeKind kNumberOutOfRange{
+    "These numbers lie beyond what the 68k-class calculators hold (1E-999 to "
+    "9.9999999999999E999) and were kept as texts stating them"};
+const ChangeKind kTextCut{"These texts are longer than the 243 characters a cell of a 68k-class "
+                          "sheet holds and were cut"};
+static_assert(kSheet68kMaxText == 243);
+const ChangeKind kCharactersReplaced{
+    "These texts hold characters the 68k-class calculators do not have, which were replaced: "
+    "by the nearest they have (\x80 by EUR, curly quotes by straight ones) or \"?\", and the "
+    "XB Plus's own characters by their names (_box_)"};
+
+// The changes a cell's encoding names, in the order the warnings list them.
+const CellChangeKind kCellChanges[] = {
+    {CellChange::NumberOutOfRange, &kNumberOutOfRange},
+    {CellChange::TextCut, &kTextCut},
+    {CellChange::CharactersReplaced, &kCharactersReplaced},
+};
+
 
 }  // namespace
 
@@ -73,11 +99,13 @@ void Sheet68k::ReadCells(std::size_t length) {
   input.Seek(start);
   std::int64_t total = static_cast<std::int64_t>(std::min<std::size_t>(
       length, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
+  RecordPositions positions;
   for (;;) {
     auto cell = std::make_unique<Cell68k>(input);
     if (cell->Length() == 0) break;
-    cell->TranslateToIntermediate();
     total += cell->Length();
+    if (!positions.Take(cell->Position(), readChanges_)) continue;
+    cell->TranslateToIntermediate();
     cells_->Append(std::move(cell));
   }
   cells_->SortByPosition();
@@ -101,7 +129,10 @@ bool Sheet68k::SetName(std::string_view name) {
   return changed;
 }
 
-void Sheet68k::TranslateToIntermediate() { CreateHeader(ORIGIN_SHEET68K); }
+void Sheet68k::TranslateToIntermediate() {
+  CreateHeader(ORIGIN_SHEET68K);
+  readChanges_.Report(messages_);
+}
 
 void Sheet68k::TranslateFromIntermediate() {
   // Kept for the record; the name is not part of the data (the device file
@@ -110,49 +141,40 @@ void Sheet68k::TranslateFromIntermediate() {
   outputLength_ = static_cast<std::int32_t>(kSheet68kHeaderSize);
   output_.assign(kLengthField + kSheet68kHeaderSize, kPlaceholder);
 
-  bool rangeNoticeShown = false;
+  const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
   bool full = false;
-  std::size_t leftOut = 0;
   SheetChanges changes;
   for (const auto& cellPointer : *cells_) {
     auto& cell = static_cast<Cell68k&>(*cellPointer);
     const IntermediateCell* record = cell.Cell();
     if (!record) continue;
-    // Column 0 would give a negative position, which reads back elsewhere.
-    if (record->Row < 0 || record->Row > kSheet68kMaxRow || record->Column < 1 ||
+    if (record->Row < 1 || record->Row > kSheet68kMaxRow || record->Column < 1 ||
         record->Column > kSheet68kMaxColumn) {
+      changes.Add(kOffSheet, record->Row, record->Column);
       continue;
     }
     if (full) {
-      ++leftOut;
+      changes.Add(kTooLarge, record->Row, record->Column);
       continue;
     }
-    cell.TranslateFromIntermediate();
-    if (cell.ValueOutOfRange() && !rangeNoticeShown) {
-      rangeNoticeShown = true;
-      if (messages_) messages_->ShowNotice(kValueOutOfRangeNotice);
-    }
-    if (cell.FormulaTooLong()) {
-      changes.Add(kTooLongChange, record->Row, record->Column);
+    cell.TranslateFromIntermediate(origin);
+    const CellChanges& cellChanges = cell.Changes();
+    if (cellChanges.Has(CellChange::FormulaTooLong)) {
+      changes.Add(kFormulaTooLong, record->Row, record->Column);
       continue;
     }
     // The whole sheet must stay within what its length fields can hold.
     if (outputLength_ + cell.Length() > kSheet68kMaxOutput) {
       full = true;
-      ++leftOut;
+      changes.Add(kTooLarge, record->Row, record->Column);
       cell.ReleasePayload();
       continue;
     }
+    AddCellChanges(changes, kCellChanges, cellChanges, record->Row, record->Column);
     const ByteBuffer bytes = cell.GetOutput();
     output_.insert(output_.end(), bytes.begin(), bytes.begin() + cell.Length());
     outputLength_ += cell.Length();
     cell.ReleasePayload();
-  }
-  if (leftOut != 0 && messages_) {
-    messages_->ReportWarning(GRIDLET_E_SHEET_TOO_LARGE,
-                           std::to_string(leftOut) + " cells beyond the sheet's limit of " +
-                               std::to_string(kSheet68kMaxOutput) +
-                               " bytes were left out");
   }
   changes.Report(messages_);
   outputLength_ += kTrailerBytes;

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "calc/cell68k.h"
+#include "model/sheet_changes.h"
 #include "model/spreadsheet_file.h"
 
 namespace gridlet {
@@ -30,13 +31,15 @@ inline constexpr std::size_t kSheet68kHeaderSize = 144;
 inline constexpr std::size_t kSheet68kCellOffsetField = 142;
 // The output length up to which cells are written.
 inline constexpr std::int32_t kSheet68kMaxOutput = 65300;
-inline constexpr const char* kValueOutOfRangeNotice = "Cell Data Value out of range";
 
 class Sheet68k : public SpreadsheetFile {
  public:
   // From the variable content (a file's bytes from offset 88 on, without
   // the checksum): reads and translates every record and sorts the cells.
-  // Raises SheetDataError for data that is not a sheet of this kind.
+  // A record naming row 0, or the position of an earlier record, is left
+  // out (TranslateToIntermediate warns of it) rather than let it take
+  // another cell's place. Raises SheetDataError for data that is not a
+  // sheet of this kind.
   Sheet68k(const std::uint8_t* data, std::size_t length);
   // From a translated source sheet: takes its header and records over.
   explicit Sheet68k(SpreadsheetFile& source);
@@ -49,13 +52,16 @@ class Sheet68k : public SpreadsheetFile {
   // name had to be changed.
   bool SetName(std::string_view name) override;
 
+  // Gives the sheet its header; warns of the records the reader left out.
   void TranslateToIntermediate() override;
   std::string Dump() override { return {}; }
-  // Encodes the cells in list order. Cells outside rows 0..999 and columns
-  // 1..64 are left out without a report; so are cells beyond the output
-  // limit (reported once with 0x8C050021) and formulas too long for a
-  // record (one notice naming them). A number out of range brings one
-  // notice per sheet and is written all the same.
+  // Encodes the cells in list order. What the calculators force is named
+  // in one warning for each kind of change, with its cells: cells outside
+  // rows 1..999 and columns 1..64, cells beyond the output limit
+  // (0x8C050021; the cells before them are kept) and formulas too long for
+  // a record are left out; texts are cut; characters the calculators do
+  // not have stay spelled as their escapes; a number beyond their range is
+  // kept as the text stating it.
   void TranslateFromIntermediate() override;
   // The output length, the header, the records and the terminator; empty
   // before TranslateFromIntermediate.
@@ -65,6 +71,7 @@ class Sheet68k : public SpreadsheetFile {
   void ReadCells(std::size_t length);
 
   ByteBuffer output_;  // placeholders for the length and header, then the records
+  SheetChanges readChanges_;  // records the reader left out
 };
 
 }  // namespace gridlet

@@ -1,13 +1,11 @@
 #include "calc/xb_cell.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
 #include <optional>
 #include <stdexcept>
 
 #include "calc/formula_rewrites.h"
+#include "calc/xb_text.h"
 #include "encoding/calculator_numbers.h"
 #include "encoding/xb_tokens.h"
 #include "model/sheet_data_error.h"
@@ -17,7 +15,6 @@ namespace gridlet {
 namespace {
 
 constexpr std::uint8_t kFormulaRecordMinimum = XB_NUMBER_RECORD;  // overhead + the value
-constexpr std::uint8_t kTransSubstitute = 0x04;  // stands for "$" in a text's tokens
 
 std::string RecordAt(std::size_t offset) {
   return "the cell record at offset " + std::to_string(offset) + " of the sheet data";
@@ -48,10 +45,10 @@ std::string RealText(const std::string& payload) {
   return text;
 }
 
-std::string TokensText(const std::uint8_t* tokens, std::size_t count, CellText kind) {
+std::string FormulaText(const std::uint8_t* tokens, std::size_t count) {
   std::string text;
   XbTokensToText(tokens, count, text);  // an assembly program gives no text
-  XbNamesToIntermediate(text, kind);
+  XbNamesToIntermediate(text);
   return text;
 }
 
@@ -70,49 +67,14 @@ std::string ZeroReal() {
   return out;
 }
 
-// The whole text as a plain decimal number (sign, digits, point, exponent),
-// or nothing when anything else is left over.
-std::optional<double> WholeNumber(const std::string& text) {
-  std::size_t start = 0;
-  if (start < text.size() && text[start] == '+') ++start;
-  const std::size_t digitsAt = start < text.size() && text[start] == '-' ? start + 1 : start;
-  if (digitsAt >= text.size() ||
-      !(std::isdigit(static_cast<unsigned char>(text[digitsAt])) || text[digitsAt] == '.')) {
-    return std::nullopt;  // also keeps out "INF" and "NAN"
-  }
-  double value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, error] = std::from_chars(text.data() + start, end, value);
-  if (error != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
-
-// A number too large for a real, spelled compactly so that it survives
-// the cut of a text record ("1E+100").
-std::string LargeNumberText(const std::string& data) {
-  std::string trimmed = data;
-  const std::size_t first = trimmed.find_first_not_of(" \t");
-  trimmed.erase(0, first == std::string::npos ? trimmed.size() : first);
-  double value = 0;
-  const char* begin = trimmed.data() + (trimmed.starts_with('+') ? 1 : 0);
-  const auto [ptr, error] = std::from_chars(begin, trimmed.data() + trimmed.size(), value);
-  if (error != std::errc() || !std::isfinite(value)) return data;
-  char buffer[32];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                     std::chars_format::general, 14);
-  std::string text(buffer, written.ptr);
+// The text that states a number beyond the reals' range: as written, or,
+// when that is longer than a text record holds, the same value in the
+// exponent form with every significant digit ("1E400" for a 1 and 400
+// zeros).
+std::string OutOfRangeText(const std::string& written) {
+  std::string text = written.size() < XB_MAX_PAYLOAD ? written : ExactScientificForm(written);
   UpperCaseAscii(text);
   return text;
-}
-
-void Trim(std::string& text, char c) {
-  const std::size_t first = text.find_first_not_of(c);
-  if (first == std::string::npos) {
-    text.clear();
-    return;
-  }
-  text.erase(text.find_last_not_of(c) + 1);
-  text.erase(0, first);
 }
 
 }  // namespace
@@ -181,11 +143,15 @@ void XbCell::TranslateToIntermediate() {
   if (kind == CELL_NUMBER) {
     record.Data = RealText(text_);
   } else if (kind == CELL_TEXT) {
-    record.Data =
-        TokensText(Bytes(text_), TextTokenCount(Bytes(text_), text_.size()), CellText::Text);
+    // The payload begins with the quote token; the text begins with the
+    // calculator's opening quote.
+    const std::uint8_t* tokens = Bytes(text_);
+    std::size_t count = TextTokenCount(tokens, text_.size());
+    if (count > 0 && tokens[0] == XB_QUOTE_TOKEN) ++tokens, --count;
+    record.Data = '"' + XbTextCharacters(tokens, count);
   } else {
     record.Data = RealText(text_);
-    record.Data2 = TokensText(Bytes(formula_), formula_.size(), CellText::Formula);
+    record.Data2 = FormulaText(Bytes(formula_), formula_.size());
   }
   ReleaseBytes();
   referenceCount_.fill(0);
@@ -198,11 +164,11 @@ void XbCell::ReleaseBytes() {
 
 bool XbCell::FitsOnSheet() const {
   const IntermediateCell* record = Cell();
-  return record && record->Row >= 0 && record->Row <= XB_MAX_ROW && record->Column >= 1 &&
-         record->Column <= XB_MAX_COLUMN;
+  return record && record->Row >= XB_FIRST_ROW && record->Row <= XB_MAX_ROW &&
+         record->Column >= 1 && record->Column <= XB_MAX_COLUMN;
 }
 
-void XbCell::TranslateFromIntermediate() {
+void XbCell::TranslateFromIntermediate(std::int16_t origin) {
   IntermediateCell* record = Cell();
   if (!record) return;
   const unsigned kind = static_cast<unsigned>(record->Type) & 3u;
@@ -211,75 +177,61 @@ void XbCell::TranslateFromIntermediate() {
                   ? static_cast<std::uint16_t>(record->Column * 1000 + record->Row - 1000)
                   : 0;
   type_ = static_cast<std::uint8_t>(kind);
-  numberOutOfRange_ = false;
-  unknownFunction_ = false;
+  changes_.Clear();
   formula_.clear();
   switch (kind) {
     case CELL_NUMBER: EncodeNumber(record->Data); break;
-    case CELL_TEXT: EncodeText(*record); break;
+    case CELL_TEXT: EncodeText(TextCharacters(*record, origin)); break;
     default: EncodeFormula(*record); break;
   }
 }
 
 void XbCell::EncodeNumber(const std::string& text) {
-  if (EncodeReal(text, text_)) {
+  // A number as the readers give it, rounded to fourteen digits from its
+  // decimal digits; anything else is read as far as it is a number.
+  std::array<std::uint8_t, kXbRealSize> real{};
+  int last = 0;
+  const bool fits = IsDecimalNumber(text)
+                        ? EncodeXbReal(*ParseDecimalNumber(text), real.data()) == NumberFit::Fits
+                        : TextToXbReal(text.c_str(), real.data(), &last) == S_OK;
+  if (fits) {
+    text_.assign(real.begin(), real.end());
     tokenLength_ = 0;
     length_ = XB_NUMBER_RECORD;
     return;
   }
-  // No real holds it: keep the number as a text cell rather than lose it.
-  numberOutOfRange_ = true;
+  // No real holds it: the cell keeps the number as the text stating it.
+  changes_.Add(CellChange::NumberOutOfRange);
   type_ = CELL_TEXT;
-  EncodeTokens(LargeNumberText(text));
+  EncodeText(OutOfRangeText(text));
 }
 
-void XbCell::EncodeText(IntermediateCell& record) {
-  UpperCaseAscii(record.Data);
-  const std::string upper = record.Data;
-  std::string text = upper;
-  if (std::erase(text, '$') != 0) {
-    // A currency amount such as $12 goes out as the number it states.
-    Trim(text, ' ');
-    const std::optional<double> value = WholeNumber(text);
-    if (value && std::trunc(*value) != 0 && EncodeReal(text, text_)) {
-      type_ = CELL_NUMBER;
-      tokenLength_ = 0;
-      length_ = XB_NUMBER_RECORD;
-      record.Type = CELL_TEXT;
-      return;
-    }
-    text = upper;
-    std::replace(text.begin(), text.end(), '$', static_cast<char>(kTransSubstitute));
-  }
-  // A text read from a calculator sheet begins with the calculator's
-  // opening quote; the quote token written first stands for it.
-  if (text.starts_with('"')) text.erase(0, 1);
-  IntermediateNamesToXb(text, CellText::Text);
-  EncodeTokens(text);
-}
-
-void XbCell::EncodeTokens(const std::string& text) {
-  std::array<std::uint8_t, XB_MAX_PAYLOAD> payload{};
-  payload[0] = XB_QUOTE_TOKEN;
-  const std::size_t count = XbTextToTokens(payload.data() + 1, payload.size() - 1, text);
-  tokenLength_ = static_cast<std::int16_t>(1 + count);
-  text_.assign(payload.begin(), payload.begin() + tokenLength_);
+void XbCell::EncodeText(std::string_view characters) {
+  const std::vector<std::uint8_t> tokens = XbTextTokens(characters, XB_MAX_PAYLOAD - 1, changes_);
+  text_.assign(1, static_cast<char>(XB_QUOTE_TOKEN));
+  text_.append(tokens.begin(), tokens.end());
+  tokenLength_ = static_cast<std::int16_t>(text_.size());
   length_ = static_cast<std::uint8_t>(tokenLength_ + XB_RECORD_OVERHEAD);
 }
 
-void XbCell::EncodeFormula(IntermediateCell& record) {
-  if (!EncodeReal(record.Data, text_)) {
-    // The calculator works the value out again; the sheet reports it.
-    numberOutOfRange_ = true;
-    text_ = ZeroReal();
-  }
+void XbCell::EncodeFormula(const IntermediateCell& record) {
+  // The value is the formula's last result, which the calculator works
+  // out again: one beyond the reals' range is written as zero.
+  if (!EncodeReal(record.Data, text_)) text_ = ZeroReal();
   std::string formula = record.Data2.value_or(std::string());
-  IntermediateNamesToXb(formula, CellText::Formula);
-  std::array<std::uint8_t, XB_MAX_FORMULA> tokens{};
-  const std::size_t count = XbTextToTokens(tokens.data(), tokens.size(), formula);
-  unknownFunction_ = XbLettersBeforeParenthesis(tokens.data(), count);
-  tokenLength_ = static_cast<std::int16_t>(count);
-  formula_.assign(tokens.begin(), tokens.begin() + tokenLength_);
+  IntermediateNamesToXb(formula);
+  // Two bytes for each character always suffice.
+  std::vector<std::uint8_t> tokens(2 * formula.size());
+  tokens.resize(XbTextToTokens(tokens.data(), tokens.size(), formula));
+  if (XbLettersBeforeParenthesis(tokens.data(), tokens.size())) {
+    changes_.Add(CellChange::UnknownFunction);
+  }
+  if (tokens.size() > XB_MAX_FORMULA) {
+    changes_.Add(CellChange::FormulaTooLong);
+    tokens.clear();
+  }
+  tokenLength_ = static_cast<std::int16_t>(tokens.size());
+  formula_.assign(tokens.begin(), tokens.end());
   length_ = static_cast<std::uint8_t>(XB_NUMBER_RECORD + tokenLength_);
 }
 

@@ -12,7 +12,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "calc/cell_changes.h"
 #include "model/byte_reader.h"
 #include "model/spreadsheet_cell.h"
 
@@ -20,11 +22,13 @@ namespace gridlet {
 
 inline constexpr std::uint8_t XB_QUOTE_TOKEN = 0x2A;
 // Token bytes that reach a record: texts keep 39 behind the quote token,
-// formulas 40.
+// formulas 40 (a longer formula is left out: cut, it would compute
+// something else).
 inline constexpr std::size_t XB_MAX_PAYLOAD = 40;
 inline constexpr std::size_t XB_MAX_FORMULA = 40;
 inline constexpr std::uint8_t XB_RECORD_OVERHEAD = 8;   // length, position, type, reference count
 inline constexpr std::uint8_t XB_NUMBER_RECORD = 17;    // overhead + one real
+inline constexpr std::int32_t XB_FIRST_ROW = 1;
 inline constexpr std::int32_t XB_MAX_ROW = 999;
 inline constexpr std::int32_t XB_MAX_COLUMN = 26;
 
@@ -42,9 +46,13 @@ class XbCell : public SpreadsheetCell {
   // std::invalid_argument("Type").
   void TranslateToIntermediate() override;
   std::string Dump() override;
-  // Sets the record bytes from the intermediate record (whose texts are
-  // upper-cased in the process). Type 2 raises std::invalid_argument("Type").
-  void TranslateFromIntermediate() override;
+  // Sets the record bytes from a record read from tab text. Type 2 raises
+  // std::invalid_argument("Type").
+  void TranslateFromIntermediate() override { TranslateFromIntermediate(ORIGIN_TAB_TEXT); }
+  // The same for a record of a sheet of the given origin (see
+  // TextCharacters). The record is left as it is; Changes() tells what the
+  // calculator forced.
+  void TranslateFromIntermediate(std::int16_t origin);
   // The record's L bytes and two spare zero bytes.
   ByteBuffer GetOutput() override;
   std::uint16_t GetOutputLength() override { return length_; }
@@ -53,17 +61,16 @@ class XbCell : public SpreadsheetCell {
   std::uint16_t Position() const { return position_; }
   std::uint8_t Type() const { return type_; }
 
-  // Whether the record's position lies on an XB Plus sheet (rows 0..999,
+  // Whether the record's position lies on an XB Plus sheet (rows 1..999,
   // columns 1..26).
   bool FitsOnSheet() const;
-  // Set by TranslateFromIntermediate when a number could not be held by an
-  // XB Plus real: a number cell then went out as a text cell holding the
-  // number's text, a formula's value as zero.
-  bool NumberOutOfRange() const { return numberOutOfRange_; }
-  // Set by TranslateFromIntermediate when a formula calls a function the
-  // XB Plus does not have: the calculator would read its name as a product
-  // of variables, so the cell must not be written.
-  bool UnknownFunction() const { return unknownFunction_; }
+  // What TranslateFromIntermediate had to change: a text cut to its
+  // record, characters replaced, small letters put in capitals, a number
+  // beyond the reals' range written as the text stating it. A formula
+  // whose tokens do not fit its record (FormulaTooLong), or that calls a
+  // function the XB Plus does not have, which it would read as a product
+  // of variables (UnknownFunction), must not be written.
+  const CellChanges& Changes() const { return changes_; }
 
   // Frees the record bytes once they have been written.
   void ReleaseBytes();
@@ -71,9 +78,8 @@ class XbCell : public SpreadsheetCell {
  private:
   void ReadNumberPayload(ByteReader& input, std::size_t offset);
   void EncodeNumber(const std::string& text);
-  void EncodeText(IntermediateCell& record);
-  void EncodeFormula(IntermediateCell& record);
-  void EncodeTokens(const std::string& text);
+  void EncodeText(std::string_view characters);
+  void EncodeFormula(const IntermediateCell& record);
 
   std::uint8_t length_ = 0;
   std::uint16_t position_ = 0;
@@ -81,8 +87,7 @@ class XbCell : public SpreadsheetCell {
   std::string formula_;                          // formula token bytes
   std::array<std::uint8_t, 4> referenceCount_{};  // as read; written as zeros
   std::int16_t tokenLength_ = 0;                 // payload (text) or formula bytes written
-  bool numberOutOfRange_ = false;
-  bool unknownFunction_ = false;
+  CellChanges changes_;
 };
 
 // Upper-cases a..z in place; other bytes stay as they are.

@@ -3,17 +3,44 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "calc/sheet_changes.h"
-#include "model/cell_address.h"
+#include "calc/record_positions.h"
+#include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 
 namespace gridlet {
 
 namespace {
 
-constexpr std::string_view kUnknownFunctionChange =
-    "These formulas call functions the XB Plus does not have, which it would read as "
-    "products of variables, and were left out";
+// What the XB Plus forces on a sheet, as the warnings name it.
+const ChangeKind kOffSheet{
+    "These cells lie beyond the XB Plus sheet, which ends at row 999 and column Z, and were "
+    "left out"};
+const ChangeKind kTooLarge{"These cells did not fit in the 22527 bytes an XB Plus sheet holds "
+                           "and were left out",
+                           GRIDLET_E_SHEET_TOO_LARGE};
+const ChangeKind kFormulaTooLong{
+    "These formulas are longer than the 40 token bytes an XB Plus formula holds and were left "
+    "out (cut, they would compute something else)"};
+const ChangeKind kUnknownFunction{
+    "These formulas call functions the XB Plus does not have, which it would read as products "
+    "of variables, and were left out"};
+const ChangeKind kNumberOutOfRange{
+    "These numbers lie beyond what an XB Plus holds (1E-99 to 9.9999999999999E99) and were "
+    "kept as texts stating them"};
+const ChangeKind kTextCut{"These texts are longer than the 39 token bytes an XB Plus text "
+                          "holds and were cut"};
+const ChangeKind kCharactersReplaced{
+    "These texts hold characters the XB Plus has no form for, which were replaced by the "
+    "nearest it has (\x80 by EUR, curly quotes by straight ones) or by \"?\""};
+const ChangeKind kCapitals{"These texts were put in capitals, as the XB Plus has no small letters"};
+
+// The changes a cell's encoding names, in the order the warnings list them.
+const CellChangeKind kCellChanges[] = {
+    {CellChange::NumberOutOfRange, &kNumberOutOfRange},
+    {CellChange::TextCut, &kTextCut},
+    {CellChange::CharactersReplaced, &kCharactersReplaced},
+    {CellChange::Capitals, &kCapitals},
+};
 
 constexpr std::size_t kNameAt = 6;
 constexpr std::uint8_t kReserved13Fill = 0xAA;
@@ -54,12 +81,14 @@ XbSheet::XbSheet(const std::uint8_t* data, std::size_t length) : SpreadsheetFile
   input.ReadExact(reserved13_.data(), reserved13_.size(), "the reserved fields");
 
   input.Seek(XB_SHEET_HEADER_SIZE);
+  RecordPositions positions;
   try {
     for (;;) {
       auto cell = std::make_unique<XbCell>(input);
       if (cell->Length() == 0) break;
-      cell->TranslateToIntermediate();
       outputLength_ += cell->Length();
+      if (!positions.Take(cell->Position(), readChanges_)) continue;
+      cell->TranslateToIntermediate();
       cells_->Append(std::move(cell));
     }
   } catch (...) {
@@ -75,7 +104,10 @@ XbSheet::XbSheet(SpreadsheetFile& source) : SpreadsheetFile(source) {
   TakeCellsFromSource<XbCell>();
 }
 
-void XbSheet::TranslateToIntermediate() { CreateHeader(ORIGIN_XB_PLUS); }
+void XbSheet::TranslateToIntermediate() {
+  CreateHeader(ORIGIN_XB_PLUS);
+  readChanges_.Report(messages_);
+}
 
 std::string XbSheet::Dump() {
   std::string out;
@@ -108,55 +140,48 @@ void XbSheet::TranslateFromIntermediate() {
 
   outputLength_ = kHeaderAfterSizeField;
   output_.assign(XB_SHEET_HEADER_SIZE, kPlaceholder);
-  const XbCell* firstOutOfRange = nullptr;
-  std::size_t written = 0;
-  std::size_t examined = 0;
-  bool tooLarge = false;
+  const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
   SheetChanges changes;
+  bool full = false;
   if (cells_) {
     for (const auto& pointer : *cells_) {
       auto& cell = static_cast<XbCell&>(*pointer);
-      cell.TranslateFromIntermediate();
+      const IntermediateCell* record = cell.Cell();
+      if (!record) continue;
       if (!cell.FitsOnSheet()) {
-        ++examined;
+        changes.Add(kOffSheet, record->Row, record->Column);
+        continue;
+      }
+      if (full) {
+        changes.Add(kTooLarge, record->Row, record->Column);
+        continue;
+      }
+      cell.TranslateFromIntermediate(origin);
+      const CellChanges& cellChanges = cell.Changes();
+      const ChangeKind* leftOut = cellChanges.Has(CellChange::FormulaTooLong) ? &kFormulaTooLong
+                                  : cellChanges.Has(CellChange::UnknownFunction) ? &kUnknownFunction
+                                                                                 : nullptr;
+      if (leftOut) {
+        changes.Add(*leftOut, record->Row, record->Column);
+        cell.ReleaseBytes();
         continue;
       }
       // Only whole cells that fit go out; the calculator holds no more.
       if (outputLength_ + cell.GetOutputLength() > XB_MAX_SHEET_DATA) {
-        tooLarge = true;
-        break;
-      }
-      ++examined;
-      if (cell.UnknownFunction()) {
-        const IntermediateCell& record = *cell.Cell();
-        changes.Add(kUnknownFunctionChange, record.Row, record.Column);
+        full = true;
+        changes.Add(kTooLarge, record->Row, record->Column);
         cell.ReleaseBytes();
         continue;
       }
-      if (cell.NumberOutOfRange() && !firstOutOfRange) firstOutOfRange = &cell;
-      const ByteBuffer record = cell.GetOutput();
+      AddCellChanges(changes, kCellChanges, cellChanges, record->Row, record->Column);
+      const ByteBuffer bytes = cell.GetOutput();
       const std::uint8_t length = cell.GetOutputLength();
-      output_.insert(output_.end(), record.begin(), record.begin() + length);
+      output_.insert(output_.end(), bytes.begin(), bytes.begin() + length);
       outputLength_ += length;
       cell.ReleaseBytes();
-      ++written;
     }
   }
-  if (messages_ && firstOutOfRange) {
-    const IntermediateCell& record = *firstOutOfRange->Cell();
-    messages_->ReportWarning(
-        E_CALC_NUMBER_RANGE,
-        "Cell " + CellAddress(record.Row, record.Column) +
-            " holds a number beyond 9.9999999999999E99. Such numbers are kept as text, "
-            "and such formula values as 0.");
-  }
   changes.Report(messages_);
-  if (tooLarge && messages_) {
-    const std::size_t left = cells_->Size() - examined;
-    messages_->ReportWarning(GRIDLET_E_SHEET_TOO_LARGE,
-                           "The sheet keeps its first " + std::to_string(written) + " cells; " +
-                               std::to_string(left) + " more were left out.");
-  }
   outputLength_ += kTerminatorSize;
 }
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/sheet_changes.h"
 #include "calc/xb_cell.h"
 #include "model/spreadsheet_file.h"
 
@@ -35,8 +36,11 @@ class XbSheet : public SpreadsheetFile {
  public:
   // Reads the sheet from variable data: the header and every cell record,
   // each translated into its intermediate record at once, then sorted by
-  // position. Damaged data raises SheetDataError (std::invalid_argument
-  // "Type" for a record of type 2); the cells read so far are deleted.
+  // position. A record naming row 0, or the position of an earlier record,
+  // is left out (TranslateToIntermediate warns of it) rather than let it
+  // take another cell's place. Damaged data raises SheetDataError
+  // (std::invalid_argument "Type" for a record of type 2); the cells read
+  // so far are deleted.
   XbSheet(const std::uint8_t* data, std::size_t length);
   // Takes the source's header and, through one XbCell each, its cells.
   explicit XbSheet(SpreadsheetFile& source);
@@ -44,14 +48,17 @@ class XbSheet : public SpreadsheetFile {
   // constructor would take the header over and build no cells.
   explicit XbSheet(XbSheet& source) : XbSheet(static_cast<SpreadsheetFile&>(source)) {}
 
-  // Gives the sheet its header: origin 133 and the name read from the data.
+  // Gives the sheet its header: origin 133 and the name read from the data;
+  // warns of the records the reader left out.
   void TranslateToIntermediate() override;
   std::string Dump() override;
-  // Encodes the cells in list order. Cells off the sheet (row 1000 or more,
-  // column above 26) are left out silently. When the data would grow beyond
-  // XB_MAX_SHEET_DATA, the cells that fit are kept and 0x8C050021 is
-  // reported; a number no real can hold is reported once with
-  // E_CALC_NUMBER_RANGE, naming its cell.
+  // Encodes the cells in list order. What the XB Plus forces is named in
+  // one warning for each kind of change, with its cells: cells off the
+  // sheet (rows 1..999, columns A..Z) and cells beyond XB_MAX_SHEET_DATA
+  // (0x8C050021; the cells before them are kept) are left out, and so are
+  // formulas that do not fit their record or call unknown functions; texts
+  // are cut, put in capitals and have characters replaced; a number no real
+  // holds is kept as the text stating it.
   void TranslateFromIntermediate() override;
   // The complete sheet data, size field through terminator, and one
   // trailing 0x00: GetOutputLength() + 3 bytes.
@@ -66,6 +73,7 @@ class XbSheet : public SpreadsheetFile {
   std::array<std::uint8_t, 2> reserved2_{};
   std::array<std::uint8_t, 13> reserved13_{};
   ByteBuffer output_;  // header placeholders and the records written
+  SheetChanges readChanges_;  // records the reader left out
 };
 
 }  // namespace gridlet

@@ -245,6 +245,7 @@ int RunConvert(const ConvertOptions& options) {
       request.toType = *to;
       request.textEncoding = *encoding;
       request.workbook = workbook;
+      request.strict = options.strict;
       const std::string base = options.name.empty() ? fs::path(source).stem().string() : options.name;
       // The worksheets to convert, each with its output name: the one asked
       // for (the first without --sheet), or with "all" every one of them.

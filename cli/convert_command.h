@@ -17,6 +17,7 @@ struct ConvertOptions {
   std::string textEncoding = "cp1252";
   std::string csvSeparator = ",";   // of CSV sources
   std::string csvEncoding = "utf-8";
+  bool strict = false;     // any warning fails that file: nothing is written
 };
 
 // Returns the exit status: 0 done (files skipped included), 1 a conversion

@@ -72,9 +72,17 @@ int main(int argc, char** argv) {
                              "semicolon, space (default: comma)");
   convertCommand->add_option("--csv-encoding", convert.csvEncoding,
                              "Encoding of CSV sources: utf-8 (default) or cp1252");
+  convertCommand->add_flag("--strict", convert.strict,
+                           "Fail a file on any warning (a text cut, a character replaced, a cell "
+                           "left out, a number out of range...): nothing is written for it");
   convertCommand->footer(
-      "Exit status: 0 when every file was converted or skipped, 1 when a conversion failed or "
-      "was cancelled, 2 for bad usage; 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.\n"
+      "Every change a target forces on a sheet (texts cut or put in capitals, characters "
+      "replaced, cells, formulas or numbers it cannot hold) is named in a warning on stderr, "
+      "with the cells it touched; the file is still written. With --strict such a file is a "
+      "failure and is not written.\n\n"
+      "Exit status: 0 when every file was converted or skipped (warnings included), 1 when a "
+      "conversion failed or was cancelled (or warned, with --strict), 2 for bad usage; 128 + "
+      "the signal when stopped by SIGINT, SIGTERM or SIGHUP.\n"
       "Workbook to workbook (xls, xlsx, ods, csv) without --sheet is a copy of the whole workbook.");
 
   ShowOptions show;

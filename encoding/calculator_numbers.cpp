@@ -1,9 +1,9 @@
 #include "encoding/calculator_numbers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 namespace gridlet {
 
@@ -87,78 +87,19 @@ void WriteXbReal(double value, std::uint8_t* out) {
 bool InXbRange(double value) { return std::isfinite(value) && std::fabs(value) <= kXbRealMax; }
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-struct LeadingNumber {
-  double value;
-  bool overflow;  // the magnitude is beyond the range of a double
-};
+// The BCD bytes of a decimal number's digits, zeros after its last.
+void PackDigits(const DecimalNumber& number, std::uint8_t* bcd) {
+  std::uint8_t d[kMantissaDigits] = {};
+  std::copy_n(number.digits.begin(), number.count, d);
+  for (int i = 0; i < kBcdBytes; ++i) bcd[i] = static_cast<std::uint8_t>(d[2 * i] << 4 | d[2 * i + 1]);
+}
 
-// Reads the number at the start of `text` the way atof does.
-LeadingNumber ParseLeadingNumber(const char* text) {
-  const char* p = text;
-  while (IsSpace(*p)) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-
-  const char* start = p;
-  // Where the first non-zero digit stands tells an overflow from an
-  // underflow before the conversion is made.
-  bool nonZero = false;
-  int intDigits = 0;
-  int significantIntDigits = 0;
-  for (; IsDigit(*p); ++p) {
-    nonZero = nonZero || *p != '0';
-    if (nonZero && significantIntDigits < 100000) ++significantIntDigits;
-    intDigits = 1;
-  }
-  int fracDigits = 0;
-  int fracLeadingZeros = 0;
-  if (*p == '.') {
-    for (++p; IsDigit(*p); ++p) {
-      fracDigits = 1;
-      if (nonZero) continue;
-      if (*p == '0') {
-        if (fracLeadingZeros < 100000) ++fracLeadingZeros;
-      } else {
-        nonZero = true;
-      }
-    }
-  }
-  if (intDigits + fracDigits == 0) return {0.0, false};  // no number at all
-  if (!nonZero) return {negative ? -0.0 : 0.0, false};
-  // Decimal exponent of the first non-zero digit.
-  const int leadExponent =
-      significantIntDigits > 0 ? significantIntDigits - 1 : -(fracLeadingZeros + 1);
-
-  const char* end = p;
-  long long exponent = 0;
-  if (*p == 'e' || *p == 'E') {
-    const char* q = p + 1;
-    bool expNegative = false;
-    if (*q == '+' || *q == '-') expNegative = *q++ == '-';
-    if (IsDigit(*q)) {
-      for (; IsDigit(*q); ++q) {
-        if (exponent < 1000000) exponent = exponent * 10 + (*q - '0');
-      }
-      if (expNegative) exponent = -exponent;
-      end = q;
-    }
-  }
-  const long long decimalExponent = leadExponent + exponent;
-  // Far outside the range of a double: decided without the conversion.
-  if (decimalExponent > 400) return {0.0, true};
-  if (decimalExponent < -400) return {negative ? -0.0 : 0.0, false};
-
-  double value = 0.0;
-  auto result = std::from_chars(start, end, value, std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    if (decimalExponent > 0) return {0.0, true};
-    value = 0.0;
-  } else if (result.ec != std::errc()) {
-    value = 0.0;
-  }
-  return {negative ? -value : value, false};
+NumberFit FitExponent(const DecimalNumber& number, int maxExponent) {
+  if (number.IsZero()) return NumberFit::Fits;
+  if (number.exponent > maxExponent) return NumberFit::TooLarge;
+  if (number.exponent < -maxExponent) return NumberFit::TooSmall;
+  return NumberFit::Fits;
 }
 
 // ---- 68k floats ----
@@ -276,9 +217,40 @@ HRESULT XbRealToText(const std::uint8_t* real, std::string& out) {
 
 HRESULT TextToXbReal(const char* text, std::uint8_t* out9, int* lastIndex) {
   if (!text || !out9 || !lastIndex) return E_POINTER;
-  const LeadingNumber number = ParseLeadingNumber(text);
-  if (number.overflow || !InXbRange(number.value)) return E_CALC_NUMBER_RANGE;
-  return EncodeXbReals(&number.value, 1, out9, lastIndex);
+  while (IsSpace(*text)) ++text;
+  DecimalNumber number = ParseDecimalNumber(text).value_or(DecimalNumber{});
+  switch (EncodeXbReal(number, out9)) {
+    case NumberFit::TooLarge: return E_CALC_NUMBER_RANGE;
+    case NumberFit::TooSmall:
+      // Written as zero, as the calculator flushes such values itself.
+      number.count = 0;
+      EncodeXbReal(number, out9);
+      break;
+    case NumberFit::Fits: break;
+  }
+  *lastIndex = kXbRealSize - 1;
+  return S_OK;
+}
+
+NumberFit EncodeXbReal(const DecimalNumber& number, std::uint8_t* out9) {
+  const NumberFit fit = FitExponent(number, kXbRealMaxExponent);
+  if (fit != NumberFit::Fits || !out9) return fit;
+  out9[0] = number.negative ? 0x80 : 0x00;
+  out9[1] = static_cast<std::uint8_t>(kXbExponentBias + (number.IsZero() ? 0 : number.exponent));
+  PackDigits(number, out9 + 2);
+  return fit;
+}
+
+NumberFit EncodeFloat68k(const DecimalNumber& number, std::uint8_t* out10) {
+  const NumberFit fit = FitExponent(number, kFloat68kMaxExponent);
+  if (fit != NumberFit::Fits || !out10) return fit;
+  const int word = (number.negative ? 0xC000 : 0x4000) +
+                   static_cast<int>(number.IsZero() ? 0 : number.exponent);
+  out10[0] = static_cast<std::uint8_t>(word >> 8);
+  out10[1] = static_cast<std::uint8_t>(word & 0xFF);
+  PackDigits(number, out10 + 2);
+  out10[9] = kFloat68kTag;
+  return fit;
 }
 
 HRESULT EncodeXbReals(const double* values, int count, std::uint8_t* out, int* lastIndex) {

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "encoding/decimal_digits.h"
+#include "model/decimal_number.h"
 #include "model/hresult.h"
 
 namespace gridlet {
@@ -30,9 +31,15 @@ inline constexpr int kXbRealSize = 9;
 inline constexpr int kFloat68kSize = 10;
 // The largest magnitude an XB Plus real can hold.
 inline constexpr double kXbRealMax = 9.9999999999999E99;
-// The smallest decimal exponent of a non-zero XB Plus real; smaller values
-// are written as zero, as the calculator itself flushes them.
-inline constexpr int kXbRealMinExponent = -99;
+// The decimal exponents of non-zero numbers each calculator holds: XB Plus
+// reals from 1E-99 to 9.9999999999999E99, 68k floats from 1E-999 to
+// 9.9999999999999E999.
+inline constexpr int kXbRealMaxExponent = 99;
+inline constexpr int kXbRealMinExponent = -kXbRealMaxExponent;
+inline constexpr int kFloat68kMaxExponent = 999;
+
+// Whether a number fits a calculator's range.
+enum class NumberFit { Fits, TooLarge, TooSmall };
 
 // Appends the text of the 9-byte XB Plus real at `real`; returns S_OK.
 // Exponents -3..9 are written positionally (0.00123, 1500, -0.5) with all
@@ -44,9 +51,19 @@ HRESULT XbRealToText(const std::uint8_t* real, std::string& out);
 // = 8. Returns S_OK or E_CALC_NUMBER_RANGE (then neither out9 nor *lastIndex
 // is written). The number is leading white space, an optional sign, digits
 // with an optional point and an optional exponent; text without such a
-// number is zero (hexadecimal, "inf" and "nan" are not numbers here).
-// E_POINTER for a null argument.
+// number is zero (hexadecimal, "inf" and "nan" are not numbers here). It is
+// rounded to fourteen digits from its decimal digits; a number below 1E-99
+// is written as zero. E_POINTER for a null argument.
 HRESULT TextToXbReal(const char* text, std::uint8_t* out9, int* lastIndex);
+
+// Writes the XB Plus real of a number of at most fourteen digits; writes
+// nothing when the number lies beyond the real's range.
+NumberFit EncodeXbReal(const DecimalNumber& number, std::uint8_t* out9);
+
+// Writes the 68k float of a number of at most fourteen digits, tag
+// included; writes nothing when the number lies beyond the calculator's
+// range.
+NumberFit EncodeFloat68k(const DecimalNumber& number, std::uint8_t* out10);
 
 // Writes count reals of 9 bytes; *lastIndex = 9*count-1; count <= 0 writes
 // nothing and leaves *lastIndex. A value that is not finite or whose

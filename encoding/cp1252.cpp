@@ -218,6 +218,11 @@ class PositionTracker {
 
 char32_t Cp1252ToUnicode(unsigned char byte) { return kToUnicode[byte]; }
 
+bool IsCp1252Character(unsigned char byte) {
+  const char32_t c = kToUnicode[byte];
+  return c < 0x80 || c >= 0xA0;
+}
+
 std::size_t DecodeUtf8Character(std::string_view utf8, std::size_t offset, char32_t* c) {
   std::size_t skip = 0;
   return DecodeUtf8(utf8, offset, c, &skip);

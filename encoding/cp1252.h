@@ -39,6 +39,10 @@ struct Cp1252Conversion {
   bool ok() const { return fault == ConversionFault::None; }
 };
 
+// Whether the byte is a character of Windows-1252: all are but the five
+// it leaves undefined.
+bool IsCp1252Character(unsigned char byte);
+
 // One character. Cp1252ToUnicode is defined for every byte.
 char32_t Cp1252ToUnicode(unsigned char byte);
 std::optional<unsigned char> UnicodeToCp1252(char32_t character);

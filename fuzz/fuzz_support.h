@@ -58,21 +58,6 @@ bool Guarded(F&& read) {
   return false;
 }
 
-// The cells of a translated sheet that lie on a calculator sheet of
-// `lastRow` rows (row 0 included) and `lastColumn` columns.
-inline std::size_t CellsWithin(const SpreadsheetFile& sheet, std::int32_t lastRow,
-                               std::int32_t lastColumn) {
-  std::size_t n = 0;
-  for (const auto& cell : *sheet.GetCellList()) {
-    const IntermediateCell* record = cell->Cell();
-    if (record && record->Row >= 0 && record->Row <= lastRow && record->Column >= 1 &&
-        record->Column <= lastColumn) {
-      ++n;
-    }
-  }
-  return n;
-}
-
 // Reads sheet data of the kind SheetT and writes it as tab text; the text
 // is not looked at, only the way there must hold.
 template <class SheetT>

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace gridlet {
 
@@ -16,7 +17,8 @@ inline constexpr std::int16_t CELL_TEXT = 1;
 inline constexpr std::int16_t CELL_FORMULA = 3;
 
 // Texts are 8-bit strings in the Windows ANSI code page; calculator
-// characters without an ANSI form are spelled as named escapes ("_pi_").
+// characters without an ANSI form are spelled as named escapes ("_pi_"),
+// and a line break inside a text (the calculators' newline) is one LF.
 struct IntermediateCell {
   // Positions are 1-based. They are held in 32 bits so that long text
   // files keep their layout; calculator sheets apply their own limits.
@@ -45,5 +47,21 @@ struct SheetHeader {
   std::int16_t origin = 0;
   std::string name;
 };
+
+// The calculators' readers begin every text with the calculator's opening
+// quote, as the XB Plus stores it; the other readers give a text's own
+// characters, which may begin with a quote of their own.
+inline bool TextsCarryOpeningQuote(std::int16_t origin) {
+  return origin == ORIGIN_SHEET68K || origin == ORIGIN_XB_PLUS;
+}
+
+// The characters of a text record from a sheet of the given origin. A NUL
+// byte ends a text, as everywhere in the engine.
+inline std::string_view TextCharacters(const IntermediateCell& record, std::int16_t origin) {
+  std::string_view text = record.Data;
+  text = text.substr(0, text.find('\0'));
+  if (TextsCarryOpeningQuote(origin) && text.starts_with('"')) text.remove_prefix(1);
+  return text;
+}
 
 }  // namespace gridlet

@@ -1,18 +1,43 @@
 #include "model/text_cell.h"
 
 #include <algorithm>
-#include <array>
+#include <optional>
 
+#include "model/decimal_number.h"
 #include "model/field_scan.h"
 #include "model/slot_pool.h"
 #include "model/spreadsheet_text_rewrites.h"
+#include "model/text_quoting.h"
 #include "model/trace.h"
 
 namespace gridlet {
 
 namespace {
+
 constexpr char TAB = '\t';
-constexpr const char* NUMBER_CHARACTERS = "0123456789.-";
+// Spreadsheets hold doubles; 1E-307 to 9.9999999999999E307 keep every
+// calculator digit.
+constexpr std::int64_t kWorkbookMaxExponent = 307;
+
+// A text as a field may hold it: no reader of this system gives a text a
+// TAB or a CR, which would end the field; should one come, a TAB is
+// spelled as its escape and a CR, or CR LF, as the line break LF.
+std::string FieldSafe(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\t') {
+      out += "_tab_";
+    } else if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += '\n';
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 void* TextCell::operator new(std::size_t size) { return NewPooled<TextCell>(size); }
@@ -31,33 +56,6 @@ std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
                           static_cast<std::size_t>(textEnd - start));
 }
 
-std::string CollapseQuotes(const std::string& text, bool keepHalf) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] != '"') {
-      out.push_back(text[i++]);
-      continue;
-    }
-    std::size_t run = 0;
-    while (i < text.size() && text[i] == '"') ++run, ++i;
-    out.append(keepHalf ? run / 2 : (run - 1) / 2, '"');
-  }
-  return out;
-}
-
-bool IsNumberText(const std::string& text) {
-  static constexpr std::array<bool, 256> kNumberCharacter = [] {
-    std::array<bool, 256> table{};
-    for (const char* c = NUMBER_CHARACTERS; *c; ++c) table[static_cast<unsigned char>(*c)] = true;
-    return table;
-  }();
-  for (const char c : text) {
-    if (!kNumberCharacter[static_cast<unsigned char>(c)]) return false;
-  }
-  return true;
-}
-
 void TextCell::TranslateToIntermediate() {
   IntermediateCell& record = NewCell();
   record.Row = row_;
@@ -69,17 +67,15 @@ void TextCell::TranslateToIntermediate() {
     // Spreadsheet names become intermediate names on every path, so that
     // reading accepts what writing writes.
     ApplyRewrites(*record.Data2, ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite);
-  } else if (IsNumberText(text_)) {
+  } else if (IsDecimalNumber(text_)) {
     record.Type = CELL_NUMBER;
     record.Data = std::move(text_);
   } else {
     record.Type = CELL_TEXT;
-    // Most texts hold no quote: they move over as they are.
-    std::string collapsed =
-        text_.find('"') == std::string::npos ? std::move(text_) : CollapseQuotes(text_, false);
-    record.Length = static_cast<std::int32_t>(collapsed.size());
-    if (collapsed.size() > MAX_TEXT_CELL_LENGTH) collapsed.resize(MAX_TEXT_CELL_LENGTH);
-    record.Data = std::move(collapsed);
+    // Most texts are not quoted: they move over as they are. A text is
+    // kept whole; the formats that hold less say what they cut.
+    record.Data = text_.starts_with('"') ? UnquotePlainText(text_) : std::move(text_);
+    record.Length = static_cast<std::int32_t>(record.Data.size());
   }
   ReleaseText();
   Trace("TextCell::TranslateToIntermediate4\n");
@@ -91,7 +87,14 @@ std::string TextCell::Dump() {
   return out + SpreadsheetCell::Dump();
 }
 
-void TextCell::TextFromRecord() {
+bool WorkbookHoldsNumber(std::string_view number) {
+  const std::optional<DecimalNumber> value = ParseDecimalNumber(number);
+  return value && (value->IsZero() || (value->exponent >= -kWorkbookMaxExponent &&
+                                        value->exponent <= kWorkbookMaxExponent));
+}
+
+void TextCell::TextFromRecord(std::int16_t origin, std::string (*quote)(std::string_view),
+                              bool (*holds)(std::string_view number)) {
   const IntermediateCell* record = Cell();
   if (!record) return;
   row_ = record->Row;
@@ -99,18 +102,17 @@ void TextCell::TextFromRecord() {
   switch (record->Type & 3) {
     case CELL_NUMBER:
       Trace("Code changed in mac version\n");
-      text_ = record->Data;
+      // A number stands as written; what no reader would take for one
+      // (damaged data) goes out as the text it is.
+      text_ = IsDecimalNumber(record->Data) && holds(record->Data) ? record->Data
+                                                                     : quote(record->Data);
       break;
-    case CELL_TEXT:
-      // Texts go out enclosed in a pair of double quotes. A text from a
-      // calculator brings its opening quote along; one read from tab text
-      // or a workbook lost its quotes on the way in and gets both (a
-      // closing quote alone would stay in the text when it is read again).
-      text_.clear();
-      if (!record->Data.starts_with('"')) text_ += '"';
-      text_ += record->Data;
-      text_ += '"';
+    case CELL_TEXT: {
+      const std::string_view characters = TextCharacters(*record, origin);
+      text_ = characters.find_first_of("\t\r") == std::string_view::npos ? quote(characters)
+                                                                         : quote(FieldSafe(characters));
       break;
+    }
     case CELL_FORMULA:
       text_ = record->Data2.value_or(std::string());
       IntermediateNamesToExcel();
@@ -121,9 +123,9 @@ void TextCell::TextFromRecord() {
   }
 }
 
-void TextCell::TranslateFromIntermediate() {
+void TextCell::TranslateFromIntermediate(std::int16_t origin) {
   const std::uint8_t state = Cell() ? Cell()->State : 0;
-  TextFromRecord();
+  TextFromRecord(origin, QuotePlainText, [](std::string_view) { return true; });
   if (Cell()) Cell()->State = state;
 }
 
@@ -142,23 +144,25 @@ ByteBuffer TextCell::GetOutput() {
 std::uint16_t TextCell::GetOutputLength() { return static_cast<std::uint16_t>(text_.size() + 1); }
 
 void ExcelTextCell::TranslateToIntermediate() {
-  // The spreadsheet quotes a formula that holds a quote, doubling the
-  // quotes inside: the formula is the field unquoted.
-  if (text_.size() >= 2 && text_[1] == '=' && text_.front() == '"' && text_.back() == '"') {
-    text_ = CollapseQuotes(text_.substr(1, text_.size() - 2), true);
-  }
-  TextCell::TranslateToIntermediate();
-  IntermediateCell& record = *Cell();
-  if (record.Type == CELL_TEXT || record.Type == CELL_FORMULA) {
-    record.Data = CollapseQuotes(record.Data, true);
+  if (text_.starts_with('"')) {
+    // Quoted by the application: a text, even when it looks like a number
+    // or begins with "=".
+    IntermediateCell& record = NewCell();
+    record.Row = Row();
+    record.Column = Column();
+    record.Type = CELL_TEXT;
+    record.Data = UnquoteExchangeText(text_);
     record.Length = static_cast<std::int32_t>(record.Data.size());
+    ReleaseText();
+  } else {
+    TextCell::TranslateToIntermediate();
   }
-  record.State = 2;
+  Cell()->State = 2;
 }
 
-void ExcelTextCell::TranslateFromIntermediate() {
+void ExcelTextCell::TranslateFromIntermediate(std::int16_t origin) {
   const std::uint8_t state = Cell() ? Cell()->State : 0;
-  TextFromRecord();
+  TextFromRecord(origin, QuoteExchangeText, WorkbookHoldsNumber);
   if (Cell()) Cell()->State = state;
 }
 

@@ -17,9 +17,17 @@ class TextCell : public SpreadsheetCell {
   // Takes the source cell's record over.
   explicit TextCell(SpreadsheetCell& source) noexcept : SpreadsheetCell(source) {}
 
+  // Reads the field: "=" first makes a formula, a well-formed decimal
+  // number a number, anything else a text (its quotes read back as
+  // QuotePlainText writes them).
   void TranslateToIntermediate() override;
   std::string Dump() override;
-  void TranslateFromIntermediate() override;
+  // Sets the field from a record read from tab text.
+  void TranslateFromIntermediate() override { TranslateFromIntermediate(ORIGIN_TAB_TEXT); }
+  // Sets the field from a record of a sheet of the given origin (see
+  // TextCharacters): a number as written, a text quoted, a formula with its
+  // names in the spreadsheet's spelling.
+  virtual void TranslateFromIntermediate(std::int16_t origin);
   // The text followed by one TAB.
   ByteBuffer GetOutput() override;
   std::uint16_t GetOutputLength() override;
@@ -43,36 +51,36 @@ class TextCell : public SpreadsheetCell {
   static void operator delete(void* cell, std::size_t size) noexcept;
 
  protected:
-  // Sets position and text from the record; formulas get their names
-  // rewritten into the spreadsheet's spelling.
-  void TextFromRecord();
+  // Sets position and text from the record, with the texts quoted by
+  // `quote`; a number that `holds` refuses goes out as the text stating it.
+  void TextFromRecord(std::int16_t origin, std::string (*quote)(std::string_view),
+                      bool (*holds)(std::string_view number));
 
  private:
   std::int32_t row_ = 0;
   std::int32_t column_ = 0;
 };
 
-// A cell of the tab text exchanged with the spreadsheet program.
+// A cell of the tab text exchanged with the spreadsheet program, which
+// quotes every text and doubles the quotes inside (QuoteExchangeText): a
+// quoted field is a text, whatever it holds. A number beyond what a
+// spreadsheet holds (WorkbookHoldsNumber) goes out as the text stating it.
 class ExcelTextCell : public TextCell {
  public:
   using TextCell::TextCell;
+  using TextCell::TranslateFromIntermediate;
 
   void TranslateToIntermediate() override;
-  void TranslateFromIntermediate() override;
+  void TranslateFromIntermediate(std::int16_t origin) override;
 };
+
+// Whether a spreadsheet holds the number as a number: its decimal exponent
+// lies within -307..307.
+bool WorkbookHoldsNumber(std::string_view number);
 
 // Reads one field of tab text starting at `p`: its bytes up to the first
 // TAB or CR, or to `end`. A TAB is consumed with the field; a CR is left at
 // `p` for the row end. Returns the field's text, which a NUL byte cuts.
 std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end);
-
-// Quote runs of n double quotes become (n - 1) / 2 of them (plain text
-// fields) or n / 2 (the second pass of spreadsheet-text fields).
-std::string CollapseQuotes(const std::string& text, bool keepHalf);
-
-// Whether every character is one of "0123456789.-".
-bool IsNumberText(const std::string& text);
-
-inline constexpr std::size_t MAX_TEXT_CELL_LENGTH = 239;
 
 }  // namespace gridlet

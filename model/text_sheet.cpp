@@ -3,6 +3,7 @@
 #include <limits>
 #include <string>
 
+#include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 #include "model/trace.h"
 
@@ -10,6 +11,9 @@ namespace gridlet {
 
 namespace {
 constexpr std::uint8_t CR = '\r';
+const ChangeKind kNumberAsText{
+    "These numbers lie beyond what a spreadsheet holds as numbers (1E-307 to "
+    "9.9999999999999E307) and were kept as texts stating them"};
 constexpr std::uint8_t LF = '\n';
 constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
 }  // namespace
@@ -78,10 +82,15 @@ void TextSheet::WriteOutput() {
   output_.clear();
   std::int32_t previousRow = 1;
   std::int32_t previousColumn = 0;
+  const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
+  SheetChanges changes;
   for (const auto& cellPointer : *cells_) {
     auto& cell = static_cast<TextCell&>(*cellPointer);
-    cell.TranslateFromIntermediate();
+    cell.TranslateFromIntermediate(origin);
     const IntermediateCell* record = cell.Cell();
+    if (record && (record->Type & 3) == CELL_NUMBER && cell.Text().starts_with('"')) {
+      changes.Add(kNumberAsText, record->Row, record->Column);
+    }
     const std::int32_t row = record ? record->Row : previousRow;
     const std::int32_t column = record ? record->Column : previousColumn + 1;
     if (row != previousRow) {
@@ -98,6 +107,7 @@ void TextSheet::WriteOutput() {
     previousColumn = column;
   }
   outputLength_ = static_cast<std::int32_t>(output_.size());
+  changes.Report(messages_);
 }
 
 ByteBuffer TextSheet::GetOutput() {

@@ -32,6 +32,8 @@ class TextSheet : public SpreadsheetFile {
   // Splits the input into cells.
   virtual void Initialise();
   // Renders the cell list, which must be in row-major order, as tab text.
+  // A number the text cannot hold as a number (see ExcelTextCell) is
+  // written as the text stating it, with a warning naming its cells.
   virtual void WriteOutput();
 
  protected:

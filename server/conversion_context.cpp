@@ -87,6 +87,18 @@ ConversionContext::CalculatorOutput ConversionContext::NameCalculatorOutput(
   return output;
 }
 
+HRESULT ConversionContext::RefuseWhenWarned(const std::string& outcome) {
+  if (!request.strict) return S_OK;
+  const std::size_t warnings = services.messages.WarningCount() - warningsBefore_;
+  if (warnings == 0) return S_OK;
+  services.messages.ReportError(
+      GRIDLET_E_CONVERSION,
+      outcome + ": --strict makes " +
+          (warnings == 1 ? "the warning above" : "the " + std::to_string(warnings) + " warnings above") +
+          " a failure.");
+  return E_FAIL;
+}
+
 std::string ConversionContext::NamedOutputPath(std::string_view extension) {
   const std::string fileName = OutputFileName(request.saveInternalName, extension);
   if (fileName != request.saveInternalName + std::string(extension)) {
@@ -98,6 +110,9 @@ std::string ConversionContext::NamedOutputPath(std::string_view extension) {
 }
 
 HRESULT ConversionContext::AskOverwrite(const std::string& path) {
+  if (HRESULT refused = RefuseWhenWarned(path + " was not written"); refused != S_OK) {
+    return refused;
+  }
   switch (services.messages.AskOverwrite(path)) {
     case OVERWRITE_SKIP: return CONVERT_SKIPPED;
     case OVERWRITE_CANCEL: return CONVERT_CANCELLED;

@@ -16,7 +16,8 @@ namespace gridlet {
 class ConversionContext {
  public:
   ConversionContext(const ConversionRequest& request, ConversionServices& services, bool xfFlag)
-      : request(request), services(services), xfFlag(xfFlag) {}
+      : request(request), services(services), xfFlag(xfFlag),
+        warningsBefore_(services.messages.WarningCount()) {}
   ConversionContext(const ConversionContext&) = delete;
   ConversionContext& operator=(const ConversionContext&) = delete;
 
@@ -67,9 +68,18 @@ class ConversionContext {
   // separator in the name had to become a full stop.
   std::string NamedOutputPath(std::string_view extension);
 
-  // Asks before an existing output is replaced: S_OK to write, or the
-  // result that ends the call (CONVERT_SKIPPED, CONVERT_CANCELLED).
+  // The last step before every stage writes its output: S_OK to write, or
+  // the result that ends the call. A strict request that was warned about
+  // fails (E_FAIL, reported); otherwise the user is asked before an
+  // existing output is replaced (CONVERT_SKIPPED, CONVERT_CANCELLED).
   HRESULT AskOverwrite(const std::string& path);
+
+  // A strict request that was warned about: reports the outcome ("X was
+  // not written") and returns E_FAIL. S_OK otherwise.
+  HRESULT RefuseWhenWarned(const std::string& outcome);
+  // The warnings of this conversion are those shown after the count given
+  // (by default, after the context was made).
+  void CountWarningsSince(std::size_t shown) { warningsBefore_ = shown; }
 
   // The extension and model of a 68k-class target, XF included.
   GRIDLET_FILE_TYPES WrittenType(GRIDLET_FILE_TYPES type) const {
@@ -81,6 +91,7 @@ class ConversionContext {
   std::unique_ptr<SpreadsheetFile> target_;
   std::unique_ptr<DeviceFileService> device_;
   std::optional<std::string> fileName_;
+  std::size_t warningsBefore_;  // shown before this conversion began
 };
 
 // A name as a file name in the output folder: every path separator (and

@@ -31,9 +31,13 @@ bool IsDeviceCopy(GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to) {
 HRESULT ConversionDriver::Convert(const ConversionRequest& given,
                                   std::optional<std::string>* fileName) {
   ConversionRequest request = given;
+  // Warnings count from here, those of the source's checks included.
+  const std::size_t warningsBefore = services_.messages.WarningCount();
   std::unique_ptr<DeviceFileService> device;  // the call's one instance, once a calculator file is checked
   if (HRESULT hr = CheckSource(request, device); hr != S_OK) return hr;
-  if (IsDeviceCopy(request.fromType, request.toType)) return DeviceCopy(request, std::move(device), fileName);
+  if (IsDeviceCopy(request.fromType, request.toType)) {
+    return DeviceCopy(request, std::move(device), fileName, warningsBefore);
+  }
 
   // XF sheets are written as XD Plus sheets with the XF model and extension.
   const GRIDLET_FILE_TYPES readAs = ReadAsType(request.fromType);
@@ -42,6 +46,7 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& given,
   SheetKind* target = kinds_.Find(writeAs);  // none: read only
 
   ConversionContext context(request, services_, xfFlag);
+  context.CountWarningsSince(warningsBefore);
   if (device) context.SetDevice(std::move(device));
   HRESULT result = S_OK;
   if (target && readAs == writeAs) {
@@ -58,7 +63,8 @@ HRESULT ConversionDriver::Convert(const ConversionRequest& given,
     }
   }
   if (HRESULT hr = ReadSource(context, readAs); hr != S_OK) return hr;
-  if (!target || !context.Source()) return S_OK;
+  // Read only: a strict request still fails on what the reading warned of.
+  if (!target || !context.Source()) return context.RefuseWhenWarned(request.inputPath + " did not pass");
 
   result = RunTargetStage([&] { return target->WriteTarget(context); });
   if (context.FileName() && fileName) *fileName = context.FileName();
@@ -199,11 +205,13 @@ HRESULT ConversionDriver::ReadRecords(const ConversionRequest& given,
 
 HRESULT ConversionDriver::DeviceCopy(const ConversionRequest& request,
                                      std::unique_ptr<DeviceFileService> loaded,
-                                     std::optional<std::string>* fileName) {
+                                     std::optional<std::string>* fileName,
+                                     std::size_t warningsBefore) {
   // The copy is named as every calculator output is: by the name the
   // device allows, with the extension of its type, and an existing file is
   // replaced only when the user agrees.
   ConversionContext context(request, services_, false);
+  context.CountWarningsSince(warningsBefore);
   try {
     if (loaded) {
       context.SetDevice(std::move(loaded));  // it holds the source, checked

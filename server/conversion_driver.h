@@ -41,7 +41,7 @@ class ConversionDriver {
   // `loaded` is the device file service instance that loaded the source
   // (none: the copy loads it).
   HRESULT DeviceCopy(const ConversionRequest& request, std::unique_ptr<DeviceFileService> loaded,
-                     std::optional<std::string>* fileName);
+                     std::optional<std::string>* fileName, std::size_t warningsBefore);
   HRESULT ReadSource(ConversionContext& context, GRIDLET_FILE_TYPES readAs);
   // Checks, before any route, that the source can be read: its type has a
   // reader and the file is a regular file that may be read (a workbook is

@@ -34,6 +34,8 @@ struct ConversionRequest {
   std::string saveInternalName;  // the sheet's name on the calculator
   GRIDLET_FILE_TYPES toType = QZ_TAB_TEXT;
   long overwrite = 0;  // accepted and not consulted: the user is always asked
+  // Any warning fails the conversion: nothing is written.
+  bool strict = false;
   // The encoding of tab-text sources and targets; a source that opens with
   // a byte-order mark is read in the encoding the mark names.
   TextEncoding textEncoding = TextEncoding::Cp1252;

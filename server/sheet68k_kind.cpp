@@ -37,6 +37,7 @@ HRESULT Sheet68kKind::ReadSource(ConversionContext& context) {
                                           bytes->size() - k68kDataOffset - kChecksumSize);
   bytes.reset();
   sheet->SetName(name);
+  sheet->SetMessages(&context.services.messages);
   sheet->TranslateToIntermediate();
   context.SetSource(std::move(sheet));
   return S_OK;

@@ -2,6 +2,7 @@
 // here.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -51,15 +52,23 @@ class UserMessages : public SheetMessages {
   int ShowMessage(WindowHandle owner, const std::string& text, const std::string& caption,
                   unsigned style);
 
+  // How many warnings (boxes that are neither failures nor questions) have
+  // been shown so far.
+  std::size_t WarningCount() const { return warnings_; }
+
  private:
   // The text for a code followed by the detail (the detail alone when it
   // already holds the code's text); *fromService says whether the service
   // gave it.
   std::string ErrorText(HRESULT code, std::string_view detail, bool* fromService);
+  // Every box goes through here, and is counted when it is a warning.
+  int Show(WindowHandle owner, const std::string& text, const std::string& caption,
+           unsigned style);
 
   MessageBoxes& boxes_;
   ErrorTextServiceFactory& errorTexts_;
   FileSystem& files_;
+  std::size_t warnings_ = 0;
 };
 
 }  // namespace gridlet

@@ -5,6 +5,7 @@
 
 #include "bridge/workbook_exchange.h"
 #include "encoding/cp1252.h"
+#include "model/sheet_changes.h"
 #include "model/text_sheet.h"
 #include "server/conversion_warnings.h"
 #include "server/workbook_text.h"
@@ -12,6 +13,13 @@
 namespace gridlet {
 
 namespace {
+
+const ChangeKind kBreaksReplaced{"These cells of the worksheet held TABs or line breaks, each now a space"};
+const ChangeKind kCharactersReplaced{
+    "These cells of the worksheet held characters without a Windows-1252 form, each now \"?\""};
+const ChangeKind kFormulasKeptAsTexts{
+    "These formulas use functions or signs of a calculator that the spreadsheet cannot compute; they are "
+    "texts in the workbook, each with a note, and come back as formulas"};
 
 // A temporary text file that is removed when the stage ends.
 class TemporaryText {
@@ -78,9 +86,10 @@ std::optional<WorkbookText> ExportWorksheet(ConversionServices& services, const 
   }
   WorkbookText prepared = PrepareWorkbookText(
       std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), exported.placeholderInA1);
-  WarnAboutCells(messages, request.inputPath, "TABs and line breaks replaced by spaces", prepared.cellsWithBreaks);
-  WarnAboutCells(messages, request.inputPath, "characters without a Windows-1252 form replaced by \"?\"",
-                 exported.cellsWithReplacedCharacters);
+  SheetChanges changes;
+  for (std::string& cell : prepared.cellsWithBreaks) changes.Add(kBreaksReplaced, std::move(cell));
+  for (std::string& cell : exported.cellsWithReplacedCharacters) changes.Add(kCharactersReplaced, std::move(cell));
+  changes.Report(&messages);
   return prepared;
 }
 
@@ -109,6 +118,7 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
   TemporaryText text(files);
 
   ExcelTextSheet& sheet = context.MakeTarget<ExcelTextSheet>();
+  sheet.SetMessages(&messages);
   sheet.TranslateFromIntermediate();
   const ByteBuffer output = sheet.GetOutput();
   const std::size_t length = static_cast<std::size_t>(sheet.GetOutputLength());
@@ -141,10 +151,9 @@ HRESULT WorkbookKind::WriteTarget(ConversionContext& context) {
   if (TextFileToWorkbook(*launcher, messages, text.Path()->c_str(), path.c_str(), target) != EXCHANGE_DONE) {
     return E_FAIL;
   }
-  WarnAboutCells(messages, path,
-                 "calculator formulas that the spreadsheet cannot compute kept as texts with a note "
-                 "(they come back as formulas)",
-                 formulasKept);
+  SheetChanges changes;
+  for (std::string& cell : formulasKept) changes.Add(kFormulasKeptAsTexts, std::move(cell));
+  changes.Report(&messages);
   context.SetFileName(path);
   return S_OK;
 }

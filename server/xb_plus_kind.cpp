@@ -40,6 +40,7 @@ HRESULT XbPlusKind::ReadSource(ConversionContext& context) {
   auto sheet = std::make_unique<XbSheet>(bytes->data() + kVariableDataAt,
                                          bytes->size() - kVariableDataAt - kChecksumSize);
   bytes.reset();
+  sheet->SetMessages(&context.services.messages);
   sheet->TranslateToIntermediate();
   context.SetSource(std::move(sheet));
   return S_OK;

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "support/calculator_sheets.h"
 #include "support/cli_runner.h"
 #include "support/link_file_seal.h"
 #include "support/fods_book.h"
@@ -151,6 +152,44 @@ TEST(CliTest, EveryUnreadableSourceIsNamedWithItsReasonAndNothingBlocks) {
     EXPECT_EQ(denied.status, 1);
     EXPECT_TRUE(Has(denied.err, "secret.txt: permission denied")) << denied.err;
   }
+}
+
+TEST(CliTest, WarningsAreLabelledAndStrictMakesThemFailures) {
+  ScratchFolder folder;
+  folder.Write("in.txt", "total\t12");
+  folder.Write("CLEAN.txt", "TOTAL\t12");
+  // The XB Plus has no small letters: a warning names the cell; the file
+  // is written and the status is 0.
+  auto warned = RunCli(folder, "convert in.txt --to xbv --name WARNED");
+  EXPECT_EQ(warned.status, 0) << warned.err;
+  EXPECT_EQ(warned.out, "./WARNED.xbv\n");
+  EXPECT_NE(warned.err.find("gridlet: warning: These texts were put in capitals"), std::string::npos)
+      << warned.err;
+  EXPECT_NE(warned.err.find("1 cell, A1."), std::string::npos);
+  EXPECT_EQ(warned.err.find("error:"), std::string::npos) << warned.err;
+
+  // With --strict any warning fails its file (here the capitals): nothing
+  // is written for it.
+  auto strict = RunCli(folder, "convert in.txt CLEAN.txt --to xbv --strict --overwrite yes");
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, "./CLEAN.xbv\n");
+  EXPECT_FALSE(folder.Exists("IN.xbv"));
+  EXPECT_NE(strict.err.find("gridlet: error: "), std::string::npos);
+  EXPECT_NE(strict.err.find("--strict"), std::string::npos);
+
+  // Reading without a target (a check) fails on a warning too: here a
+  // damaged record at row 0.
+  folder.Write("DAMAGED.xbv", testing::XbPlusFile("DAMAGED", {{{0, 1}, 0, std::string(9, '\0')},
+                                                               {{1, 1}, 1, "\x2A" "A"}}));
+  auto checked = RunCli(folder, "convert DAMAGED.xbv --to null");
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_NE(checked.err.find("warning: These records of the calculator sheet are damaged"), std::string::npos)
+      << checked.err;
+  EXPECT_EQ(RunCli(folder, "convert DAMAGED.xbv --to null --strict").status, 1);
+  EXPECT_EQ(RunCli(folder, "convert WARNED.xbv --to null --strict").status, 0);
+
+  auto help = RunCli(folder, "convert --help");
+  EXPECT_NE(help.out.find("--strict"), std::string::npos);
 }
 
 // ------------------------------------------------------------ calculator files

@@ -167,20 +167,20 @@ TEST(RewriteTables, RowsHoldShortTexts) {
   check(IntermediateToSheet68kRewrites(), 17);
 }
 
-std::string FromXb(std::string text, CellText kind = CellText::Formula) {
-  XbNamesToIntermediate(text, kind);
+std::string FromXb(std::string text) {
+  XbNamesToIntermediate(text);
   return text;
 }
-std::string ToXb(std::string text, CellText kind = CellText::Formula) {
-  IntermediateNamesToXb(text, kind);
+std::string ToXb(std::string text) {
+  IntermediateNamesToXb(text);
   return text;
 }
-std::string From68k(std::string text, CellText kind = CellText::Formula) {
-  Sheet68kNamesToIntermediate(text, kind);
+std::string From68k(std::string text) {
+  Sheet68kNamesToIntermediate(text);
   return text;
 }
-std::string To68k(std::string text, CellText kind = CellText::Formula) {
-  IntermediateNamesToSheet68k(text, kind);
+std::string To68k(std::string text) {
+  IntermediateNamesToSheet68k(text);
   return text;
 }
 
@@ -195,8 +195,6 @@ TEST(XbRewrites, NamesAreRewrittenAtNameBoundariesOnly) {
 TEST(XbRewrites, StringLiteralsAndEscapesKeepTheirLetters) {
   EXPECT_EQ(ToXb("=IF(A1=\"mean(x)\",_pi_,_PI_)"), "=if(A1=\"mean(x)\",_pi_,_PI_)");
   EXPECT_EQ(ToXb("=sum(a1:a3)+_SIGMA_Int(1,2)"), "=sum(A1:A3)+_SIGMA_Int(1,2)");
-  // A text cell's text is rewritten as a whole, as it always was.
-  EXPECT_EQ(FromXb("\"mean(X)", CellText::Text), "\"AVERAGE(X)");
 }
 
 TEST(XbRewrites, FunctionsOfTheCalculatorAreFoundWhateverTheirCase) {
@@ -234,9 +232,8 @@ TEST(Sheet68kRewrites, PiAndDegreesAreDeviceBytes) {
 }
 
 TEST(Sheet68kRewrites, TextWithoutEscapesPassesUnchanged) {
-  EXPECT_EQ(To68k("a_b_c", CellText::Text), "a_b_c");
-  EXPECT_EQ(From68k("a_b_c", CellText::Text), "a_b_c");
-  EXPECT_EQ(To68k("Total 12", CellText::Text), "Total 12");
+  EXPECT_EQ(To68k("=a_b_c"), "=a_b_c");
+  EXPECT_EQ(From68k("=a_b_c"), "=A_B_C");
   EXPECT_EQ(To68k(""), "");
   EXPECT_EQ(From68k(""), "");
 }
@@ -267,8 +264,8 @@ TEST(Sheet68kRewrites, ReadingDeviceBytes) {
   EXPECT_EQ(From68k("=\x96^(1)"), "=_e_^(1)");
   EXPECT_EQ(From68k("=(\xAD" "3)"), "=(_neg_3)");
   EXPECT_EQ(From68k("=\xA8(a1)"), "=SQRT(A1)");
-  EXPECT_EQ(From68k("a\xBB" "b", CellText::Text), "a_->_b");
-  EXPECT_EQ(From68k("\x01", CellText::Text), "\x01");
+  EXPECT_EQ(From68k("=a\xBB" "b"), "=A_->_B");
+  EXPECT_EQ(From68k("=\x01"), "=\x01");
 }
 
 }  // namespace

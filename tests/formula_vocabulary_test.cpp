@@ -39,15 +39,9 @@ class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemor
   // Converts the file at `input` and returns the path written.
   std::string Convert(const std::string& input, GRIDLET_FILE_TYPES from, GRIDLET_FILE_TYPES to,
                       const std::string& name) {
-    ConversionRequest request;
-    request.inputPath = input;
-    request.fromType = from;
-    request.outputLocation = "/out/" + std::to_string(++round_) + "/";
-    request.saveInternalName = name;
-    request.toType = to;
-    std::optional<std::string> written;
-    EXPECT_EQ(driver.Convert(request, &written), S_OK) << input;
-    return written.value_or("");
+    const auto [written, result] = ConvertToNewFolder(input, from, to, name);
+    EXPECT_EQ(result, S_OK) << input;
+    return written;
   }
 
   // The formulas, one a cell down column A, as stored formulas.
@@ -76,7 +70,6 @@ class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemor
   }
 
   TraceSink previous_ = nullptr;
-  int round_ = 0;
 };
 
 TEST_F(FormulaVocabularyTest, EveryXbPlusTokenSurvivesTabText) {
@@ -164,25 +157,20 @@ TEST_F(FormulaVocabularyTest, SpreadsheetFunctionsSurviveA68kClassFile) {
 TEST_F(FormulaVocabularyTest, ReadingAcceptsWhatWritingWrites) {
   std::vector<std::string> intermediate;
   for (std::string formula : XbVocabulary()) {
-    XbNamesToIntermediate(formula, CellText::Formula);
+    XbNamesToIntermediate(formula);
     intermediate.push_back(formula);
   }
   for (std::string formula : Sheet68kVocabulary()) {
-    Sheet68kNamesToIntermediate(formula, CellText::Formula);
+    Sheet68kNamesToIntermediate(formula);
     intermediate.push_back(formula);
   }
   for (const std::string& formula : intermediate) {
     std::string written = formula;
     ApplyRewrites(written, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
     for (const bool workbook : {false, true}) {
-      // The spreadsheet quotes a field that holds a quote, doubling those
-      // inside.
-      std::string field = written;
-      if (workbook && field.find('"') != std::string::npos) {
-        std::string quoted = "\"";
-        for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        field = quoted + "\"";
-      }
+      // The spreadsheet application gives a formula as it stands (it quotes
+      // texts, and only texts).
+      const std::string& field = written;
       std::unique_ptr<TextSheet> sheet =
           workbook ? std::unique_ptr<TextSheet>(testing::ReadSheet<ExcelTextSheet>(field))
                    : testing::ReadSheet<TextSheet>(field);

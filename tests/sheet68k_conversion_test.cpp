@@ -91,7 +91,9 @@ TEST_F(Sheet68kConversionTest, EmptySheetMakesA242ByteFileThatIsTooShortToRead) 
   EXPECT_EQ(file.size(), 242u);
   const Bytes content = SheetContent(file, "**QZXD**", "empty");
   EXPECT_EQ(content.size(), 152u);
-  EXPECT_TRUE(boxes.boxes.empty());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("left out: 1 cell, BM1."), std::string::npos);
+  boxes.boxes.clear();
 
   EXPECT_EQ(Convert("empty.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "back"), CONVERT_SOURCE_TOO_SHORT);
   EXPECT_TRUE(Reported(GRIDLET_E_SOURCE_TOO_SHORT));
@@ -157,9 +159,9 @@ TEST_F(Sheet68kConversionTest, XdyToXfyIsADeviceCopyUnderTheNewName) {
 
 TEST_F(Sheet68kConversionTest, XbPlusSheetsSurviveAnXcySheet) {
   Put("in.txt",
-      "hello\t1.5\t-3\r\n"
+      "HELLO\t1.5\t-3\r\n"
       "=IF(A1>0,1,2)\t=AVERAGE(A1:B1)\t=SQRT(4)\r\n"
-      "x y\t0.25\t=A1+B1");
+      "X Y\t0.25\t=A1+B1");
   ASSERT_EQ(Convert("in.txt", QZ_TAB_TEXT, QZ_GRIDLET_XBP, "GRADES"), S_OK);
   ASSERT_EQ(Convert("GRADES.xbv", QZ_GRIDLET_XBP, QZ_GRIDLET_XC, "grades"), S_OK);
   ASSERT_EQ(Convert("grades.xcy", QZ_GRIDLET_XC, QZ_GRIDLET_XBP, "AGAIN"), S_OK);
@@ -241,13 +243,18 @@ TEST_F(Sheet68kConversionTest, DeviceFailuresAreFailures) {
   EXPECT_NE(text.find("missing/grades.xdy"), std::string::npos) << text;
 }
 
-TEST_F(Sheet68kConversionTest, OutOfRangeNumbersBringOneNotice) {
-  const std::string huge = "1" + std::string(400, '0');
-  Put("in.txt", huge + "\t" + huge + "\t5");
+TEST_F(Sheet68kConversionTest, OutOfRangeNumbersAreNamedOnceAndKeptAsTheirText) {
+  // 10^400 is beyond a double but not beyond the calculators; 10^1000 is.
+  const std::string large = "1" + std::string(400, '0');
+  const std::string huge = "1" + std::string(1000, '0');
+  Put("in.txt", large + "\t" + huge + "\t" + huge + "\t5");
   ASSERT_EQ(Convert("in.txt", QZ_TAB_TEXT, QZ_GRIDLET_XD, "grades"), S_OK);
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text, "Cell Data Value out of range");
-  EXPECT_EQ(SheetContent(GetBytes("grades.xdy"), "**QZXD**", "grades").size(), 152u + 3 * 16);
+  EXPECT_NE(boxes.boxes[0].text.find("2 cells, B1 and C1."), std::string::npos);
+  // Two numbers and two texts "1E1000", the value in the exponent form.
+  EXPECT_EQ(SheetContent(GetBytes("grades.xdy"), "**QZXD**", "grades").size(), 152u + 2 * 16 + 2 * 15);
+  ASSERT_EQ(Convert("grades.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "back"), S_OK);
+  EXPECT_EQ(Get("back.txt"), "1E+400\t\"1E1000\"\t\"1E1000\"\t5.\t");
 }
 
 // ------------------------------------------------------------ damaged sources

@@ -14,6 +14,7 @@
 #include "model/hresult.h"
 #include "model/sheet_data_error.h"
 #include "model/trace.h"
+#include "support/record_sheet.h"
 #include "support/recording_sheet_messages.h"
 
 namespace gridlet {
@@ -21,30 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A cell that holds a given record, standing in for a source sheet's cell.
-class RecordCell : public SpreadsheetCell {
- public:
-  explicit RecordCell(const IntermediateCell& record) { NewCell() = record; }
-  void TranslateToIntermediate() override {}
-  void TranslateFromIntermediate() override {}
-  ByteBuffer GetOutput() override { return {}; }
-};
-
-// A translated source sheet made of given records.
-class RecordSheet : public SpreadsheetFile {
- public:
-  explicit RecordSheet(const std::vector<IntermediateCell>& records, std::string name = "sheet")
-      : SpreadsheetFile(nullptr, 0) {
-    cells_ = std::make_unique<CellList>();
-    for (const IntermediateCell& record : records) cells_->Append(std::make_unique<RecordCell>(record));
-    SetName(name);
-    CreateHeader(ORIGIN_TAB_TEXT);
-  }
-  void TranslateToIntermediate() override {}
-  std::string Dump() override { return {}; }
-  void TranslateFromIntermediate() override {}
-  ByteBuffer GetOutput() override { return {}; }
-};
+using testing::RecordSheet;
 
 IntermediateCell Number(std::int32_t row, std::int32_t column, std::string data) {
   IntermediateCell cell;
@@ -216,38 +194,62 @@ TEST_F(Sheet68kTest, PositionsAndTypesAsRead) {
   records.insert(records.end(), text.begin(), text.end());
   records.insert(records.end(), formula2.begin(), formula2.end());
   const auto cells = Read(SheetData(records, 4));
-  ASSERT_EQ(cells.size(), 3u);
-  EXPECT_EQ(cells[0].Row, 0);  // position 1000: column 2, row 0
-  EXPECT_EQ(cells[0].Column, 2);
-  EXPECT_EQ(cells[0].Type, CELL_FORMULA);
-  EXPECT_EQ(cells[0].Data, "0");
-  EXPECT_EQ(cells[0].Data2, "Y");  // names in capitals, as in the intermediate form
-  EXPECT_EQ(cells[1].Row, 5);
-  EXPECT_EQ(cells[1].Column, 1);
-  EXPECT_EQ(cells[1].Data, "\"z");
-  EXPECT_EQ(cells[2].Row, 999);
-  EXPECT_EQ(cells[2].Column, 64);
-  EXPECT_EQ(cells[2].Data2, "X");
+  // Position 1000 (column 2, row 0) is no cell: that record is left out.
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_EQ(cells[0].Row, 5);
+  EXPECT_EQ(cells[0].Column, 1);
+  EXPECT_EQ(cells[0].Data, "\"z");
+  EXPECT_EQ(cells[1].Row, 999);
+  EXPECT_EQ(cells[1].Column, 64);
+  EXPECT_EQ(cells[1].Type, CELL_FORMULA);
+  EXPECT_EQ(cells[1].Data, "0");
+  EXPECT_EQ(cells[1].Data2, "X");  // names in capitals, as in the intermediate form
+}
+
+TEST_F(Sheet68kTest, RecordsAtRowZeroOrATakenPositionAreLeftOutAndNamed) {
+  const Bytes first = {0x0A, 0x00, 0x05, 0x01, 0x22, 'a', 0x22, 0x00, 0x00, 0x00};
+  const Bytes again = {0x0A, 0x00, 0x05, 0x01, 0x22, 'b', 0x22, 0x00, 0x00, 0x00};
+  const Bytes rowZero = {0x0A, 0x03, 0xE8, 0x01, 0x22, 'c', 0x22, 0x00, 0x00, 0x00};
+  Bytes records = first;
+  records.insert(records.end(), again.begin(), again.end());
+  records.insert(records.end(), rowZero.begin(), rowZero.end());
+  const Bytes data = SheetData(records);
+  Sheet68k sheet(data.data(), data.size());
+  testing::RecordingSheetMessages messages;
+  sheet.SetMessages(&messages);
+  sheet.TranslateToIntermediate();
+  ASSERT_EQ(sheet.GetCellList()->Size(), 1u);
+  EXPECT_EQ(sheet.GetCellList()->At(0).Cell()->Data, "\"a");
+  ASSERT_EQ(messages.notices.size(), 2u);
+  EXPECT_NE(messages.notices[0].find("earlier record and were left out: 1 cell, A5."), std::string::npos);
+  EXPECT_NE(messages.notices[1].find("row 0) and were left out: 1 cell, B0."), std::string::npos);
 }
 
 TEST_F(Sheet68kTest, TextsReadBackUnchanged) {
-  // A calculator text in the intermediate form begins with one quote; a
-  // text from tab text has none. Both are stored between one pair.
+  // A calculator text in the intermediate form begins with the
+  // calculator's opening quote; a text from tab text has none, and any
+  // quote it begins with is its own.
   const auto cells = RoundTrip({Text(1, 1, "ab"), Text(1, 2, "\"ab"), Text(1, 3, "say \"hi\""),
-                                Text(1, 4, "\"\"q\"\""), Text(1, 5, "\""), Text(1, 6, "x_pi_ and _neg_"),
-                                Text(1, 7, "average(a1:a3)")});
-  ASSERT_EQ(cells.size(), 7u);
+                                Text(1, 4, "\"\"q\"\""), Text(1, 5, "\""),
+                                Text(1, 6, "M\xFCller, 5 \x80, \xB1" "3"),
+                                Text(1, 7, "average(a1:a3)"), Text(1, 8, "line\nbreak_beta_")});
+  ASSERT_EQ(cells.size(), 8u);
   EXPECT_EQ(cells[0].Data, "\"ab");
-  EXPECT_EQ(cells[1].Data, "\"ab");
+  EXPECT_EQ(cells[1].Data, "\"\"ab");
   EXPECT_EQ(cells[2].Data, "\"say \"hi\"");
-  EXPECT_EQ(cells[3].Data, "\"\"q\"\"");
-  EXPECT_EQ(cells[4].Data, "\"");
-  EXPECT_EQ(cells[5].Data, "\"x_pi_ and _neg_");
+  EXPECT_EQ(cells[3].Data, "\"\"\"q\"\"");
+  EXPECT_EQ(cells[4].Data, "\"\"");
+  // Windows-1252 characters stay themselves, but for those from 0x80 to
+  // 0x9F, where the calculators keep symbols of their own.
+  EXPECT_EQ(cells[5].Data, "\"M\xFCller, 5 EUR, \xB1" "3");
   EXPECT_EQ(cells[6].Data, "\"average(a1:a3)");
+  // The line break is the calculator's newline; a byte Windows-1252 leaves
+  // undefined is the calculator's character, by its escape.
+  EXPECT_EQ(cells[7].Data, "\"line\nbreak_beta_");
   for (const auto& cell : cells) EXPECT_EQ(cell.Type, CELL_TEXT);
 
   // Reading again what was read changes nothing more.
-  EXPECT_EQ(RoundTrip({cells[2]})[0].Data, cells[2].Data);
+  EXPECT_EQ(RoundTrip({Text(1, 3, cells[2].Data.substr(1))})[0].Data, cells[2].Data);
 }
 
 TEST_F(Sheet68kTest, FormulasReadBackWithoutQuotes) {
@@ -268,15 +270,15 @@ TEST_F(Sheet68kTest, FormulasReadBackWithoutQuotes) {
 
 TEST_F(Sheet68kTest, NumbersRoundTrip) {
   const auto cells = RoundTrip({Number(1, 1, "12.5"), Number(2, 1, "-3"), Number(3, 1, "0"),
-                                Number(4, 1, "1e-7")});
-  ASSERT_EQ(cells.size(), 4u);
+                                Number(4, 1, "1e-7"), Number(5, 1, "-1.5E999")});
+  ASSERT_EQ(cells.size(), 5u);
   EXPECT_EQ(cells[0].Data, "12.5");
   EXPECT_EQ(cells[1].Data, "-3.");
   EXPECT_EQ(cells[2].Data, "0.");
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(cells[i].Type, CELL_NUMBER);
-  // Exponent forms are not number texts here: they become formulas.
-  EXPECT_EQ(cells[3].Type, CELL_FORMULA);
-  EXPECT_EQ(cells[3].Data2, "=1_EE__neg_007");
+  // Exponent forms are numbers too, spelled with "-" and "E".
+  EXPECT_EQ(cells[3].Data, "1E-007");
+  EXPECT_EQ(cells[4].Data, "-1.5E+999");
+  for (const auto& cell : cells) EXPECT_EQ(cell.Type, CELL_NUMBER);
 }
 
 TEST_F(Sheet68kTest, TextsAreCutAt243Characters) {
@@ -286,6 +288,8 @@ TEST_F(Sheet68kTest, TextsAreCutAt243Characters) {
   EXPECT_EQ(records[252], 252);
   const auto cells = RoundTrip({Text(1, 1, std::string(300, 'x'))});
   EXPECT_EQ(cells[0].Data, "\"" + std::string(243, 'x'));
+  ASSERT_EQ(encoded->messages.notices.size(), 1u);
+  EXPECT_NE(encoded->messages.notices[0].find("were cut: 1 cell, A1."), std::string::npos);
 }
 
 TEST_F(Sheet68kTest, FormulasLongerThan237CharactersAreLeftOutWithOneNotice) {
@@ -298,40 +302,46 @@ TEST_F(Sheet68kTest, FormulasLongerThan237CharactersAreLeftOutWithOneNotice) {
   EXPECT_EQ(records[255], 16);      // the number follows directly
   EXPECT_EQ(records[255 + 16], 0);  // and then the terminator
   ASSERT_EQ(encoded->messages.notices.size(), 1u);
-  EXPECT_NE(encoded->messages.notices[0].find("A2, AB4"), std::string::npos);
+  EXPECT_NE(encoded->messages.notices[0].find("2 cells, A2 and AB4."), std::string::npos);
   // The rewritten length counts: "if(" grows by 13 characters.
   const auto grown = Encode({Formula(1, 1, "=IF(" + std::string(230, '1'))});
   EXPECT_EQ(grown->messages.notices.size(), 1u);
   EXPECT_EQ(grown->length, 152);
 }
 
-TEST_F(Sheet68kTest, CellsOutsideTheGridAreLeftOutSilently) {
+TEST_F(Sheet68kTest, CellsOutsideTheGridAreLeftOutAndNamed) {
   const auto encoded = Encode({Number(1000, 1, "1"), Number(1, 65, "2"), Number(-1, 1, "3"),
                                Number(1, -1, "4"), Number(1, 0, "5"), Number(999, 64, "6"),
                                Number(0, 1, "7")});
   const auto cells = RoundTrip({Number(1000, 1, "1"), Number(1, 65, "2"), Number(-1, 1, "3"),
                                 Number(1, -1, "4"), Number(1, 0, "5"), Number(999, 64, "6"),
                                 Number(0, 1, "7")});
-  EXPECT_EQ(encoded->length, 152 + 2 * 16);
+  EXPECT_EQ(encoded->length, 152 + 16);
   EXPECT_TRUE(encoded->messages.reports.empty());
-  EXPECT_TRUE(encoded->messages.notices.empty());
-  ASSERT_EQ(cells.size(), 2u);
-  EXPECT_EQ(cells[0].Data, "7.");
-  EXPECT_EQ(cells[0].Row, 0);
-  EXPECT_EQ(cells[1].Data, "6.");
-  EXPECT_EQ(cells[1].Row, 999);
-  EXPECT_EQ(cells[1].Column, 64);
+  ASSERT_EQ(encoded->messages.notices.size(), 1u);
+  EXPECT_NE(encoded->messages.notices[0].find("left out: 6 cells,"), std::string::npos);
+  ASSERT_EQ(cells.size(), 1u);
+  EXPECT_EQ(cells[0].Data, "6.");
+  EXPECT_EQ(cells[0].Row, 999);
+  EXPECT_EQ(cells[0].Column, 64);
 }
 
-TEST_F(Sheet68kTest, ValuesOutOfRangeBringOneNoticePerSheetAndAreWritten) {
-  const auto encoded = Encode({Number(1, 1, "1e309"), Number(2, 1, "1e-310"), Number(3, 1, "1.7e308"),
-                               Number(4, 1, "1e-300")});
-  ASSERT_EQ(encoded->messages.notices.size(), 1u);
-  EXPECT_EQ(encoded->messages.notices[0], "Cell Data Value out of range");
-  EXPECT_EQ(encoded->length, 152 + 4 * 16);
-  const auto inRange = Encode({Number(1, 1, "1.6999999999999e308"), Number(2, 1, "1.7e-308"),
-                               Number(3, 1, "0")});
+TEST_F(Sheet68kTest, NumbersBeyondTheCalculatorsRangeAreKeptAsTheirTextAndNamed) {
+  // The calculators hold exponents up to 999 either way, beyond a double.
+  const auto inRange = Encode({Number(1, 1, "1e309"), Number(2, 1, "-1e-310"),
+                               Number(3, 1, "9.9999999999999E999"), Number(4, 1, "1E-999")});
   EXPECT_TRUE(inRange->messages.notices.empty());
+  EXPECT_EQ(inRange->length, 152 + 4 * 16);
+  const auto cells = RoundTrip({Number(1, 1, "1e1000"), Number(2, 1, "-2.5E-1200"), Number(3, 1, "7")});
+  ASSERT_EQ(cells.size(), 3u);
+  EXPECT_EQ(cells[0].Type, CELL_TEXT);
+  EXPECT_EQ(cells[0].Data, "\"1e1000");
+  EXPECT_EQ(cells[1].Data, "\"-2.5E-1200");
+  EXPECT_EQ(cells[2].Type, CELL_NUMBER);
+  const auto beyond = Encode({Number(1, 1, "1e1000"), Number(2, 1, "-2.5E-1200")});
+  ASSERT_EQ(beyond->messages.notices.size(), 1u);
+  EXPECT_NE(beyond->messages.notices[0].find("texts stating them: 2 cells, A1 and A2."),
+            std::string::npos);
 }
 
 TEST_F(Sheet68kTest, DataBeyondTheLimitIsReportedOnceAndStaysWritable) {
@@ -341,9 +351,11 @@ TEST_F(Sheet68kTest, DataBeyondTheLimitIsReportedOnceAndStaysWritable) {
   // 258 records of 252 bytes fit under 65300 with the header; the next would not.
   EXPECT_EQ(encoded->length, 144 + 258 * 252 + 8);
   EXPECT_LE(encoded->length, 0xFFFF);
+  // A warning naming the 42 cells left out.
   EXPECT_TRUE(encoded->messages.reports.empty());
   ASSERT_EQ(encoded->messages.warnings.size(), 1u);
   EXPECT_EQ(encoded->messages.warnings[0].first, GRIDLET_E_SHEET_TOO_LARGE);
+  EXPECT_NE(encoded->messages.warnings[0].second.find(": 42 cells, A259,"), std::string::npos);
   EXPECT_EQ(encoded->output.size(), static_cast<std::size_t>(encoded->length - 4));
   EXPECT_EQ(RoundTrip(records).size(), 258u);
 

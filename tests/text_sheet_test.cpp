@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "model/text_sheet.h"
+#include "model/text_quoting.h"
+#include "support/record_sheet.h"
 #include "model/trace.h"
 #include "support/sheet_helpers.h"
 
@@ -71,11 +73,13 @@ TEST_F(TextSheetTest, ClassifiesNumbersTextsAndFormulas) {
   EXPECT_EQ(records[0], (CellValues{1, 1, CELL_NUMBER, "12.50"}));
   EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "1,5"}));
   EXPECT_EQ(records[2], (CellValues{1, 3, CELL_FORMULA, "", "="}));
-  EXPECT_EQ(records[3], (CellValues{1, 4, CELL_NUMBER, "-"}));
-  EXPECT_EQ(records[4], (CellValues{1, 5, CELL_NUMBER, "1.2.3"}));
+  // Only a well-formed decimal number is a number.
+  EXPECT_EQ(records[3], (CellValues{1, 4, CELL_TEXT, "-"}));
+  EXPECT_EQ(records[4], (CellValues{1, 5, CELL_TEXT, "1.2.3"}));
   EXPECT_EQ(records[5], (CellValues{1, 6, CELL_FORMULA, "", "=A1+1"}));
   EXPECT_EQ(records[6], (CellValues{1, 7, CELL_TEXT, "hi"}));
-  EXPECT_EQ(records[7], (CellValues{1, 8, CELL_TEXT, "a\"b"}));
+  // Quotes are collapsed only in a field that begins with one.
+  EXPECT_EQ(records[7], (CellValues{1, 8, CELL_TEXT, "a\"\"\"b"}));
 }
 
 TEST_F(TextSheetTest, CollapsesQuoteRunsByBothRules) {
@@ -85,31 +89,34 @@ TEST_F(TextSheetTest, CollapsesQuoteRunsByBothRules) {
   EXPECT_EQ(CollapseQuotes("\"\"\"\"", true), "\"\"");        // 4 -> 2
 }
 
-TEST_F(TextSheetTest, LongTextsAreCutButKeepTheirLength) {
+TEST_F(TextSheetTest, LongTextsAreKeptWhole) {
   const std::string text(300, 'x');
   auto plain = ReadSheet<TextSheet>(text);
   const IntermediateCell* record = plain->GetCellList()->At(0).Cell();
-  EXPECT_EQ(record->Data, std::string(239, 'x'));
+  EXPECT_EQ(record->Data, text);
   EXPECT_EQ(record->Length, 300);
   auto excel = ReadSheet<ExcelTextSheet>(text);
-  EXPECT_EQ(excel->GetCellList()->At(0).Cell()->Length, 239);
+  EXPECT_EQ(excel->GetCellList()->At(0).Cell()->Length, 300);
   EXPECT_EQ(excel->GetCellList()->At(0).Cell()->State, 2);
   EXPECT_EQ(record->State, 0);
 }
 
-TEST_F(TextSheetTest, ExcelFieldsLoseEnclosingQuotesAndNamesAreRewritten) {
+TEST_F(TextSheetTest, ExcelFieldsInQuotesAreTextsAndFormulasHaveTheirNamesRewritten) {
   const auto records = Records(*ReadSheet<ExcelTextSheet>(
-      "\"=A1\"\t\"say \"\"hi\"\"\"\t=IF(A1>=2,PI(),ACOS(-A2))\t\"x=1\"\t"
-      "\"=IF(A1=\"\"a\"\",1,0)\""));
-  ASSERT_EQ(records.size(), 5u);
-  EXPECT_EQ(records[0], (CellValues{1, 1, CELL_FORMULA, "", "=A1"}));
-  EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "say hi"}));
+      "\"=A1\"\t\"say \"\"hi\"\"\"\t=IF(A1>=2,PI(),ACOS(-A2))\t\"007\"\t"
+      "=IF(A1=\"a\",1,0)\t\"a\"b"));
+  ASSERT_EQ(records.size(), 6u);
+  // The application quotes texts, doubling the quotes inside; a quoted
+  // field is a text whatever it looks like.
+  EXPECT_EQ(records[0], (CellValues{1, 1, CELL_TEXT, "=A1"}));
+  EXPECT_EQ(records[1], (CellValues{1, 2, CELL_TEXT, "say \"hi\""}));
   EXPECT_EQ(records[2],
             (CellValues{1, 3, CELL_FORMULA, "", "=IF(A1_>=_2,_pi_,COS_^-1_(_neg_A2))"}));
-  // A quoted field whose second character is not "=" is only collapsed.
-  EXPECT_EQ(records[3], (CellValues{1, 4, CELL_TEXT, "x=1"}));
-  // A quoted formula is unquoted: its string literals keep their quotes.
+  EXPECT_EQ(records[3], (CellValues{1, 4, CELL_TEXT, "007"}));
+  // A formula's string literals keep their quotes.
   EXPECT_EQ(records[4], (CellValues{1, 5, CELL_FORMULA, "", "=IF(A1=\"a\",1,0)"}));
+  // What follows the closing quote belongs to the text too.
+  EXPECT_EQ(records[5], (CellValues{1, 6, CELL_TEXT, "ab"}));
 }
 
 // Builds a destination text sheet of type SheetT from records.
@@ -137,11 +144,13 @@ std::string WriteRecords(const std::vector<CellValues>& cells) {
 }
 
 TEST_F(TextSheetTest, WritesRowsAndSkippedColumnsAsTabs) {
-  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "x"}}), "x\t");
-  EXPECT_EQ(WriteRecords<TextSheet>({{2, 3, CELL_NUMBER, "y"}}), "\t\r\n\t\ty\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "8"}}), "8\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{2, 3, CELL_NUMBER, "9"}}), "\t\r\n\t\t9\t");
   EXPECT_EQ(WriteRecords<TextSheet>(
-                {{1, 1, CELL_NUMBER, "a"}, {1, 2, CELL_NUMBER, "b"}, {2, 1, CELL_NUMBER, "c"}}),
-            "a\tb\t\t\r\nc\t");
+                {{1, 1, CELL_NUMBER, "1"}, {1, 2, CELL_NUMBER, "2"}, {2, 1, CELL_NUMBER, "3"}}),
+            "1\t2\t\t\r\n3\t");
+  // A number record that is no number (damaged data) goes out as its text.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "x"}}), "\"x\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "1"}, {1, 4, CELL_NUMBER, "4"}}),
             "1\t\t\t4\t");
   EXPECT_EQ(WriteRecords<TextSheet>({}), "");
@@ -156,9 +165,19 @@ TEST_F(TextSheetTest, EmptySheetOutputIsTwoNuls) {
 }
 
 TEST_F(TextSheetTest, TextsGoOutInQuotesAndFormulasWithSpreadsheetNames) {
-  // A calculator's text brings its opening quote; any other text gets both.
-  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "\"abc"}}), "\"abc\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "abc"}}), "\"abc\"\t");
+  // Quotes of the text: a run next to an enclosing quote shares it, one
+  // inside gets a pair of its own, so that the reader collapses each back.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "5 ft 3\""}}), "\"5 ft 3\"\"\"\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "say \"hi\""}}),
+            "\"say \"\"\"\"hi\"\"\"\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "\""}}), "\"\"\"\"\t");
+  // A text never ends its field or its row: a line break stays inside the
+  // quotes as LF, a TAB is spelled as its escape.
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_TEXT, "a\tb\r\nc\rd\ne"}}),
+            "\"a_tab_b\nc\nd\ne\"\t");
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "say \"hi\""}}),
+            "\"say \"\"hi\"\"\"\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=RAND()+COS_^-1_(X)+_e_^(X)"}}),
             "=RAND()+ACOS(X)+EXP(X)\t");
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_FORMULA, "", "=_e_^A1"}}), "=EXP(1)^A1\t");
@@ -168,6 +187,24 @@ TEST_F(TextSheetTest, TextsGoOutInQuotesAndFormulasWithSpreadsheetNames) {
   EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_TEXT, "log(x)"}}), "\"log(x)\"\t");
   // Type 2 is never produced; it is written as an empty field.
   EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, 2, "zz"}, {1, 2, CELL_NUMBER, "1"}}), "\t1\t");
+}
+
+TEST_F(TextSheetTest, ACalculatorTextLosesOnlyTheCalculatorsOpeningQuote) {
+  for (const std::int16_t origin : {ORIGIN_XB_PLUS, ORIGIN_SHEET68K, ORIGIN_TAB_TEXT}) {
+    testing::RecordSheet source({IntermediateCell{1, 1, CELL_TEXT, 0, 0, "\"\"abc", std::nullopt}}, origin);
+    TextSheet text(source);
+    text.TranslateFromIntermediate();
+    const std::string written = OutputText(text);
+    // From a calculator the text is "abc with one quote of its own.
+    EXPECT_EQ(written, origin == ORIGIN_TAB_TEXT ? "\"\"\"\"\"abc\"\t" : "\"\"\"abc\"\t") << origin;
+  }
+}
+
+TEST_F(TextSheetTest, NumbersASpreadsheetCannotHoldGoToItAsTexts) {
+  EXPECT_EQ(WriteRecords<ExcelTextSheet>({{1, 1, CELL_NUMBER, "1.5E307"}, {1, 2, CELL_NUMBER, "1E308"},
+                                          {1, 3, CELL_NUMBER, "-2E-400"}}),
+            "1.5E307\t\"1E308\"\t\"-2E-400\"\t");
+  EXPECT_EQ(WriteRecords<TextSheet>({{1, 1, CELL_NUMBER, "1E308"}}), "1E308\t");
 }
 
 TEST_F(TextSheetTest, WritingLeavesTheRecordStateAsItWas) {

@@ -217,7 +217,9 @@ TEST_F(WebApiTest, ARequestThatCannotBeCarriedOutGetsAJsonErrorWithAFittingStatu
 }
 
 TEST_F(WebApiTest, NamesAreTheCommandsWithTheirRenamesTold) {
-  const std::string text = "x\t1\r\n";
+  // A text every target keeps as it is, so that the only warning is the
+  // rename's.
+  const std::string text = "X\t1\r\n";
   folder.Write("data.txt", text);
   struct Case {
     std::string target;
@@ -254,7 +256,7 @@ TEST_F(WebApiTest, NamesAreTheCommandsWithTheirRenamesTold) {
 }
 
 TEST_F(WebApiTest, StrictRefusesAFileThatWouldChangeAndNullOnlyChecks) {
-  const std::string text = "x\t1\r\n";
+  const std::string text = "X\t1\r\n";
   const json body = ExpectFailure(
       Post("/api/convert", {FilePart("my budget.txt", text), Field("to", "xbv"), Field("strict", "true")}), 422,
       "0x8C050001");
@@ -263,6 +265,11 @@ TEST_F(WebApiTest, StrictRefusesAFileThatWouldChangeAndNullOnlyChecks) {
                                                     Field("name", "MYBUDGET"), Field("strict", "true")});
   ASSERT_TRUE(unchanged);
   EXPECT_EQ(unchanged->status, 200);
+  // A change the target forces on a cell fails as it does for the command.
+  const json changed = ExpectFailure(Post("/api/convert", {FilePart("my budget.txt", "x\t1\r\n"), Field("to", "xbv"),
+                                                           Field("name", "MYBUDGET"), Field("strict", "true")}),
+                                     422, "0x8C050001");
+  EXPECT_NE(changed["error"].get<std::string>().find("small letters: 1 cell, A1."), std::string::npos) << changed.dump();
 
   httplib::Result checked = Post("/api/convert", {FilePart("budget.txt", text), Field("to", "null")});
   ASSERT_TRUE(checked);

@@ -1,5 +1,5 @@
 // The text a worksheet is exported as, made ready for the sheet reader; the
-// warnings that name changed cells; the names a worksheet can bear.
+// changes named by kind with their cells; the names a worksheet can bear.
 #include "server/workbook_text.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,8 @@
 
 #include "bridge/workbook_exchange.h"
 #include "model/cell_address.h"
-#include "server/conversion_warnings.h"
+#include "model/sheet_changes.h"
+#include "support/recording_sheet_messages.h"
 
 namespace gridlet {
 namespace {
@@ -107,10 +108,30 @@ TEST(WorkbookTextTest, ThePlaceholderInA1IsNoCell) {
   EXPECT_EQ(Split(PrepareWorkbookText("0\r\n", false).bytes)[0][0], "0");
 }
 
-TEST(CellNoticesTest, NamesTheFirstCellsAndCountsTheRest) {
-  EXPECT_EQ(ChangedCellsText("b.xls", "x replaced", {"A1"}), "b.xls: x replaced in 1 cell: A1");
-  EXPECT_EQ(ChangedCellsText("b.xls", "x replaced", {"A1", "B2", "C3", "D4", "E5", "F6", "G7"}),
-            "b.xls: x replaced in 7 cells: A1, B2, C3, D4, E5 and 2 more");
+// One warning per kind of change, in the order the kinds first came: the
+// sentence, the count, the first ten cells by address and how many more.
+TEST(SheetChangesTest, NamesTheFirstCellsOfEachKindAndCountsTheRest) {
+  const ChangeKind first{"First kind"};
+  const ChangeKind second{"Second kind"};
+  std::mt19937 random(14);
+  for (int round = 0; round < 50; ++round) {
+    const int count = std::uniform_int_distribution<int>(1, 25)(random);
+    SheetChanges changes;
+    std::string listed;
+    for (int n = 1; n <= count; ++n) {
+      changes.Add(second, n, n);
+      if (n <= 10) listed += (n == 1 ? "" : n == count ? " and " : ", ") + CellAddress(n, n);
+    }
+    changes.Add(first, std::string("B7"));
+    if (count > 10) listed += " and " + std::to_string(count - 10) + " more";
+    testing::RecordingSheetMessages messages;
+    changes.Report(&messages);
+    EXPECT_EQ(changes.Count(second), static_cast<std::size_t>(count));
+    EXPECT_EQ(messages.notices,
+              (std::vector<std::string>{"Second kind: " + std::to_string(count) +
+                                            (count == 1 ? " cell, " : " cells, ") + listed + ".",
+                                        "First kind: 1 cell, B7."}));
+  }
   EXPECT_EQ(CellAddress(1, 1), "A1");
   EXPECT_EQ(CellAddress(12, 28), "AB12");
   EXPECT_EQ(ColumnLetters(702), "ZZ");

@@ -161,12 +161,15 @@ TEST_F(XbSheetTest, NumberCellRecord) {
 TEST_F(XbSheetTest, TextCellRecordIsUpperCasedBehindTheQuoteToken) {
   RecordSheet source({{3, 2, CELL_TEXT, "hi there"}}, "AB");
   XbSheet sheet(source);
+  sheet.SetMessages(&messages);
   sheet.TranslateFromIntermediate();
   const Bytes out = sheet.GetOutput();
   EXPECT_EQ(Bytes(out.begin() + 194, out.end() - 3),
             (Bytes{17, 0x03, 0xEB, 1, 0x2A, 'H', 'I', 0x29, 'T', 'H', 'E', 'R', 'E', 0, 0, 0, 0}));
-  // The record keeps the upper-cased text.
-  EXPECT_EQ(sheet.GetCellList()->At(0).Cell()->Data, "HI THERE");
+  // The record is left as it was; the capitals are named.
+  EXPECT_EQ(sheet.GetCellList()->At(0).Cell()->Data, "hi there");
+  ASSERT_EQ(messages.notices.size(), 1u);
+  EXPECT_NE(messages.notices[0].find("small letters: 1 cell, B3."), std::string::npos) << messages.notices[0];
 }
 
 TEST_F(XbSheetTest, FormulaCellRecordHoldsValueAndTokens) {
@@ -192,6 +195,8 @@ TEST_F(XbSheetTest, LongTextsKeepTheirFirst39TokenBytes) {
   EXPECT_EQ(record[0], 48);
   EXPECT_EQ(record[4], 0x2A);
   EXPECT_EQ(Bytes(record.begin() + 5, record.begin() + 44), Bytes(39, 'Q'));
+  ASSERT_EQ(messages.notices.size(), 1u);
+  EXPECT_NE(messages.notices[0].find("were cut: 1 cell, A1."), std::string::npos);
 
   // A two-byte token that does not fit whole is left out, not cut in half.
   const Bytes split = RecordBytes({{1, 1, CELL_TEXT, std::string(38, 'Q') + "[A]"}});
@@ -203,53 +208,51 @@ TEST_F(XbSheetTest, LongTextsKeepTheirFirst39TokenBytes) {
   EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, std::string(5000, 'Q')}}).size(), 48u);
 }
 
-TEST_F(XbSheetTest, LongFormulasKeepTheirFirst40TokenBytes) {
+TEST_F(XbSheetTest, FormulasLongerThanTheirRecordAreLeftOutNotCut) {
   std::string formula = "=1";
-  while (formula.size() < 600) formula += "+1";
-  const Bytes record = RecordBytes({{1, 1, CELL_FORMULA, "", formula}});
-  ASSERT_EQ(record.size(), 57u);
-  EXPECT_EQ(record[0], 57);
-  EXPECT_EQ(record[13], 0x6A);
-  EXPECT_EQ(record[51], 0x70);
-  EXPECT_EQ(record[52], 0x31);  // the 40th token: "1"
+  while (formula.size() < 41) formula += "+1";
+  EXPECT_TRUE(RecordBytes({{1, 1, CELL_FORMULA, "", formula}}).empty());
+  ASSERT_EQ(messages.notices.size(), 1u);
+  EXPECT_NE(messages.notices[0].find("40 token bytes"), std::string::npos);
+  EXPECT_NE(messages.notices[0].find("left out"), std::string::npos);
+  // Forty token bytes fit.
+  formula.resize(40);
+  EXPECT_EQ(RecordBytes({{1, 1, CELL_FORMULA, "", formula}}).size(), 57u);
 }
 
-TEST_F(XbSheetTest, DollarTextsWithANonZeroIntegerPartBecomeNumbers) {
-  RecordSheet source({{1, 1, CELL_TEXT, "$12"}, {2, 1, CELL_TEXT, " $ -5 "}}, "AB");
-  XbSheet sheet(source);
-  sheet.TranslateFromIntermediate();
-  const Bytes out = sheet.GetOutput();
-  EXPECT_EQ(Bytes(out.begin() + 194, out.begin() + 211),
-            (Bytes{17, 0x00, 0x01, 0, 0x00, 0x81, 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Bytes(out.begin() + 211, out.begin() + 228),
-            (Bytes{17, 0x00, 0x02, 0, 0x80, 0x80, 0x50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  // The records stay texts with their dollar signs.
-  const IntermediateCell& record = *sheet.GetCellList()->At(0).Cell();
-  EXPECT_EQ(record.Type, CELL_TEXT);
-  EXPECT_EQ(record.Data, "$12");
+TEST_F(XbSheetTest, CharactersWithoutAnXbPlusFormAreReplacedAndNamed) {
+  // The XB Plus has no "$", no small letters and no accented ones; the
+  // degree sign, squared and cubed are tokens of its own.
+  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "$12"}}),
+            (Bytes{12, 0, 1, 1, 0x2A, 0xAF, '1', '2', 0, 0, 0, 0}));
+  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "M\xFCller"}}),
+            (Bytes{15, 0, 1, 1, 0x2A, 'M', 0xAF, 'L', 'L', 'E', 'R', 0, 0, 0, 0}));
+  // Curly quotes and the euro sign: the nearest the calculator has.
+  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "\x93" "5\x80\x94"}}),
+            (Bytes{15, 0, 1, 1, 0x2A, 0x2A, '5', 'E', 'U', 'R', 0x2A, 0, 0, 0, 0}));
+  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "90\xB0 2\xB2"}}),
+            (Bytes{15, 0, 1, 1, 0x2A, '9', '0', 0x0B, 0x29, '2', 0x0D, 0, 0, 0, 0}));
+  messages.notices.clear();
+  RecordBytes({{1, 1, CELL_TEXT, "a$"}, {2, 1, CELL_TEXT, "OK"}, {3, 1, CELL_TEXT, "\xE9"}});
+  ASSERT_EQ(messages.notices.size(), 2u);
+  EXPECT_NE(messages.notices[0].find("or by \"?\": 2 cells, A1 and A3."), std::string::npos)
+      << messages.notices[0];
+  EXPECT_NE(messages.notices[1].find("small letters: 1 cell, A1."), std::string::npos);
 }
 
-TEST_F(XbSheetTest, OtherDollarTextsStayTexts) {
-  // $0.5: its $ becomes the byte 0x04, which no token name begins with.
-  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "$0.5"}}),
-            (Bytes{13, 0, 1, 1, 0x2A, 0xAF, 0x30, 0x3A, 0x35, 0, 0, 0, 0}));
-  // A dollar amount followed by words is no number: nothing is lost.
-  const Bytes record = RecordBytes({{1, 1, CELL_TEXT, "$12 each"}});
-  EXPECT_EQ(record[3], 1);
-  EXPECT_EQ(record.size(), 8u + 9u);
-  EXPECT_EQ(RecordBytes({{1, 1, CELL_TEXT, "$1,000"}})[3], 1);
-}
-
-TEST_F(XbSheetTest, CellsOffTheSheetAreLeftOutSilently) {
+TEST_F(XbSheetTest, CellsOffTheSheetAreLeftOutAndNamed) {
   const Bytes records = RecordBytes({{1000, 1, CELL_NUMBER, "1"},
                                      {1, 27, CELL_NUMBER, "2"},
                                      {999, 26, CELL_NUMBER, "3"},
                                      {5, 0, CELL_NUMBER, "4"},
-                                     {-1, 3, CELL_NUMBER, "5"}});
+                                     {0, 3, CELL_NUMBER, "5"}});
   ASSERT_EQ(records.size(), 17u);
   EXPECT_EQ(records[1], 0x65);  // 25999 = (26 - 1) x 1000 + 999
   EXPECT_EQ(records[2], 0x8F);
   EXPECT_TRUE(messages.reports.empty());
+  ASSERT_EQ(messages.notices.size(), 1u);
+  EXPECT_NE(messages.notices[0].find("left out: 4 cells, A1000, AA1, ?5 and C0."), std::string::npos)
+      << messages.notices[0];
 }
 
 TEST_F(XbSheetTest, TypeTwoRecordIsRefused) {
@@ -263,7 +266,7 @@ TEST_F(XbSheetTest, TypeTwoRecordIsRefused) {
   }
 }
 
-TEST_F(XbSheetTest, NumbersBeyondTheRealRangeBecomeTextAndAreReportedOnce) {
+TEST_F(XbSheetTest, NumbersBeyondTheRealRangeBecomeTheirTextAndAreNamed) {
   const std::string huge = "1" + std::string(100, '0');
   const Bytes records = RecordBytes({{1, 1, CELL_NUMBER, "9.9999999999999e99"},
                                      {3, 2, CELL_NUMBER, huge},
@@ -271,21 +274,21 @@ TEST_F(XbSheetTest, NumbersBeyondTheRealRangeBecomeTextAndAreReportedOnce) {
                                      {5, 1, CELL_FORMULA, huge, "=A1*10"}});
   // 9.9999999999999E99 itself still fits a real.
   EXPECT_EQ(Bytes(records.begin(), records.begin() + 6), (Bytes{17, 0, 1, 0, 0x00, 0x80 + 99}));
-  // B3 holds the number's text: "1E+100".
-  EXPECT_EQ(Bytes(records.begin() + 17, records.begin() + 32),
-            (Bytes{15, 0x03, 0xEB, 1, 0x2A, '1', 'E', 0x70, '1', '0', '0', 0, 0, 0, 0}));
-  EXPECT_EQ(Bytes(records.begin() + 32, records.begin() + 37), (Bytes{16, 0x03, 0xEC, 1, 0x2A}));
-  EXPECT_EQ(records[37], 0x71);  // "-"
-  // The formula's value becomes 0; its tokens stay.
-  EXPECT_EQ(Bytes(records.begin() + 48, records.begin() + 71),
+  // B3 holds the number's text, too long for a text record as written:
+  // "1E100", its exact value.
+  EXPECT_EQ(Bytes(records.begin() + 17, records.begin() + 31),
+            (Bytes{14, 0x03, 0xEB, 1, 0x2A, '1', 'E', '1', '0', '0', 0, 0, 0, 0}));
+  EXPECT_EQ(Bytes(records.begin() + 31, records.begin() + 37), (Bytes{15, 0x03, 0xEC, 1, 0x2A, 0x71}));
+  // The formula's value, which the calculator works out again, becomes 0;
+  // its tokens stay.
+  EXPECT_EQ(Bytes(records.begin() + 46, records.begin() + 69),
             (Bytes{23, 0, 5, 3, 0x00, 0x80, 0, 0, 0, 0, 0, 0, 0,  //
                    0x6A, 0x41, 0x31, 0x82, 0x31, 0x30, 0, 0, 0, 0}));
-  EXPECT_EQ(records.size(), 71u);
-  // The file is still written: a warning, not an error.
+  EXPECT_EQ(records.size(), 69u);
   EXPECT_TRUE(messages.reports.empty());
-  ASSERT_EQ(messages.warnings.size(), 1u);
-  EXPECT_EQ(messages.warnings[0].first, E_CALC_NUMBER_RANGE);
-  EXPECT_NE(messages.warnings[0].second.find("B3"), std::string::npos);
+  ASSERT_EQ(messages.notices.size(), 1u);
+  EXPECT_NE(messages.notices[0].find("texts stating them: 2 cells, B3 and B4."), std::string::npos)
+      << messages.notices[0];
 }
 
 TEST_F(XbSheetTest, SheetLargerThanTheLimitKeepsTheCellsThatFit) {
@@ -295,10 +298,12 @@ TEST_F(XbSheetTest, SheetLargerThanTheLimitKeepsTheCellsThatFit) {
   const Bytes data = Encode(cells);
   EXPECT_EQ(data.size(), 196u + 1313u * 17u);
   EXPECT_EQ(data[0] | data[1] << 8, 194 + 1313 * 17);
+  // A warning, with the cells left out.
   EXPECT_TRUE(messages.reports.empty());
   ASSERT_EQ(messages.warnings.size(), 1u);
   EXPECT_EQ(messages.warnings[0].first, GRIDLET_E_SHEET_TOO_LARGE);
-  EXPECT_NE(messages.warnings[0].second.find("1313"), std::string::npos);
+  EXPECT_NE(messages.warnings[0].second.find(": 87 cells, B315,"), std::string::npos)
+      << messages.warnings[0].second;
   EXPECT_EQ(Records(*Read(data)).size(), 1313u);
 
   messages.warnings.clear();
@@ -317,9 +322,9 @@ TEST_F(XbSheetTest, RecordsChangeOwnerOnceAndOutliveTheSource) {
   EXPECT_FALSE(source->GetCellList()->At(0).OwnsCell());
   source.reset();
   sheet.TranslateFromIntermediate();
-  // Texts are upper-cased in the record; formulas keep their own spelling.
+  // The records are left as they were.
   EXPECT_EQ(Records(sheet), (std::vector<CellValues>{{1, 1, CELL_NUMBER, "2"},
-                                                   {1, 2, CELL_TEXT, "X"},
+                                                   {1, 2, CELL_TEXT, "x"},
                                                    {1, 3, CELL_FORMULA, "", "=sqrt(a1)"}}));
   EXPECT_EQ(sheet.GetOutput().size(), 196u + 17u + 10u + 22u + 1u);
 }
@@ -393,9 +398,10 @@ TEST_F(XbSheetTest, RecordsShorterThanTheirTypeAreRefusedWithTheirOffset) {
   EXPECT_NE(SheetDataErrorOf(SheetData(number)).find("offset 211"), std::string::npos);
   const Bytes formula = {16, 0, 2, 3, 0, 0x80, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_NE(SheetDataErrorOf(SheetData(formula)).find("formula"), std::string::npos);
-  // A text record of 8 bytes is an empty text.
+  // A text record of 8 bytes is an empty text (behind the calculator's
+  // opening quote that every text of a calculator sheet begins with).
   EXPECT_EQ(Records(*Read(SheetData({8, 0, 1, 1, 0, 0, 0, 0}))),
-            (std::vector<CellValues>{{1, 1, CELL_TEXT, ""}}));
+            (std::vector<CellValues>{{1, 1, CELL_TEXT, "\""}}));
 }
 
 TEST_F(XbSheetTest, RecordsRunningPastTheEndAreRefused) {
@@ -411,6 +417,22 @@ TEST_F(XbSheetTest, RecordsRunningPastTheEndAreRefused) {
   for (std::size_t size = 194; size < whole.size() - 1; ++size) {
     EXPECT_THROW(XbSheet(whole.data(), size), SheetDataError) << size;
   }
+}
+
+TEST_F(XbSheetTest, RecordsAtRowZeroOrATakenPositionAreLeftOutAndNamed) {
+  const Bytes data = SheetData({
+      17, 0x00, 0x00, 0, 0, 0x80, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // A0
+      17, 0x00, 0x01, 0, 0, 0x80, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // A1 2
+      17, 0x00, 0x01, 0, 0, 0x80, 0x30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // A1 again
+      17, 0x00, 0x02, 0, 0, 0x80, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // A2 4
+  });
+  XbSheet sheet(data.data(), data.size());
+  sheet.SetMessages(&messages);
+  sheet.TranslateToIntermediate();
+  EXPECT_EQ(Records(sheet), (std::vector<CellValues>{{1, 1, CELL_NUMBER, "2"}, {2, 1, CELL_NUMBER, "4"}}));
+  ASSERT_EQ(messages.notices.size(), 2u);
+  EXPECT_NE(messages.notices[0].find("row 0"), std::string::npos);
+  EXPECT_NE(messages.notices[1].find("earlier record and were left out: 1 cell, A1."), std::string::npos);
 }
 
 TEST_F(XbSheetTest, TypeTwoInTheDataIsRefusedAfterGoodCells) {

@@ -35,18 +35,32 @@ inline unsigned PositionCode(const Position& at) {
   return static_cast<unsigned>((at.second - 1) * 1000 + at.first);
 }
 
-// An ".xbv" file whose sheet holds the formulas.
-inline std::string XbPlusFile(const std::string& name, const std::vector<StoredFormula>& cells) {
-  std::string records;
-  for (const StoredFormula& cell : cells) {
-    const std::string value = cell.value.empty() ? std::string(9, '\0') : cell.value;
-    records.push_back(static_cast<char>(17 + cell.bytes.size()));
-    PutBigEndian16(records, PositionCode(cell.at));
-    records.push_back(3);
-    records += value.substr(0, 9);
-    records += cell.bytes;
-    records.append(4, '\0');
+// One cell record as a calculator sheet stores it: its position, its type
+// byte and its payload (everything between the type and the reference
+// count).
+struct StoredRecord {
+  Position at;
+  int type = 0;
+  std::string payload;
+};
+
+// The record bytes of the XB Plus (4-byte reference count) or of the 68k
+// class (2-byte reference count).
+inline std::string RecordBytes(const std::vector<StoredRecord>& records, bool xb) {
+  std::string out;
+  const std::size_t count = xb ? 4 : 2;
+  for (const StoredRecord& record : records) {
+    out.push_back(static_cast<char>(4 + record.payload.size() + count));
+    PutBigEndian16(out, PositionCode(record.at));
+    out.push_back(static_cast<char>(record.type));
+    out += record.payload;
+    out.append(count, '\0');
   }
+  return out;
+}
+
+// An ".xbv" file whose sheet holds the records.
+inline std::string XbPlusFile(const std::string& name, const std::vector<StoredRecord>& records) {
   std::string data = {0, 0, '\xF3', '\x47', '\xBF', '\xAA'};
   std::string field = name.substr(0, 8);
   if (field.size() < 8) {
@@ -57,7 +71,7 @@ inline std::string XbPlusFile(const std::string& name, const std::vector<StoredF
   data.append(2, '\0');
   data.append(13, '\xAA');
   data.append(165, '\0');
-  data += records;
+  data += RecordBytes(records, true);
   data.append(2, '\0');
   const std::size_t size = data.size() - 2;
   data[0] = static_cast<char>(size & 0xFF);
@@ -71,9 +85,8 @@ inline std::string XbPlusFile(const std::string& name, const std::vector<StoredF
   return std::string(file.begin(), file.end());
 }
 
-// A 68k-class file (".xdy" for the XD Plus) whose sheet holds the formulas,
-// each with the value 0 as the writer stores it.
-inline std::string Sheet68kFile(const std::string& name, const std::vector<StoredFormula>& cells,
+// A 68k-class file (".xdy" for the XD Plus) whose sheet holds the records.
+inline std::string Sheet68kFile(const std::string& name, const std::vector<StoredRecord>& records,
                                 long model = DEVICE_MODEL_XD_PLUS) {
   std::string data = "Gridlt";
   data.append(3, '\0');
@@ -82,14 +95,7 @@ inline std::string Sheet68kFile(const std::string& name, const std::vector<Store
   data.append(32, '\0');
   data.append(64, '\x14');
   data += std::string{'\x01', '\0', '\x01', '\0', '\x02'};
-  for (const StoredFormula& cell : cells) {
-    data.push_back(static_cast<char>(cell.bytes.size() + 18));
-    PutBigEndian16(data, PositionCode(cell.at));
-    data.push_back(2);
-    data += std::string{'\x0B', '\x40', 0, 0, 0, 0, 0, 0, 0, 0, '\x23'};
-    data += cell.bytes;
-    data.append(3, '\0');  // the formula's end and the reference count
-  }
+  data += RecordBytes(records, false);
   data.push_back('\0');  // the terminator, completed by the type tag
   data += std::string("\0GRDL\0\xF8", 7);
   LinkVariable variable;
@@ -102,29 +108,68 @@ inline std::string Sheet68kFile(const std::string& name, const std::vector<Store
   return std::string(file.begin(), file.end());
 }
 
-// The formula cells of a calculator file by position: the stored formula
-// bytes, as XbPlusFile and Sheet68kFile lay them out.
-inline std::map<Position, std::string> StoredFormulas(const std::string& file) {
+// Formula records: on the XB Plus the value's 9 bytes and the tokens, on
+// the 68k class the value field of the value 0 (as the writer stores it),
+// the characters and their 0x00.
+inline std::vector<StoredRecord> FormulaRecords(const std::vector<StoredFormula>& cells, bool xb) {
+  std::vector<StoredRecord> records;
+  for (const StoredFormula& cell : cells) {
+    if (xb) {
+      const std::string value = cell.value.empty() ? std::string(9, '\0') : cell.value;
+      records.push_back({cell.at, 3, value.substr(0, 9) + cell.bytes});
+    } else {
+      records.push_back({cell.at, 2,
+                         std::string{'\x0B', '\x40', 0, 0, 0, 0, 0, 0, 0, 0, '\x23'} + cell.bytes +
+                             std::string(1, '\0')});
+    }
+  }
+  return records;
+}
+
+inline std::string XbPlusFile(const std::string& name, const std::vector<StoredFormula>& cells) {
+  return XbPlusFile(name, FormulaRecords(cells, true));
+}
+
+inline std::string Sheet68kFile(const std::string& name, const std::vector<StoredFormula>& cells,
+                                long model = DEVICE_MODEL_XD_PLUS) {
+  return Sheet68kFile(name, FormulaRecords(cells, false), model);
+}
+
+// The records of a calculator file in file order.
+inline std::vector<StoredRecord> StoredRecords(const std::string& file) {
   const LinkVariable variable =
       ReadLinkFile(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
   const std::string data(variable.data.begin(), variable.data.end());
   const bool xb = IsXbPlusModel(variable.model);
-  std::map<Position, std::string> formulas;
+  std::vector<StoredRecord> records;
   std::size_t at = xb ? 194 : 144;
   while (at < data.size() && data[at] != 0) {
     const std::size_t length = static_cast<unsigned char>(data[at]);
     const unsigned code = static_cast<unsigned char>(data[at + 1]) << 8 |
                           static_cast<unsigned char>(data[at + 2]);
-    const Position position{static_cast<std::int32_t>(code % 1000),
-                            static_cast<std::int32_t>(code / 1000 + 1)};
-    const int type = data[at + 3] & 3;
-    if (xb && type == 3) {
-      formulas[position] = data.substr(at + 13, length - 17);
-    } else if (!xb && (type == 2 || type == 3)) {
-      const std::size_t n = static_cast<unsigned char>(data[at + 4]);
-      formulas[position] = data.substr(at + 4 + n, length - n - 7);
-    }
+    records.push_back({{static_cast<std::int32_t>(code % 1000), static_cast<std::int32_t>(code / 1000 + 1)},
+                       data[at + 3],
+                       data.substr(at + 4, length - 4 - (xb ? 4 : 2))});
     at += length;
+  }
+  return records;
+}
+
+// The formula cells of a calculator file by position: the stored formula
+// bytes, as XbPlusFile and Sheet68kFile lay them out.
+inline std::map<Position, std::string> StoredFormulas(const std::string& file) {
+  const LinkVariable variable =
+      ReadLinkFile(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+  const bool xb = IsXbPlusModel(variable.model);
+  std::map<Position, std::string> formulas;
+  for (const StoredRecord& record : StoredRecords(file)) {
+    const int type = record.type & 3;
+    if (xb && type == 3) {
+      formulas[record.at] = record.payload.substr(9);
+    } else if (!xb && (type == 2 || type == 3)) {
+      const std::size_t n = static_cast<unsigned char>(record.payload[0]);
+      formulas[record.at] = record.payload.substr(n, record.payload.size() - n - 1);
+    }
   }
   return formulas;
 }

@@ -33,6 +33,18 @@ struct RecordingSheetMessages : SheetMessages {
     return false;
   }
 
+  // How many cells the warnings name as left out ("...: 12 cells, A1, ...").
+  std::size_t CellsNamedAsLeftOut() const {
+    std::vector<std::string> texts = notices;
+    for (const auto& warning : warnings) texts.push_back(warning.second);
+    std::size_t n = 0;
+    for (const std::string& text : texts) {
+      if (text.find("left out") == std::string::npos) continue;
+      n += std::stoul(text.substr(text.find(": ") + 2));
+    }
+    return n;
+  }
+
   std::vector<std::pair<HRESULT, std::string>> reports;
   std::vector<std::pair<HRESULT, std::string>> warnings;
   std::vector<std::string> notices;

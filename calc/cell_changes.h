@@ -1,0 +1,47 @@
+// What a calculator cell had to change while it encoded its record, for
+// its sheet to name (see SheetChanges).
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "model/sheet_changes.h"
+
+namespace gridlet {
+
+enum class CellChange : std::uint8_t {
+  TextCut = 1 << 0,             // the text is longer than a record holds
+  CharactersReplaced = 1 << 1,  // characters the calculator has no form for
+  Capitals = 1 << 2,            // small letters put in capitals
+  NumberOutOfRange = 1 << 3,    // kept as the text stating the number
+  FormulaTooLong = 1 << 4,      // left out
+  UnknownFunction = 1 << 5,     // left out
+};
+
+// A set of changes.
+class CellChanges {
+ public:
+  void Add(CellChange change) { bits_ |= static_cast<std::uint8_t>(change); }
+  bool Has(CellChange change) const { return (bits_ & static_cast<std::uint8_t>(change)) != 0; }
+  void Clear() { bits_ = 0; }
+
+ private:
+  std::uint8_t bits_ = 0;
+};
+
+// How a sheet names a change of its cells.
+struct CellChangeKind {
+  CellChange change;
+  const ChangeKind* kind;
+};
+
+// Adds every change of `made` that the table names, in table order, for
+// the cell at row and column.
+inline void AddCellChanges(SheetChanges& changes, std::span<const CellChangeKind> table,
+                           const CellChanges& made, std::int32_t row, std::int32_t column) {
+  for (const CellChangeKind& named : table) {
+    if (made.Has(named.change)) changes.Add(*named.kind, row, column);
+  }
+}
+
+}  // namespace gridlet

@@ -1,0 +1,28 @@
+// The characters of 68k-class text cells. The calculators store a text as
+// bytes in a character set of their own: from 0x20 to 0x7E and from 0xA0 on
+// it is Windows-1252's (Müller, Käse, ±3 stay as they are), while from 0x80
+// to 0x9F it holds symbols of the calculators (α, π, ≤ ...), which the
+// intermediate form spells as their escapes ("_alpha_"). The calculator's
+// newline (0x0D) is the line break LF, and a TAB its escape "_tab_", so
+// that no text ends a field or a row of tab text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "calc/cell_changes.h"
+
+namespace gridlet {
+
+// The characters of a text's stored bytes (without the enclosing quotes).
+std::string Text68kCharacters(std::string_view stored);
+
+// A text's characters as the bytes to store, at most `capacity` of them.
+// Every escape the calculators have a character for becomes its byte.
+// `changes` receives a cut, and characters the calculators do not have
+// (CharactersReplaced): the Windows-1252 characters from 0x80 to 0x9F,
+// replaced by their nearest ASCII, and escapes of characters of the XB Plus
+// alone, which stay spelled out ("_box_").
+std::string Text68kBytes(std::string_view characters, std::size_t capacity, CellChanges& changes);
+
+}  // namespace gridlet

@@ -1,0 +1,84 @@
+#include "model/text_quoting.h"
+
+#include <algorithm>
+
+namespace gridlet {
+
+namespace {
+constexpr char kQuote = '"';
+}  // namespace
+
+std::string QuotePlainText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 4);
+  out += kQuote;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] != kQuote) {
+      out += text[i++];
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < text.size() && text[i] == kQuote) ++i;
+    const std::size_t run = i - start;
+    // A run next to an enclosing quote shares it; one inside needs a pair
+    // of its own.
+    const bool touchesEnd = start == 0 || i == text.size();
+    out.append(touchesEnd ? 2 * run : 2 * run + 2, kQuote);
+  }
+  out += kQuote;
+  return out;
+}
+
+std::string UnquotePlainText(std::string_view field) {
+  if (field.empty() || field.front() != kQuote) return std::string(field);
+  return CollapseQuotes(field, false);
+}
+
+std::string QuoteExchangeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 4);
+  out += kQuote;
+  for (const char c : text) {
+    if (c == kQuote) out += kQuote;
+    out += c;
+  }
+  out += kQuote;
+  return out;
+}
+
+std::string UnquoteExchangeText(std::string_view field) {
+  if (field.empty() || field.front() != kQuote) return std::string(field);
+  std::string out;
+  out.reserve(field.size());
+  std::size_t i = 1;
+  for (; i < field.size(); ++i) {
+    if (field[i] != kQuote) {
+      out += field[i];
+    } else if (i + 1 < field.size() && field[i + 1] == kQuote) {
+      out += kQuote;
+      ++i;
+    } else {
+      ++i;  // the closing quote
+      break;
+    }
+  }
+  out.append(field.substr(std::min(i, field.size())));
+  return out;
+}
+
+std::string CollapseQuotes(std::string_view text, bool keepHalf) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] != kQuote) {
+      out.push_back(text[i++]);
+      continue;
+    }
+    std::size_t run = 0;
+    while (i < text.size() && text[i] == kQuote) ++run, ++i;
+    out.append(keepHalf ? run / 2 : (run - 1) / 2, kQuote);
+  }
+  return out;
+}
+
+}  // namespace gridlet

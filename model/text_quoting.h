@@ -1,0 +1,36 @@
+// How texts are quoted in tab text, so that every reader gives them back
+// and a spreadsheet opening the file keeps every cell in its column.
+//
+// Plain tab text (".txt") is read with the quote-collapsing rule: in a field
+// that begins with a double quote, each run of n quotes becomes (n - 1) / 2
+// of them. The writer encloses a text in quotes and writes a run of k
+// quotes of the text as 2k quotes next to an enclosing quote and as 2k + 2
+// quotes inside, which the rule turns back into k; a spreadsheet reading
+// the field as quoted stays inside the quotes up to the closing one.
+//
+// The text exchanged with the spreadsheet application is quoted as the
+// application writes and reads it: enclosed in quotes, each quote doubled.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace gridlet {
+
+// A text as a field of plain tab text.
+std::string QuotePlainText(std::string_view text);
+// The text of a plain tab-text field: a field that begins with a quote has
+// its quote runs collapsed; any other field is its text as it stands.
+std::string UnquotePlainText(std::string_view field);
+
+// A text as a field of the spreadsheet exchange.
+std::string QuoteExchangeText(std::string_view text);
+// The text of an exchange field that begins with a quote: up to the
+// closing quote with "" read as one quote, then whatever follows it.
+std::string UnquoteExchangeText(std::string_view field);
+
+// Quote runs of n double quotes become (n - 1) / 2 of them (plain text
+// fields) or n / 2 (keepHalf).
+std::string CollapseQuotes(std::string_view text, bool keepHalf);
+
+}  // namespace gridlet
