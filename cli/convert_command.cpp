@@ -305,6 +305,7 @@ int RunConvert(const ConvertOptions& options) {
       continue;
     }
     progress.Show(i, job.source);
+    environment.boxes.SetSubject(job.source);
     std::optional<std::string> written;
     const HRESULT result = driver.Convert(job.request, &written);
     const TerminalMessageBoxes::Counts counts = environment.boxes.TakeCounts();

@@ -48,7 +48,12 @@ int TerminalMessageBoxes::Show(WindowHandle, const std::string& text, const std:
   if ((style & 0x0Fu) == MB_YESNOCANCEL) return Ask(MessageLine(caption, utf8_));
   const bool failure = (style & MB_ICONMASK) == MB_ICONERROR;
   ++(failure ? counts_.errors : counts_.warnings);
-  PrintLine(std::string(failure ? "error: " : "warning: ") + MessageLine(text, utf8_));
+  std::string line = MessageLine(text, utf8_);
+  if (!failure && !subject_.empty()) {
+    const std::string subject = TerminalSafe(subject_, utf8_);
+    if (line.find(subject) == std::string::npos) line = subject + ": " + line;
+  }
+  PrintLine(std::string(failure ? "error: " : "warning: ") + line);
   return IDOK;
 }
 

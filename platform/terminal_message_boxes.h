@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "server/message_boxes.h"
 
@@ -28,6 +29,10 @@ class TerminalMessageBoxes : public MessageBoxes {
   // start on a line of their own.
   void SetBeforeMessage(void (*hook)()) { beforeMessage_ = hook; }
 
+  // The source being converted: a warning that does not name it begins
+  // with it, so that the warnings of a batch tell their files apart.
+  void SetSubject(std::string source) { subject_ = std::move(source); }
+
   // A line without a label (a message text of the engine's form), after
   // the hook; not counted.
   void Note(const std::string& text);
@@ -44,6 +49,7 @@ class TerminalMessageBoxes : public MessageBoxes {
   void PrintLine(const std::string& line);
 
   OverwritePolicy policy_;
+  std::string subject_;
   std::FILE* in_;
   std::FILE* err_;
   bool utf8_;

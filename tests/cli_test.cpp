@@ -158,12 +158,12 @@ TEST(CliTest, WarningsAreLabelledAndStrictMakesThemFailures) {
   ScratchFolder folder;
   folder.Write("in.txt", "total\t12");
   folder.Write("CLEAN.txt", "TOTAL\t12");
-  // The XB Plus has no small letters: a warning names the cell; the file
-  // is written and the status is 0.
+  // The XB Plus has no small letters: a warning names the file and the
+  // cell; the file is written and the status is 0.
   auto warned = RunCli(folder, "convert in.txt --to xbv --name WARNED");
   EXPECT_EQ(warned.status, 0) << warned.err;
   EXPECT_EQ(warned.out, "./WARNED.xbv\n");
-  EXPECT_NE(warned.err.find("gridlet: warning: These texts were put in capitals"), std::string::npos)
+  EXPECT_NE(warned.err.find("gridlet: warning: in.txt: These texts were put in capitals"), std::string::npos)
       << warned.err;
   EXPECT_NE(warned.err.find("1 cell, A1."), std::string::npos);
   EXPECT_EQ(warned.err.find("error:"), std::string::npos) << warned.err;
@@ -183,7 +183,8 @@ TEST(CliTest, WarningsAreLabelledAndStrictMakesThemFailures) {
                                                                {{1, 1}, 1, "\x2A" "A"}}));
   auto checked = RunCli(folder, "convert DAMAGED.xbv --to null");
   EXPECT_EQ(checked.status, 0);
-  EXPECT_NE(checked.err.find("warning: These records of the calculator sheet are damaged"), std::string::npos)
+  EXPECT_NE(checked.err.find("warning: DAMAGED.xbv: These records of the calculator sheet are damaged"),
+            std::string::npos)
       << checked.err;
   EXPECT_EQ(RunCli(folder, "convert DAMAGED.xbv --to null --strict").status, 1);
   EXPECT_EQ(RunCli(folder, "convert WARNED.xbv --to null --strict").status, 0);
