@@ -17,19 +17,22 @@ void AdviseFreshMemory(void* start, std::size_t size) {
   if (FreshMemoryAdvice advice = currentAdvice.load(std::memory_order_relaxed)) advice(start, size);
 }
 
+namespace {
+// Blocks are whole pages, aligned to the page, so that a block touches no
+// page beyond its own; large blocks are aligned to a large page.
+constexpr std::size_t kPage = 4096;
+
+std::align_val_t BlockAlignment(std::size_t bytes) {
+  return std::align_val_t{bytes < kLargeBlock ? kPage : kLargeBlock};
+}
+}  // namespace
+
 void* NewBlock(std::size_t bytes) {
-  if (bytes < kLargeBlock) return ::operator new(bytes);
-  void* block = ::operator new(bytes, std::align_val_t{kLargeBlock});
-  AdviseFreshMemory(block, bytes);
+  void* block = ::operator new(bytes, BlockAlignment(bytes));
+  if (bytes >= kLargeBlock) AdviseFreshMemory(block, bytes);
   return block;
 }
 
-void DeleteBlock(void* block, std::size_t bytes) noexcept {
-  if (bytes < kLargeBlock) {
-    ::operator delete(block);
-  } else {
-    ::operator delete(block, std::align_val_t{kLargeBlock});
-  }
-}
+void DeleteBlock(void* block, std::size_t bytes) noexcept { ::operator delete(block, BlockAlignment(bytes)); }
 
 }  // namespace gridlet

@@ -45,15 +45,8 @@ void* TextCell::operator new(std::size_t size) { return NewPooled<TextCell>(size
 void TextCell::operator delete(void* cell, std::size_t size) noexcept { DeletePooled<TextCell>(cell, size); }
 
 std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
-  const std::uint8_t* const start = p;
-  const std::uint8_t* stop = FindFieldStop(p, end);
-  const std::uint8_t* textEnd = stop;
-  // The text ends at a NUL; the field goes on to its TAB or CR.
-  if (stop < end && *stop == 0) stop = FindFieldEnd(stop, end);
-  if (stop < end && *stop == TAB) ++stop;
-  p = stop;
-  return std::string_view(reinterpret_cast<const char*>(start),
-                          static_cast<std::size_t>(textEnd - start));
+  FieldStops stops(p, end);
+  return stops.Field(p);
 }
 
 FieldReading ReadPlainField(std::string_view field, std::string& changed) {
@@ -118,14 +111,15 @@ const FieldWriting kPlainFieldWriting{AppendQuotedPlainText, [](std::string_view
 const FieldWriting kExchangeFieldWriting{AppendQuotedExchangeText, WorkbookHoldsNumber};
 
 void WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
-                    std::string_view formula, std::int16_t origin, const FieldWriting& writing) {
+                    std::string_view formula, std::int16_t origin, const FieldWriting& writing,
+                    bool readAsNumber) {
   field.clear();
   switch (type & 3) {
     case CELL_NUMBER:
       Trace("Code changed in mac version\n");
       // A number stands as written; what no reader would take for one
       // (damaged data) goes out as the text it is.
-      if (IsDecimalNumber(data) && writing.holds(data)) {
+      if ((readAsNumber || IsDecimalNumber(data)) && writing.holds(data)) {
         field.assign(data);
       } else {
         writing.quote(field, data);
@@ -133,7 +127,8 @@ void WriteFieldText(std::string& field, std::int16_t type, std::string_view data
       break;
     case CELL_TEXT: {
       const std::string_view characters = TextCharacters(data, origin);
-      if (characters.find_first_of("\t\r") == std::string_view::npos) {
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(characters.data());
+      if (FindFieldStop(bytes, bytes + characters.size()) == bytes + characters.size()) {
         writing.quote(field, characters);
       } else {
         writing.quote(field, FieldSafe(characters));

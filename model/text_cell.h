@@ -38,8 +38,11 @@ extern const FieldWriting kExchangeFieldWriting;
 // Sets `field` to the text a record of a sheet of the given origin is
 // written as (see TextCharacters): a number as written, a text quoted, a
 // formula (`formula`) with its names in the spreadsheet's spelling.
+// `readAsNumber` tells that a number's data is known to be a well-formed
+// number (it was read as one and has not changed since).
 void WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
-                    std::string_view formula, std::int16_t origin, const FieldWriting& writing);
+                    std::string_view formula, std::int16_t origin, const FieldWriting& writing,
+                    bool readAsNumber = false);
 
 class TextCell : public SpreadsheetCell {
  public:

@@ -3,6 +3,7 @@
 #include <limits>
 #include <string>
 
+#include "model/field_scan.h"
 #include "model/fresh_memory.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
@@ -52,8 +53,9 @@ void TextSheet::Initialise() {
   std::int64_t row = 1;
   std::int64_t column = 1;
   std::string changed;
+  FieldStops stops(p, end);
   while (p < end) {
-    const std::string_view text = ReadField(p, end);
+    const std::string_view text = stops.Field(p);
     const std::int64_t cellColumn = column++;
     const std::int64_t cellRow = row;
     if (p < end && *p == CR) {
@@ -125,8 +127,9 @@ void TextSheet::WriteOutput() {
     std::string field;
     store->ForEach([&](const PackedCells::Entry& entry) {
       const bool formula = entry.type == CELL_FORMULA;
+      // The store's numbers were read as numbers.
       WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
-                     formula ? entry.text : std::string_view(), origin, writing);
+                     formula ? entry.text : std::string_view(), origin, writing, true);
       place(entry.row, entry.column, entry.type, field);
     });
   } else {
