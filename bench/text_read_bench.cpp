@@ -11,6 +11,8 @@
 
 #include "bench/bench_data.h"
 #include "model/field_scan.h"
+#include "model/fresh_memory.h"
+#include "platform/large_pages.h"
 #include "model/text_sheet.h"
 #include "platform/builtin_error_text_service.h"
 #include "platform/link_file_device_service.h"
@@ -38,10 +40,23 @@ std::size_t ResidentBytes() {
   return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
+// The fresh-memory advice of the command, for the time of a benchmark.
+class LargePages {
+ public:
+  LargePages() : previous_(SetFreshMemoryAdvice(AdviseLargePages)) {}
+  ~LargePages() { SetFreshMemoryAdvice(previous_); }
+  LargePages(const LargePages&) = delete;
+  LargePages& operator=(const LargePages&) = delete;
+
+ private:
+  FreshMemoryAdvice previous_;
+};
+
 void BM_TextSheetRead(benchmark::State& state) {
   const bool cold = state.range(0) != 0;
   const std::string& text = FiftyMegabytes();
   QuietTrace quiet;
+  LargePages largePages;
   // The memory that the translated sheet holds, per byte of input,
   // measured once outside the timed loop.
   std::size_t cells = 0;
@@ -135,6 +150,7 @@ void BM_TabTextToNull(benchmark::State& state) {
   request.outputLocation = folder.Path();
   request.saveInternalName = "sheet";
   request.toType = QZ_GRIDLET_NULL;
+  LargePages largePages;
   for (auto _ : state) {
     std::optional<std::string> written;
     const HRESULT result = driver.Convert(request, &written);
