@@ -8,7 +8,9 @@
 #include "cli/sheets_command.h"
 #include "cli/show_command.h"
 #include "cli/usage_error.h"
+#include "model/fresh_memory.h"
 #include "model/trace.h"
+#include "platform/large_pages.h"
 #include "platform/termination_signals.h"
 #include "web/serve_command.h"
 
@@ -29,6 +31,8 @@ int main(int argc, char** argv) {
   // Texts and terminal widths follow the user's locale (LC_CTYPE only:
   // numbers keep their C form).
   std::setlocale(LC_CTYPE, "");
+  // Long texts are read and written through large buffers.
+  gridlet::SetFreshMemoryAdvice(gridlet::AdviseLargePages);
 
   CLI::App app{
       "Converts spreadsheets between workbooks (xls, xlsx, ods, csv), tab-delimited text (txt) and "

@@ -47,6 +47,11 @@ class ByteReader {
   std::uint8_t ReadByte(std::string_view what);
 
   const std::uint8_t* Data() const { return data_.data(); }
+  // Hands the bytes over; the stream is then empty.
+  std::vector<std::uint8_t> Release() noexcept {
+    pos_ = 0;
+    return std::move(data_);
+  }
 
  private:
   std::vector<std::uint8_t> data_;

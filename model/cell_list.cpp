@@ -9,17 +9,61 @@
 namespace gridlet {
 
 CellList::~CellList() {
-  if (!cells_.empty()) {
+  if (!Empty()) {
     Trace(NON_EMPTY_LIST_MESSAGE);
     Trace("\n");
   }
+  DropStore();
 }
 
-void CellList::Append(std::unique_ptr<SpreadsheetCell> cell) { cells_.push_back(std::move(cell)); }
+void CellList::Append(std::unique_ptr<SpreadsheetCell> cell) {
+  MakeCells();
+  cells_.push_back(std::move(cell));
+}
 
 void CellList::DeleteAll() {
   cells_.clear();
   cursor_ = 0;
+  DropStore();
+}
+
+void CellList::HoldPacked(std::shared_ptr<PackedCells> store, PackedCellMaker maker) {
+  DeleteAll();
+  store->owner = this;
+  store_ = std::move(store);
+  maker_ = maker;
+  made_ = false;
+}
+
+const PackedCells* CellList::Packed() const {
+  return store_ && !made_ && store_->owner == this ? store_.get() : nullptr;
+}
+
+void CellList::DropStore() const {
+  if (store_ && store_->owner == this) store_->owner = nullptr;
+  store_.reset();
+  made_ = false;
+}
+
+void CellList::MakeCellsFromStore() const {
+  const PackedCells& store = *store_;
+  CellList* owner = store.owner;
+  std::vector<std::unique_ptr<SpreadsheetCell>> made;
+  made.reserve(store.Size());
+  for (std::size_t i = 0; i < store.Size(); ++i) made.push_back(maker_(store, i));
+  if (owner != this) {
+    // The records went on to the owner's cells; without an owner they are
+    // gone, and these cells have none.
+    if (owner) owner->MakeCells();
+    for (std::size_t i = 0; i < made.size(); ++i) {
+      made[i]->ReferTo(owner && i < owner->cells_.size() ? owner->cells_[i]->Cell() : nullptr);
+    }
+  }
+  cells_ = std::move(made);
+  made_ = true;
+  // The records now live in the cells; the store stays only while other
+  // lists need it to find them.
+  if (store_.use_count() == 1) DropStore();
 }
 
 void CellList::SortByPosition() {
@@ -34,6 +78,7 @@ void CellList::SortByPosition() {
       return key != other.key ? key < other.key : place < other.place;
     }
   };
+  MakeCells();
   const auto biased = [](std::int32_t n) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(n) ^ 0x80000000u);
   };

@@ -35,9 +35,10 @@ std::size_t DecimalNumberLength(std::string_view text);
 
 // Whether the whole text is one well-formed decimal number: "12", "-0.5",
 // ".5", "5.", "+1.5E-7"; not "1.2.3", "2024-01-15", "-", "1,5" or "1e".
-inline bool IsDecimalNumber(std::string_view text) {
-  return !text.empty() && DecimalNumberLength(text) == text.size();
-}
+// (The same as DecimalNumberLength(text) == text.size() for a text that is
+// not empty, without taking the number apart: every field of a text file
+// is asked.)
+bool IsDecimalNumber(std::string_view text);
 
 // The number at the start of `text`, rounded to `precision` (1..14)
 // significant digits; nothing when no number begins there.

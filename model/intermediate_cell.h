@@ -57,11 +57,14 @@ inline bool TextsCarryOpeningQuote(std::int16_t origin) {
 
 // The characters of a text record from a sheet of the given origin. A NUL
 // byte ends a text, as everywhere in the engine.
-inline std::string_view TextCharacters(const IntermediateCell& record, std::int16_t origin) {
-  std::string_view text = record.Data;
-  text = text.substr(0, text.find('\0'));
+inline std::string_view TextCharacters(std::string_view data, std::int16_t origin) {
+  std::string_view text = data.substr(0, data.find('\0'));
   if (TextsCarryOpeningQuote(origin) && text.starts_with('"')) text.remove_prefix(1);
   return text;
+}
+
+inline std::string_view TextCharacters(const IntermediateCell& record, std::int16_t origin) {
+  return TextCharacters(record.Data, origin);
 }
 
 }  // namespace gridlet

@@ -177,10 +177,11 @@ bool AfterAllows(const RewriteRule& rule, std::string_view after) {
 constexpr std::size_t kContextLength = 8;
 
 // One rule over the text; returns whether it replaced anything.
-bool ApplyRule(std::string& text, const RewriteRule& rule, RewriteOptions options,
-               std::string& rewritten) {
+// `foldedText` is the text with its letters folded, when the options
+// ignore letter case.
+bool ApplyRule(std::string& text, const std::string& foldedText, const RewriteRule& rule,
+               RewriteOptions options, std::string& rewritten) {
   const std::string foldedFind = options.ignoreLetterCase ? Folded(rule.find) : std::string();
-  const std::string foldedText = options.ignoreLetterCase ? Folded(text) : std::string();
   const std::string_view needle = options.ignoreLetterCase ? std::string_view(foldedFind) : rule.find;
   const std::string_view haystack = options.ignoreLetterCase ? std::string_view(foldedText) : text;
 
@@ -223,9 +224,18 @@ bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table, Rewrit
   bool changed = false;
   ByteSet present(text, options.ignoreLetterCase);
   std::string rewritten;
+  // The folded text is made when a rule first needs it, and again only
+  // after a rule changed the text.
+  std::string folded;
+  bool foldedCurrent = false;
   for (const RewriteRule& rule : table) {
     if (rule.find.empty() || !present.HasAll(rule.find)) continue;
-    if (!ApplyRule(text, rule, options, rewritten)) continue;
+    if (options.ignoreLetterCase && !foldedCurrent) {
+      folded = Folded(text);
+      foldedCurrent = true;
+    }
+    if (!ApplyRule(text, folded, rule, options, rewritten)) continue;
+    foldedCurrent = false;
     present.Add(rule.replace);
     changed = true;
   }

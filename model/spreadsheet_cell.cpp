@@ -17,6 +17,11 @@ void SpreadsheetCell::ReturnCellTo(SpreadsheetCell& source) noexcept {
   }
 }
 
+void SpreadsheetCell::ReferTo(IntermediateCell* record) noexcept {
+  if (OwnsCell()) delete Cell();
+  cell_ = reinterpret_cast<std::uintptr_t>(record);
+}
+
 IntermediateCell& SpreadsheetCell::NewCell() {
   auto record = std::make_unique<IntermediateCell>();
   if (OwnsCell()) delete Cell();

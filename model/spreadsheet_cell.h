@@ -30,6 +30,9 @@ class SpreadsheetCell : public Translatable {
   // Hands the record back to the cell it was taken from; used when a
   // destination sheet fails half-way and must leave the source intact.
   void ReturnCellTo(SpreadsheetCell& source) noexcept;
+  // Refers to a record that another cell owns (or to none), as a cell
+  // does once its record was taken over; a record of its own is freed.
+  void ReferTo(IntermediateCell* record) noexcept;
 
  protected:
   // Creates a fresh record owned by this cell and returns it.

@@ -45,40 +45,54 @@ void* TextCell::operator new(std::size_t size) { return NewPooled<TextCell>(size
 void TextCell::operator delete(void* cell, std::size_t size) noexcept { DeletePooled<TextCell>(cell, size); }
 
 std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
-  const std::uint8_t* const start = p;
-  const std::uint8_t* stop = FindFieldStop(p, end);
-  const std::uint8_t* textEnd = stop;
-  // The text ends at a NUL; the field goes on to its TAB or CR.
-  if (stop < end && *stop == 0) stop = FindFieldEnd(stop, end);
-  if (stop < end && *stop == TAB) ++stop;
-  p = stop;
-  return std::string_view(reinterpret_cast<const char*>(start),
-                          static_cast<std::size_t>(textEnd - start));
+  FieldStops stops(p, end);
+  return stops.Field(p);
+}
+
+FieldReading ReadPlainField(std::string_view field, std::string& changed) {
+  FieldReading reading{CELL_TEXT, false};
+  if (!field.empty() && field[0] == '=') {
+    reading.type = CELL_FORMULA;
+    // Spreadsheet names become intermediate names on every path, so that
+    // reading accepts what writing writes.
+    changed.assign(field);
+    reading.changed =
+        ApplyRewrites(changed, ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite);
+  } else if (IsDecimalNumber(field)) {
+    reading.type = CELL_NUMBER;
+  } else if (field.starts_with('"')) {
+    // Most texts are not quoted: they move over as they are. A text is
+    // kept whole; the formats that hold less say what they cut.
+    changed = UnquotePlainText(field);
+    reading.changed = true;
+  }
+  Trace("TextCell::TranslateToIntermediate4\n");
+  return reading;
+}
+
+FieldReading ReadExchangeField(std::string_view field, std::string& changed) {
+  // Quoted by the application: a text, even when it looks like a number
+  // or begins with "=".
+  if (!field.starts_with('"')) return ReadPlainField(field, changed);
+  changed = UnquoteExchangeText(field);
+  return {CELL_TEXT, true};
+}
+
+void TextCell::RecordFromText(FieldReading reading, std::string& changed, std::uint8_t state) {
+  FillTextRecord(NewCell(), row_, column_, reading.type,
+                 reading.changed ? std::move(changed) : std::move(text_), state);
+  ReleaseText();
+}
+
+void TextCell::TakeRecord(const PackedCells& store, std::size_t i) {
+  IntermediateCell& record = NewCell();
+  store.FillRecord(i, record);
+  SetPosition(record.Row, record.Column);
 }
 
 void TextCell::TranslateToIntermediate() {
-  IntermediateCell& record = NewCell();
-  record.Row = row_;
-  record.Column = column_;
-  if (!text_.empty() && text_[0] == '=') {
-    record.Type = CELL_FORMULA;
-    record.Data2 = std::move(text_);
-    record.Data.clear();  // the value 0, read as an empty text
-    // Spreadsheet names become intermediate names on every path, so that
-    // reading accepts what writing writes.
-    ApplyRewrites(*record.Data2, ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite);
-  } else if (IsDecimalNumber(text_)) {
-    record.Type = CELL_NUMBER;
-    record.Data = std::move(text_);
-  } else {
-    record.Type = CELL_TEXT;
-    // Most texts are not quoted: they move over as they are. A text is
-    // kept whole; the formats that hold less say what they cut.
-    record.Data = text_.starts_with('"') ? UnquotePlainText(text_) : std::move(text_);
-    record.Length = static_cast<std::int32_t>(record.Data.size());
-  }
-  ReleaseText();
-  Trace("TextCell::TranslateToIntermediate4\n");
+  std::string changed;
+  RecordFromText(ReadPlainField(text_, changed), changed, 0);
 }
 
 std::string TextCell::Dump() {
@@ -93,39 +107,55 @@ bool WorkbookHoldsNumber(std::string_view number) {
                                         value->exponent <= kWorkbookMaxExponent));
 }
 
-void TextCell::TextFromRecord(std::int16_t origin, std::string (*quote)(std::string_view),
-                              bool (*holds)(std::string_view number)) {
-  const IntermediateCell* record = Cell();
-  if (!record) return;
-  row_ = record->Row;
-  column_ = record->Column;
-  switch (record->Type & 3) {
+const FieldWriting kPlainFieldWriting{AppendQuotedPlainText, [](std::string_view) { return true; }};
+const FieldWriting kExchangeFieldWriting{AppendQuotedExchangeText, WorkbookHoldsNumber};
+
+void WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
+                    std::string_view formula, std::int16_t origin, const FieldWriting& writing,
+                    bool readAsNumber) {
+  field.clear();
+  switch (type & 3) {
     case CELL_NUMBER:
       Trace("Code changed in mac version\n");
       // A number stands as written; what no reader would take for one
       // (damaged data) goes out as the text it is.
-      text_ = IsDecimalNumber(record->Data) && holds(record->Data) ? record->Data
-                                                                     : quote(record->Data);
+      if ((readAsNumber || IsDecimalNumber(data)) && writing.holds(data)) {
+        field.assign(data);
+      } else {
+        writing.quote(field, data);
+      }
       break;
     case CELL_TEXT: {
-      const std::string_view characters = TextCharacters(*record, origin);
-      text_ = characters.find_first_of("\t\r") == std::string_view::npos ? quote(characters)
-                                                                         : quote(FieldSafe(characters));
+      const std::string_view characters = TextCharacters(data, origin);
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(characters.data());
+      if (FindFieldStop(bytes, bytes + characters.size()) == bytes + characters.size()) {
+        writing.quote(field, characters);
+      } else {
+        writing.quote(field, FieldSafe(characters));
+      }
       break;
     }
     case CELL_FORMULA:
-      text_ = record->Data2.value_or(std::string());
-      IntermediateNamesToExcel();
+      field.assign(formula);
+      if (!field.empty()) ApplyRewrites(field, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
       break;
     default:  // never produced: an empty field
-      text_.clear();
       break;
   }
 }
 
+void TextCell::TextFromRecord(std::int16_t origin, const FieldWriting& writing) {
+  const IntermediateCell* record = Cell();
+  if (!record) return;
+  row_ = record->Row;
+  column_ = record->Column;
+  WriteFieldText(text_, record->Type, record->Data, record->Data2 ? std::string_view(*record->Data2) : std::string_view(),
+                 origin, writing);
+}
+
 void TextCell::TranslateFromIntermediate(std::int16_t origin) {
   const std::uint8_t state = Cell() ? Cell()->State : 0;
-  TextFromRecord(origin, QuotePlainText, [](std::string_view) { return true; });
+  TextFromRecord(origin, kPlainFieldWriting);
   if (Cell()) Cell()->State = state;
 }
 
@@ -144,25 +174,13 @@ ByteBuffer TextCell::GetOutput() {
 std::uint16_t TextCell::GetOutputLength() { return static_cast<std::uint16_t>(text_.size() + 1); }
 
 void ExcelTextCell::TranslateToIntermediate() {
-  if (text_.starts_with('"')) {
-    // Quoted by the application: a text, even when it looks like a number
-    // or begins with "=".
-    IntermediateCell& record = NewCell();
-    record.Row = Row();
-    record.Column = Column();
-    record.Type = CELL_TEXT;
-    record.Data = UnquoteExchangeText(text_);
-    record.Length = static_cast<std::int32_t>(record.Data.size());
-    ReleaseText();
-  } else {
-    TextCell::TranslateToIntermediate();
-  }
-  Cell()->State = 2;
+  std::string changed;
+  RecordFromText(ReadExchangeField(Text(), changed), changed, 2);
 }
 
 void ExcelTextCell::TranslateFromIntermediate(std::int16_t origin) {
   const std::uint8_t state = Cell() ? Cell()->State : 0;
-  TextFromRecord(origin, QuoteExchangeText, WorkbookHoldsNumber);
+  TextFromRecord(origin, kExchangeFieldWriting);
   if (Cell()) Cell()->State = state;
 }
 

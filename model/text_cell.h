@@ -2,12 +2,47 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "model/packed_cells.h"
 #include "model/spreadsheet_cell.h"
 
 namespace gridlet {
+
+// What a field of tab text becomes: the kind of its record, and whether
+// the record's text differs from the field (it is then in `changed`).
+struct FieldReading {
+  std::int16_t type;
+  bool changed;
+};
+// A field of a plain tab-text file: "=" first makes a formula (its names
+// rewritten into intermediate names), a well-formed decimal number a
+// number, anything else a text (its quotes read back as QuotePlainText
+// writes them).
+FieldReading ReadPlainField(std::string_view field, std::string& changed);
+// A field of the tab text exchanged with the spreadsheet program: quoted,
+// a text whatever it holds; otherwise as a plain field.
+FieldReading ReadExchangeField(std::string_view field, std::string& changed);
+
+// How the cells of a text sheet write their records: texts quoted by
+// `quote`, and numbers that `holds` refuses as the texts stating them.
+struct FieldWriting {
+  void (*quote)(std::string& out, std::string_view text);
+  bool (*holds)(std::string_view number);
+};
+extern const FieldWriting kPlainFieldWriting;
+extern const FieldWriting kExchangeFieldWriting;
+
+// Sets `field` to the text a record of a sheet of the given origin is
+// written as (see TextCharacters): a number as written, a text quoted, a
+// formula (`formula`) with its names in the spreadsheet's spelling.
+// `readAsNumber` tells that a number's data is known to be a well-formed
+// number (it was read as one and has not changed since).
+void WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
+                    std::string_view formula, std::int16_t origin, const FieldWriting& writing,
+                    bool readAsNumber = false);
 
 class TextCell : public SpreadsheetCell {
  public:
@@ -39,6 +74,8 @@ class TextCell : public SpreadsheetCell {
     column_ = column;
   }
   const std::string& Text() const { return text_; }
+  // Takes record i of a store: a record of its own, and its position.
+  void TakeRecord(const PackedCells& store, std::size_t i);
   void ReleaseText() { std::string().swap(text_); }
 
   // Rewrites the cell's formula text into the spreadsheet's spelling; a
@@ -51,10 +88,10 @@ class TextCell : public SpreadsheetCell {
   static void operator delete(void* cell, std::size_t size) noexcept;
 
  protected:
-  // Sets position and text from the record, with the texts quoted by
-  // `quote`; a number that `holds` refuses goes out as the text stating it.
-  void TextFromRecord(std::int16_t origin, std::string (*quote)(std::string_view),
-                      bool (*holds)(std::string_view number));
+  // Sets position and text from the record, written as `writing` says.
+  void TextFromRecord(std::int16_t origin, const FieldWriting& writing);
+  // Makes the record from the field's reading, with the given State.
+  void RecordFromText(FieldReading reading, std::string& changed, std::uint8_t state);
 
  private:
   std::int32_t row_ = 0;
@@ -73,6 +110,14 @@ class ExcelTextCell : public TextCell {
   void TranslateToIntermediate() override;
   void TranslateFromIntermediate(std::int16_t origin) override;
 };
+
+// A cell of kind CellT made from record i of a store.
+template <class CellT>
+std::unique_ptr<SpreadsheetCell> MakePackedCell(const PackedCells& store, std::size_t i) {
+  auto cell = std::make_unique<CellT>(std::string_view());
+  cell->TakeRecord(store, i);
+  return cell;
+}
 
 // Whether a spreadsheet holds the number as a number: its decimal exponent
 // lies within -307..307.

@@ -10,7 +10,12 @@ constexpr char kQuote = '"';
 
 std::string QuotePlainText(std::string_view text) {
   std::string out;
-  out.reserve(text.size() + 4);
+  AppendQuotedPlainText(out, text);
+  return out;
+}
+
+void AppendQuotedPlainText(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size() + 4);
   out += kQuote;
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] != kQuote) {
@@ -26,7 +31,6 @@ std::string QuotePlainText(std::string_view text) {
     out.append(touchesEnd ? 2 * run : 2 * run + 2, kQuote);
   }
   out += kQuote;
-  return out;
 }
 
 std::string UnquotePlainText(std::string_view field) {
@@ -36,14 +40,18 @@ std::string UnquotePlainText(std::string_view field) {
 
 std::string QuoteExchangeText(std::string_view text) {
   std::string out;
-  out.reserve(text.size() + 4);
+  AppendQuotedExchangeText(out, text);
+  return out;
+}
+
+void AppendQuotedExchangeText(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size() + 4);
   out += kQuote;
   for (const char c : text) {
     if (c == kQuote) out += kQuote;
     out += c;
   }
   out += kQuote;
-  return out;
 }
 
 std::string UnquoteExchangeText(std::string_view field) {

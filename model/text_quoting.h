@@ -19,12 +19,14 @@ namespace gridlet {
 
 // A text as a field of plain tab text.
 std::string QuotePlainText(std::string_view text);
+void AppendQuotedPlainText(std::string& out, std::string_view text);
 // The text of a plain tab-text field: a field that begins with a quote has
 // its quote runs collapsed; any other field is its text as it stands.
 std::string UnquotePlainText(std::string_view field);
 
 // A text as a field of the spreadsheet exchange.
 std::string QuoteExchangeText(std::string_view text);
+void AppendQuotedExchangeText(std::string& out, std::string_view text);
 // The text of an exchange field that begins with a quote: up to the
 // closing quote with "" read as one quote, then whatever follows it.
 std::string UnquoteExchangeText(std::string_view field);

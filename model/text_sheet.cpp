@@ -3,6 +3,8 @@
 #include <limits>
 #include <string>
 
+#include "model/field_scan.h"
+#include "model/fresh_memory.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
 #include "model/trace.h"
@@ -15,6 +17,7 @@ const ChangeKind kNumberAsText{
     "These numbers lie beyond what a spreadsheet holds as numbers (1E-307 to "
     "9.9999999999999E307) and were kept as texts stating them"};
 constexpr std::uint8_t LF = '\n';
+constexpr std::uint8_t kRowEnd[] = {'\t', CR, LF};
 constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
@@ -25,45 +28,53 @@ void TextSheet::TranslateToIntermediate() {
   CreateHeader(ORIGIN_TAB_TEXT);
 }
 
+const TextCellKind& TextSheet::CellKind() const {
+  static const TextCellKind kind{ReadPlainField, 0, &kPlainFieldWriting, MakePackedCell<TextCell>};
+  return kind;
+}
+
+const TextCellKind& ExcelTextSheet::CellKind() const {
+  static const TextCellKind kind{ReadExchangeField, 2, &kExchangeFieldWriting, MakePackedCell<ExcelTextCell>};
+  return kind;
+}
+
 void TextSheet::Initialise() {
   cells_ = std::make_unique<CellList>();
   if (!input_) return;
-  // The fields are split straight from the stream's bytes: an empty field
-  // takes its column but makes no cell.
-  const std::uint8_t* p = input_->Data();
-  const std::uint8_t* const end = p + input_->Size();
+  const TextCellKind& kind = CellKind();
+  // The records are read straight from the bytes into a store that keeps
+  // the bytes: an empty field takes its column but makes no record.
+  auto store = std::make_shared<PackedCells>(input_->Release(), kind.state);
+  input_.reset();
+  const std::uint8_t* p = store->Begin();
+  const std::uint8_t* const end = store->End();
   // Counted in 64 bits: positions are 32-bit, and a cell beyond them
   // (after gigabytes of row ends or TABs) cannot be numbered.
   std::int64_t row = 1;
   std::int64_t column = 1;
-  try {
-    while (p < end) {
-      const std::string_view text = ReadField(p, end);
-      const std::int64_t cellColumn = column++;
-      const std::int64_t cellRow = row;
-      if (p < end && *p == CR) {
-        ++p;
-        if (p < end && *p == LF) ++p;
-        column = 1;
-        ++row;
-      }
-      if (text.empty()) continue;
-      if (cellRow > kLastPosition || cellColumn > kLastPosition) {
-        throw SheetDataError("the text has a cell beyond row or field " +
-                             std::to_string(kLastPosition));
-      }
-      std::unique_ptr<TextCell> cell = MakeCell(text);
-      cell->SetPosition(static_cast<std::int32_t>(cellRow), static_cast<std::int32_t>(cellColumn));
-      Trace("DONE WITH TELLG1");
-      cell->TranslateToIntermediate();
-      Trace("DONE WITH TELLG11");
-      cells_->Append(std::move(cell));
+  std::string changed;
+  FieldStops stops(p, end);
+  while (p < end) {
+    const std::string_view text = stops.Field(p);
+    const std::int64_t cellColumn = column++;
+    const std::int64_t cellRow = row;
+    if (p < end && *p == CR) {
+      ++p;
+      if (p < end && *p == LF) ++p;
+      column = 1;
+      ++row;
     }
-  } catch (...) {
-    cells_->DeleteAll();
-    throw;
+    if (text.empty()) continue;
+    if (cellRow > kLastPosition || cellColumn > kLastPosition) {
+      throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
+    }
+    Trace("DONE WITH TELLG1");
+    const FieldReading reading = kind.read(text, changed);
+    store->Add(static_cast<std::int32_t>(cellRow), static_cast<std::int32_t>(cellColumn), reading.type,
+               reading.changed ? std::string_view(changed) : text, !reading.changed);
+    Trace("DONE WITH TELLG11");
   }
-  input_.reset();
+  cells_->HoldPacked(std::move(store), kind.make);
 }
 
 std::string TextSheet::Dump() {
@@ -74,7 +85,14 @@ std::string TextSheet::Dump() {
 }
 
 void TextSheet::TranslateFromIntermediate() {
-  BuildCellsFromSource();
+  // A text sheet's store of records is taken over whole.
+  CellList* from = source_ ? source_->GetCellList() : nullptr;
+  if (from && from->Packed()) {
+    cells_ = std::make_unique<CellList>();
+    cells_->HoldPacked(from->GivePacked(), CellKind().make);
+  } else {
+    BuildCellsFromSource();
+  }
   WriteOutput();
 }
 
@@ -83,28 +101,49 @@ void TextSheet::WriteOutput() {
   std::int32_t previousRow = 1;
   std::int32_t previousColumn = 0;
   const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
+  const FieldWriting& writing = *CellKind().writing;
   SheetChanges changes;
-  for (const auto& cellPointer : *cells_) {
-    auto& cell = static_cast<TextCell&>(*cellPointer);
-    cell.TranslateFromIntermediate(origin);
-    const IntermediateCell* record = cell.Cell();
-    if (record && (record->Type & 3) == CELL_NUMBER && cell.Text().starts_with('"')) {
-      changes.Add(kNumberAsText, record->Row, record->Column);
-    }
-    const std::int32_t row = record ? record->Row : previousRow;
-    const std::int32_t column = record ? record->Column : previousColumn + 1;
+  const auto put = [&](const std::uint8_t* text, std::size_t size) { output_.insert(output_.end(), text, text + size); };
+  // Places a cell's field after the row ends and TABs that lead to it.
+  const auto place = [&](std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
+    if ((type & 3) == CELL_NUMBER && field.starts_with('"')) changes.Add(kNumberAsText, row, column);
     if (row != previousRow) {
-      for (std::int32_t i = previousRow; i < row; ++i) output_ += "\t\r\n";
+      for (std::int32_t i = previousRow; i < row; ++i) put(kRowEnd, sizeof kRowEnd);
       previousColumn = 0;
     }
-    for (std::int32_t i = previousColumn + 1; i < column; ++i) output_ += '\t';
+    for (std::int32_t i = previousColumn + 1; i < column; ++i) output_.push_back('\t');
     // The whole text goes out, however long; the cell's 16-bit output
     // length would wrap for texts beyond 65534 bytes.
-    output_ += cell.Text();
-    output_ += '\t';
-    cell.ReleaseText();
+    put(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
+    output_.push_back('\t');
     previousRow = row;
     previousColumn = column;
+  };
+  if (const PackedCells* store = cells_->Packed()) {
+    // Fields grow by their quotes: room for that, which costs nothing
+    // until it is written.
+    output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
+    AdviseFreshMemory(output_.data(), output_.capacity());
+    std::string field;
+    store->ForEach([&](const PackedCells::Entry& entry) {
+      const bool formula = entry.type == CELL_FORMULA;
+      // The store's numbers were read as numbers.
+      WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
+                     formula ? entry.text : std::string_view(), origin, writing, true);
+      place(entry.row, entry.column, entry.type, field);
+    });
+  } else {
+    for (const auto& cellPointer : *cells_) {
+      auto& cell = static_cast<TextCell&>(*cellPointer);
+      cell.TranslateFromIntermediate(origin);
+      const IntermediateCell* record = cell.Cell();
+      if (record) {
+        place(record->Row, record->Column, record->Type, cell.Text());
+      } else {
+        place(previousRow, previousColumn + 1, 2, cell.Text());
+      }
+      cell.ReleaseText();
+    }
   }
   outputLength_ = static_cast<std::int32_t>(output_.size());
   changes.Report(messages_);
@@ -116,6 +155,12 @@ ByteBuffer TextSheet::GetOutput() {
   out.assign(output_.begin(), output_.end());
   out.push_back(0);
   out.push_back(0);
+  return out;
+}
+
+ByteBuffer TextSheet::TakeOutput() {
+  ByteBuffer out = std::move(output_);
+  output_.clear();
   return out;
 }
 

@@ -13,6 +13,16 @@
 
 namespace gridlet {
 
+// What tells the text sheets apart: how their cells read fields, the State
+// of the records they make, how they write records, and how one is made
+// from a store of packed records.
+struct TextCellKind {
+  FieldReading (*read)(std::string_view field, std::string& changed);
+  std::uint8_t state;
+  const FieldWriting* writing;
+  PackedCellMaker make;
+};
+
 class TextSheet : public SpreadsheetFile {
  public:
   TextSheet(const std::uint8_t* bytes, std::size_t length) : SpreadsheetFile(bytes, length) {}
@@ -28,8 +38,12 @@ class TextSheet : public SpreadsheetFile {
   // The text, one NUL, and a terminating NUL; GetOutputLength counts the
   // text only.
   ByteBuffer GetOutput() override;
+  // The text alone (GetOutputLength bytes), moved out of the sheet, which
+  // then holds no output: spares a copy of a large output.
+  ByteBuffer TakeOutput();
 
-  // Splits the input into cells.
+  // Splits the input into cells. The records are kept packed (see
+  // CellList) until cell objects are asked for.
   virtual void Initialise();
   // Renders the cell list, which must be in row-major order, as tab text.
   // A number the text cannot hold as a number (see ExcelTextCell) is
@@ -37,14 +51,11 @@ class TextSheet : public SpreadsheetFile {
   virtual void WriteOutput();
 
  protected:
-  // A cell of this sheet's kind holding a field's text.
-  virtual std::unique_ptr<TextCell> MakeCell(std::string_view text) {
-    return std::make_unique<TextCell>(text);
-  }
+  virtual const TextCellKind& CellKind() const;
   virtual void BuildCellsFromSource() { TakeCellsFromSource<TextCell>(); }
 
  private:
-  std::string output_;
+  ByteBuffer output_;
 };
 
 class ExcelTextSheet : public TextSheet {
@@ -53,9 +64,7 @@ class ExcelTextSheet : public TextSheet {
   explicit ExcelTextSheet(ExcelTextSheet& source) : TextSheet(static_cast<SpreadsheetFile&>(source)) {}
 
  protected:
-  std::unique_ptr<TextCell> MakeCell(std::string_view text) override {
-    return std::make_unique<ExcelTextCell>(text);
-  }
+  const TextCellKind& CellKind() const override;
   void BuildCellsFromSource() override { TakeCellsFromSource<ExcelTextCell>(); }
 };
 

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/engine_paths.h"
+#include "platform/large_pages.h"
 #include "platform/leftovers.h"
 
 namespace gridlet {
@@ -183,6 +184,7 @@ std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::stri
   } else {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
+    AdviseLargePages(bytes.data(), bytes.capacity());
     std::uint8_t block[65536];
     for (;;) {
       const ssize_t got = ::read(fd, block, sizeof block);

@@ -46,8 +46,7 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
 HRESULT TabTextKind::WriteTarget(ConversionContext& context) {
   TextSheet& sheet = context.MakeTarget<TextSheet>();
   sheet.TranslateFromIntermediate();
-  ByteBuffer output = sheet.GetOutput();
-  output.resize(static_cast<std::size_t>(sheet.GetOutputLength()));
+  ByteBuffer output = sheet.TakeOutput();
   if (context.request.textEncoding == TextEncoding::Utf8) {
     const std::string utf8 =
         Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(output.data()), output.size()));

@@ -1,0 +1,98 @@
+// A growable array kept in blocks: appending never moves what is stored,
+// so a large array grows without holding an old and a new copy at once,
+// nor the slack of a doubled capacity. The blocks double from 4 KB to a
+// large block (kLargeBlock bytes, aligned to its size and announced as
+// fresh memory, see model/fresh_memory.h), so that a small array stays
+// small and a large one is filled a large block at a time.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+#include "model/fresh_memory.h"
+
+namespace gridlet {
+
+// A block of fresh memory of `bytes` bytes; large blocks are aligned to
+// kLargeBlock. Raises std::bad_alloc.
+void* NewBlock(std::size_t bytes);
+void DeleteBlock(void* block, std::size_t bytes) noexcept;
+
+template <class T>
+class BlockVector {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  static constexpr std::size_t kFirst = 4096 / sizeof(T);  // elements of the first block
+  static constexpr std::size_t kLast = kLargeBlock / sizeof(T);
+  static_assert(std::has_single_bit(kFirst) && std::has_single_bit(kLast));
+  // The growing blocks hold kFirst * (2^kGrowing - 1) elements together.
+  static constexpr int kGrowing = std::countr_zero(kLast / kFirst);
+  static constexpr std::size_t kGrown = kFirst * ((std::size_t{1} << kGrowing) - 1);
+
+ public:
+  BlockVector() = default;
+  BlockVector(const BlockVector&) = delete;
+  BlockVector& operator=(const BlockVector&) = delete;
+  ~BlockVector() {
+    for (std::size_t b = 0; b < blocks_.size(); ++b) DeleteBlock(blocks_[b], BlockLength(b) * sizeof(T));
+  }
+
+  void push_back(const T& value) {
+    if (size_ == capacity_) Grow();
+    T* at = end_;
+    *at = value;
+    ++end_;
+    ++size_;
+  }
+  const T& operator[](std::size_t i) const {
+    std::size_t block;
+    std::size_t offset;
+    if (i < kGrown) {
+      block = static_cast<std::size_t>(std::bit_width(i / kFirst + 1) - 1);
+      offset = i - kFirst * ((std::size_t{1} << block) - 1);
+    } else {
+      block = kGrowing + (i - kGrown) / kLast;
+      offset = (i - kGrown) % kLast;
+    }
+    return blocks_[block][offset];
+  }
+  const T& back() const { return end_[-1]; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+  // Calls f on every element in order.
+  template <class F>
+  void ForEach(F&& f) const {
+    std::size_t left = size_;
+    for (std::size_t b = 0; left > 0; ++b) {
+      const std::size_t n = std::min(left, BlockLength(b));
+      const T* block = blocks_[b];
+      for (std::size_t i = 0; i < n; ++i) f(block[i]);
+      left -= n;
+    }
+  }
+
+ private:
+  static std::size_t BlockLength(std::size_t b) {
+    return b < static_cast<std::size_t>(kGrowing) ? kFirst << b : kLast;
+  }
+  void Grow() {
+    const std::size_t length = BlockLength(blocks_.size());
+    blocks_.reserve(blocks_.size() + 1);
+    T* block = static_cast<T*>(NewBlock(length * sizeof(T)));
+    blocks_.push_back(block);
+    end_ = block;
+    capacity_ += length;
+  }
+
+  std::vector<T*> blocks_;
+  T* end_ = nullptr;  // where the next element goes
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+}  // namespace gridlet

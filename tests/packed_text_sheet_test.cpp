@@ -1,0 +1,234 @@
+// Text sheets keep their records packed until cells are asked for: what
+// they read, hand over and write must be what cell-by-cell reading and
+// writing gives, on generated texts of every kind of field.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/block_vector.h"
+#include "model/decimal_number.h"
+#include "model/packed_cells.h"
+#include "model/text_sheet.h"
+#include "model/trace.h"
+#include "support/sheet_helpers.h"
+
+namespace gridlet {
+namespace {
+
+using testing::CellValues;
+using testing::OutputText;
+using testing::ReadSheet;
+using testing::Records;
+
+class PackedTextSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = SetTraceSink(nullptr); }
+  void TearDown() override { SetTraceSink(previous_); }
+  TraceSink previous_ = nullptr;
+};
+
+// A field of any kind the readers tell apart, with the bytes that end or
+// cut fields (TAB, CR, LF, NUL) and quotes where they matter.
+std::string RandomField(std::mt19937& random) {
+  static const std::vector<std::string> kParts{
+      "12",   "-3.5", ".5",    "1E5",   "1.2.3", "-",      "=",       "=SUM(A1:A3)", "=ACOS(-A1)",
+      "=PI()", "=A1<>B2", "=IF(A1>=2,\"x\",0)", "=10^(A2)", "word", " ", "\"", "\"\"", "\"q\"",
+      "say \"hi\"", "\xE9", "log(x)", "_pi_", "\n", std::string(1, '\0'), "LN("};
+  std::string field;
+  const int parts = static_cast<int>(random() % 4);
+  for (int i = 0; i < parts; ++i) field += kParts[random() % kParts.size()];
+  return field;
+}
+
+std::string RandomText(std::mt19937& random, int fields) {
+  static const std::vector<std::string> kEnds{"\t", "\t", "\t", "\r\n", "\r", "\n"};
+  std::string text;
+  for (int i = 0; i < fields; ++i) {
+    text += RandomField(random);
+    if (i + 1 < fields || random() % 2) text += kEnds[random() % kEnds.size()];
+  }
+  return text;
+}
+
+// The records as cell-by-cell reading makes them: fields split one by one,
+// each read by a cell of the sheet's kind.
+template <class CellT>
+std::vector<CellValues> ReadCellByCell(const std::string& text) {
+  std::vector<CellValues> out;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto* end = p + text.size();
+  std::int32_t row = 1;
+  std::int32_t column = 1;
+  while (p < end) {
+    const std::string_view field = ReadField(p, end);
+    const std::int32_t at = column++;
+    const std::int32_t fieldRow = row;
+    if (p < end && *p == '\r') {
+      ++p;
+      if (p < end && *p == '\n') ++p;
+      column = 1;
+      ++row;
+    }
+    if (field.empty()) continue;
+    CellT cell(field);
+    cell.SetPosition(fieldRow, at);
+    cell.TranslateToIntermediate();
+    const IntermediateCell& r = *cell.Cell();
+    out.push_back({r.Row, r.Column, r.Type, r.Data, r.Data2});
+  }
+  return out;
+}
+
+// The output of a destination of kind DestinationT built from a source of
+// kind SourceT read from `text`; `cellByCell` makes the source's cells
+// first, so that the destination takes them one by one.
+template <class SourceT, class DestinationT>
+std::string Convert(const std::string& text, bool cellByCell) {
+  auto source = ReadSheet<SourceT>(text);
+  if (cellByCell) source->GetCellList()->begin();
+  DestinationT destination(*source);
+  destination.TranslateFromIntermediate();
+  return OutputText(destination);
+}
+
+TEST_F(PackedTextSheetTest, ReadingWritingAndHandoverMatchCellByCell) {
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = RandomText(random, 1 + static_cast<int>(random() % 40));
+    SCOPED_TRACE(::testing::PrintToString(text));
+    EXPECT_EQ(Records(*ReadSheet<TextSheet>(text)), ReadCellByCell<TextCell>(text));
+    EXPECT_EQ(Records(*ReadSheet<ExcelTextSheet>(text)), ReadCellByCell<ExcelTextCell>(text));
+    EXPECT_EQ((Convert<TextSheet, TextSheet>(text, false)), (Convert<TextSheet, TextSheet>(text, true)));
+    EXPECT_EQ((Convert<TextSheet, ExcelTextSheet>(text, false)),
+              (Convert<TextSheet, ExcelTextSheet>(text, true)));
+    EXPECT_EQ((Convert<ExcelTextSheet, TextSheet>(text, false)),
+              (Convert<ExcelTextSheet, TextSheet>(text, true)));
+    EXPECT_EQ((Convert<ExcelTextSheet, ExcelTextSheet>(text, false)),
+              (Convert<ExcelTextSheet, ExcelTextSheet>(text, true)));
+  }
+}
+
+TEST_F(PackedTextSheetTest, RecordsTakenOverWholeAreOwnedOnceAndSeenFromBothSheets) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 50; ++round) {
+    const std::string text = RandomText(random, 1 + static_cast<int>(random() % 30));
+    const std::vector<CellValues> expected = ReadCellByCell<TextCell>(text);
+    auto source = ReadSheet<TextSheet>(text);
+    TextSheet destination(*source);
+    destination.TranslateFromIntermediate();
+    ExcelTextSheet further(destination);
+    further.TranslateFromIntermediate();
+    // The source and the middle sheet refer to the records the last sheet
+    // owns.
+    const CellList& last = *further.GetCellList();
+    ASSERT_EQ(source->GetCellList()->Size(), expected.size());
+    ASSERT_EQ(destination.GetCellList()->Size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_FALSE(source->GetCellList()->At(i).OwnsCell());
+      EXPECT_FALSE(destination.GetCellList()->At(i).OwnsCell());
+      EXPECT_TRUE(last.At(i).OwnsCell());
+      EXPECT_EQ(source->GetCellList()->At(i).Cell(), last.At(i).Cell());
+      EXPECT_EQ(destination.GetCellList()->At(i).Cell(), last.At(i).Cell());
+    }
+    EXPECT_EQ(Records(further), expected);
+  }
+}
+
+TEST_F(PackedTextSheetTest, ASourceWhoseRecordsAreGoneHasCellsWithoutRecords) {
+  auto source = ReadSheet<TextSheet>("1\tx\r\n=A1");
+  {
+    TextSheet destination(*source);
+    destination.TranslateFromIntermediate();
+  }
+  ASSERT_EQ(source->GetCellList()->Size(), 3u);
+  for (const auto& cell : *source->GetCellList()) {
+    EXPECT_FALSE(cell->OwnsCell());
+    EXPECT_EQ(cell->Cell(), nullptr);
+  }
+}
+
+TEST_F(PackedTextSheetTest, ManyCellsAndLongTextsKeepTheirPlaces) {
+  // Enough records to fill the growing blocks and some large ones, a text
+  // too long for the arena's chunks, and rows of one and of many cells.
+  std::string text;
+  std::vector<std::string> expected;
+  const std::string longText(600000, 'x');
+  for (int i = 0; i < 400000; ++i) {
+    if (i == 300001) {
+      text += "\"" + longText + "\"\t";
+      expected.push_back(std::string(600000, 'x'));
+    } else {
+      text += std::to_string(i) + (i % 1000 == 999 ? "\r\n" : "\t");
+      expected.push_back(std::to_string(i));
+    }
+  }
+  auto sheet = ReadSheet<TextSheet>(text);
+  const CellList& cells = *sheet->GetCellList();
+  ASSERT_EQ(cells.Size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); i += 997) {
+    const IntermediateCell& record = *cells.At(i).Cell();
+    EXPECT_EQ(record.Data, expected[i]) << i;
+    EXPECT_EQ(record.Row, static_cast<std::int32_t>(i / 1000 + 1)) << i;
+    EXPECT_EQ(record.Column, static_cast<std::int32_t>(i % 1000 + 1)) << i;
+  }
+  EXPECT_EQ(cells.At(300001).Cell()->Data, expected[300001]);
+  EXPECT_EQ(cells.At(300001).Cell()->Length, 600000);
+}
+
+TEST_F(PackedTextSheetTest, StoreKeepsColumnsBeyondItsPackedField) {
+  const std::string bytes = "a\tb";
+  PackedCells store(ByteBuffer(bytes.begin(), bytes.end()), 0);
+  const auto* a = reinterpret_cast<const char*>(store.Begin());
+  store.Add(1, 1, CELL_TEXT, std::string_view(a, 1), true);
+  store.Add(1, (1 << 29) - 1, CELL_TEXT, std::string_view(a + 2, 1), true);
+  store.Add(2, 2147483647, CELL_FORMULA, "=changed", false);
+  store.Add(2147483647, 3, CELL_NUMBER, "7", false);
+  std::vector<PackedCells::Entry> seen;
+  store.ForEach([&](const PackedCells::Entry& entry) { seen.push_back(entry); });
+  ASSERT_EQ(seen.size(), 4u);
+  const std::vector<std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>> expected{
+      {1, 1, CELL_TEXT, "a"}, {1, (1 << 29) - 1, CELL_TEXT, "b"}, {2, 2147483647, CELL_FORMULA, "=changed"},
+      {2147483647, 3, CELL_NUMBER, "7"}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    for (const PackedCells::Entry& entry : {seen[i], store.At(i)}) {
+      EXPECT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), expected[i]) << i;
+    }
+  }
+}
+
+TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {
+  BlockVector<std::uint32_t> values;
+  std::mt19937 random(3);
+  const std::size_t count = 1200000 + random() % 1000;
+  for (std::size_t i = 0; i < count; ++i) values.push_back(static_cast<std::uint32_t>(i * 2654435761u));
+  ASSERT_EQ(values.size(), count);
+  std::size_t i = 0;
+  values.ForEach([&](std::uint32_t value) {
+    ASSERT_EQ(value, static_cast<std::uint32_t>(i * 2654435761u));
+    ++i;
+  });
+  EXPECT_EQ(i, count);
+  for (int probe = 0; probe < 20000; ++probe) {
+    const std::size_t at = random() % count;
+    ASSERT_EQ(values[at], static_cast<std::uint32_t>(at * 2654435761u)) << at;
+  }
+  EXPECT_EQ(values.back(), static_cast<std::uint32_t>((count - 1) * 2654435761u));
+}
+
+TEST_F(PackedTextSheetTest, NumberTestAgreesWithTheNumberReader) {
+  // Every field is asked whether it is a number; the quick test must say
+  // what the reader, which takes numbers apart, finds.
+  static const std::string kBytes = "0123456789+-.eEx ";
+  std::mt19937 random(11);
+  for (int round = 0; round < 200000; ++round) {
+    std::string text;
+    const std::size_t length = random() % 9;
+    for (std::size_t i = 0; i < length; ++i) text += kBytes[random() % kBytes.size()];
+    ASSERT_EQ(IsDecimalNumber(text), !text.empty() && DecimalNumberLength(text) == text.size()) << text;
+  }
+}
+
+}  // namespace
+}  // namespace gridlet
