@@ -1,7 +1,5 @@
 #include "calc/formula_rewrites.h"
 
-#include "model/spreadsheet_text_rewrites.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include "encoding/char_escape_translator.h"
 #include "encoding/render68k_tables.h"
 #include "encoding/xb_token_tables.h"
+#include "model/spreadsheet_text_rewrites.h"
 
 namespace gridlet {
 namespace {
