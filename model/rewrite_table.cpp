@@ -218,28 +218,104 @@ bool ApplyRule(std::string& text, const std::string& foldedText, const RewriteRu
   return true;
 }
 
-}  // namespace
-
-bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table, RewriteOptions options) {
+// Applies the rules in table order, passing over those the filter rules
+// out: filter.MayMatch(i) for rule i of the current text, and
+// filter.Changed(text, rule) after a rule rewrote it.
+template <class Filter>
+bool ApplyFiltered(std::string& text, std::span<const RewriteRule> table, RewriteOptions options,
+                   Filter& filter) {
   bool changed = false;
-  ByteSet present(text, options.ignoreLetterCase);
   std::string rewritten;
   // The folded text is made when a rule first needs it, and again only
   // after a rule changed the text.
   std::string folded;
   bool foldedCurrent = false;
-  for (const RewriteRule& rule : table) {
-    if (rule.find.empty() || !present.HasAll(rule.find)) continue;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const RewriteRule& rule = table[i];
+    if (rule.find.empty() || !filter.MayMatch(i)) continue;
     if (options.ignoreLetterCase && !foldedCurrent) {
       folded = Folded(text);
       foldedCurrent = true;
     }
     if (!ApplyRule(text, folded, rule, options, rewritten)) continue;
     foldedCurrent = false;
-    present.Add(rule.replace);
+    filter.Changed(text, rule);
     changed = true;
   }
   return changed;
+}
+
+// Passes over the rules with a byte the text lacks.
+class ByteSetFilter {
+ public:
+  ByteSetFilter(std::string_view text, std::span<const RewriteRule> table, bool fold)
+      : present_(text, fold), table_(table) {}
+  bool MayMatch(std::size_t i) const { return present_.HasAll(table_[i].find); }
+  void Changed(std::string_view, const RewriteRule& rule) { present_.Add(rule.replace); }
+
+ private:
+  ByteSet present_;
+  std::span<const RewriteRule> table_;
+};
+
+// Passes over the rules the index rules out.
+class IndexFilter {
+ public:
+  IndexFilter(const RewriteIndex& index, std::uint64_t candidates) : index_(index), candidates_(candidates) {}
+  bool MayMatch(std::size_t i) const { return (candidates_ >> std::min<std::size_t>(i, 63) & 1) != 0; }
+  void Changed(std::string_view text, const RewriteRule&) { candidates_ = index_.Candidates(text); }
+
+ private:
+  const RewriteIndex& index_;
+  std::uint64_t candidates_;
+};
+
+}  // namespace
+
+bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table, RewriteOptions options) {
+  ByteSetFilter filter(text, table, options.ignoreLetterCase);
+  return ApplyFiltered(text, table, options, filter);
+}
+
+RewriteIndex::RewriteIndex(std::span<const RewriteRule> table, RewriteOptions options)
+    : table_(table), options_(options) {
+  // Each byte as it may stand in a text: with letter case ignored, a letter
+  // of either case (the escapes, matched exactly, only widen the filter).
+  const auto forms = [&](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    std::array<unsigned char, 2> both{byte, byte};
+    if (options_.ignoreLetterCase && IsNameLetter(c)) {
+      both = {static_cast<unsigned char>(Fold(c)), static_cast<unsigned char>(Fold(c) - 'a' + 'A')};
+    }
+    return both;
+  };
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const std::string_view find = table[i].find;
+    if (find.empty()) continue;
+    const std::uint64_t bit = std::uint64_t{1} << std::min<std::size_t>(i, 63);
+    for (const unsigned char b : forms(find[0])) first_[b] |= bit;
+    if (find.size() == 1) {
+      oneByte_ |= bit;
+      for (std::uint64_t& next : second_) next |= bit;
+    } else {
+      for (const unsigned char b : forms(find[1])) second_[b] |= bit;
+    }
+  }
+}
+
+std::uint64_t RewriteIndex::Candidates(std::string_view text) const {
+  if (text.empty()) return 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::uint64_t candidates = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) candidates |= first_[bytes[i]] & second_[bytes[i + 1]];
+  return candidates | (first_[bytes[text.size() - 1]] & oneByte_);
+}
+
+bool ApplyRewrites(std::string& text, const RewriteIndex& table) {
+  const std::uint64_t candidates = table.Candidates(text);
+  if (candidates == 0) return false;
+  IndexFilter filter(table, candidates);
+  return ApplyFiltered(text, table.Rules(), table.Options(), filter);
 }
 
 }  // namespace gridlet

@@ -14,6 +14,7 @@
 // And no match begins inside a named escape ("_^-1_" holds no minus sign).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -59,6 +60,34 @@ struct RewriteOptions {
 // anything was replaced.
 bool ApplyRewrites(std::string& text, std::span<const RewriteRule> table,
                    RewriteOptions options = {});
+
+// A table prepared for texts that mostly hold none of its find texts (the
+// formulas of a large sheet): it tells from the pairs of adjacent bytes of
+// a text which rules may match there, so the others are passed over
+// without a search. Build it once per table; it refers to the table.
+class RewriteIndex {
+ public:
+  RewriteIndex(std::span<const RewriteRule> table, RewriteOptions options);
+
+  std::span<const RewriteRule> Rules() const { return table_; }
+  RewriteOptions Options() const { return options_; }
+
+  // Bit i is set when rule i may match somewhere in `text` (bit 63 stands
+  // for rule 63 and every later one); a rule whose bit is clear cannot.
+  std::uint64_t Candidates(std::string_view text) const;
+
+ private:
+  std::span<const RewriteRule> table_;
+  RewriteOptions options_;
+  // By byte: the rules whose find text may begin with it, and those whose
+  // find text may continue with it (every one-byte find text does).
+  std::array<std::uint64_t, 256> first_{};
+  std::array<std::uint64_t, 256> second_{};
+  std::uint64_t oneByte_ = 0;  // the rules whose find text is one byte
+};
+
+// The same as ApplyRewrites over the index's table and options.
+bool ApplyRewrites(std::string& text, const RewriteIndex& table);
 
 // The character classes the matching rule is built on.
 bool IsNameLetter(char c);

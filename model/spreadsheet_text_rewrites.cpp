@@ -89,4 +89,14 @@ const RewriteOptions kSpreadsheetFormulaRewrite{.skipStringLiterals = true,
 std::span<const RewriteRule> ExcelNamesToIntermediateTable() { return kExcelNamesToIntermediate; }
 std::span<const RewriteRule> IntermediateNamesToExcelTable() { return kIntermediateNamesToExcel; }
 
+const RewriteIndex& ExcelNamesToIntermediateIndex() {
+  static const RewriteIndex index(kExcelNamesToIntermediate, kSpreadsheetFormulaRewrite);
+  return index;
+}
+
+const RewriteIndex& IntermediateNamesToExcelIndex() {
+  static const RewriteIndex index(kIntermediateNamesToExcel, kSpreadsheetFormulaRewrite);
+  return index;
+}
+
 }  // namespace gridlet

@@ -24,4 +24,9 @@ std::span<const std::string_view> CalculatorSpreadsheetHomonyms();
 // names match whatever their letter case.
 extern const RewriteOptions kSpreadsheetFormulaRewrite;
 
+// The two tables with those options, indexed for the many formulas of a
+// large sheet.
+const RewriteIndex& ExcelNamesToIntermediateIndex();
+const RewriteIndex& IntermediateNamesToExcelIndex();
+
 }  // namespace gridlet

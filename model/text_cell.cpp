@@ -57,7 +57,7 @@ FieldReading ReadPlainField(std::string_view field, std::string& changed) {
     // reading accepts what writing writes.
     changed.assign(field);
     reading.changed =
-        ApplyRewrites(changed, ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite);
+        ApplyRewrites(changed, ExcelNamesToIntermediateIndex());
   } else if (IsDecimalNumber(field)) {
     reading.type = CELL_NUMBER;
   } else if (field.starts_with('"')) {
@@ -137,7 +137,7 @@ void WriteFieldText(std::string& field, std::int16_t type, std::string_view data
     }
     case CELL_FORMULA:
       field.assign(formula);
-      if (!field.empty()) ApplyRewrites(field, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
+      if (!field.empty()) ApplyRewrites(field, IntermediateNamesToExcelIndex());
       break;
     default:  // never produced: an empty field
       break;
@@ -162,7 +162,7 @@ void TextCell::TranslateFromIntermediate(std::int16_t origin) {
 void TextCell::IntermediateNamesToExcel() {
   if (text_.empty()) return;
   if (Cell()) Cell()->State = 2;
-  ApplyRewrites(text_, IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite);
+  ApplyRewrites(text_, IntermediateNamesToExcelIndex());
 }
 
 ByteBuffer TextCell::GetOutput() {

@@ -18,10 +18,11 @@ void AppendQuotedPlainText(std::string& out, std::string_view text) {
   out.reserve(out.size() + text.size() + 4);
   out += kQuote;
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] != kQuote) {
-      out += text[i++];
-      continue;
-    }
+    // The bytes up to the next quote go over as one piece.
+    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    out.append(text, i, quote - i);
+    i = quote;
+    if (i == text.size()) break;
     const std::size_t start = i;
     while (i < text.size() && text[i] == kQuote) ++i;
     const std::size_t run = i - start;
@@ -47,9 +48,12 @@ std::string QuoteExchangeText(std::string_view text) {
 void AppendQuotedExchangeText(std::string& out, std::string_view text) {
   out.reserve(out.size() + text.size() + 4);
   out += kQuote;
-  for (const char c : text) {
-    if (c == kQuote) out += kQuote;
-    out += c;
+  for (std::size_t i = 0; i < text.size();) {
+    // Up to and with the next quote, which is doubled.
+    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    out.append(text, i, quote - i);
+    if (quote < text.size()) out.append(2, kQuote);
+    i = quote + 1;
   }
   out += kQuote;
 }
@@ -78,10 +82,10 @@ std::string CollapseQuotes(std::string_view text, bool keepHalf) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] != kQuote) {
-      out.push_back(text[i++]);
-      continue;
-    }
+    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    out.append(text, i, quote - i);
+    i = quote;
+    if (i == text.size()) break;
     std::size_t run = 0;
     while (i < text.size() && text[i] == kQuote) ++run, ++i;
     out.append(keepHalf ? run / 2 : (run - 1) / 2, kQuote);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "calc/named_char_table.h"
+#include "model/spreadsheet_text_rewrites.h"
 
 namespace gridlet {
 namespace {
@@ -266,6 +268,58 @@ TEST(Sheet68kRewrites, ReadingDeviceBytes) {
   EXPECT_EQ(From68k("=\xA8(a1)"), "=SQRT(A1)");
   EXPECT_EQ(From68k("=a\xBB" "b"), "=A_->_B");
   EXPECT_EQ(From68k("=\x01"), "=\x01");
+}
+
+// ---- The indexed tables -----------------------------------------------------
+
+// An indexed table rewrites exactly as the table does: texts generated from
+// the table's own find and replacement texts (so that rules match, overlap
+// and feed later rules) mixed with bytes that make and break name
+// boundaries, string literals and escapes, in either letter case.
+TEST(RewriteIndex, RewritesAsTheTableDoes) {
+  struct Table {
+    std::span<const RewriteRule> rules;
+    RewriteOptions options;
+  };
+  const RewriteOptions plain{};
+  const Table tables[] = {
+      {ExcelNamesToIntermediateTable(), kSpreadsheetFormulaRewrite},
+      {IntermediateNamesToExcelTable(), kSpreadsheetFormulaRewrite},
+      {ExcelNamesToIntermediateTable(), plain},
+      {XbToIntermediateRewrites(), plain},
+      {IntermediateToXbRewrites(), plain},
+      {Sheet68kToIntermediateRewrites(), kSpreadsheetFormulaRewrite},
+      {IntermediateToSheet68kRewrites(), plain},
+  };
+  constexpr std::string_view kBytes = "aZe1.0_\"()-^ E+<>=!,x9";
+  std::mt19937 random(18);
+  for (const Table& table : tables) {
+    const RewriteIndex index(table.rules, table.options);
+    int rewritten = 0;
+    for (int n = 0; n < 4000; ++n) {
+      std::string text;
+      const int pieces = std::uniform_int_distribution<int>(0, 6)(random);
+      for (int i = 0; i < pieces; ++i) {
+        const RewriteRule& rule = table.rules[random() % table.rules.size()];
+        switch (random() % 4) {
+          case 0: text += rule.find; break;
+          case 1: text += rule.replace; break;
+          default: text += kBytes[random() % kBytes.size()];
+        }
+        if (random() % 3 == 0) {
+          for (char& c : text) c = IsNameLetter(c) && random() % 2 ? static_cast<char>(c ^ 0x20) : c;
+        }
+      }
+      std::string expected = text;
+      std::string actual = text;
+      const bool expectedChanged = ApplyRewrites(expected, table.rules, table.options);
+      ASSERT_EQ(ApplyRewrites(actual, index), expectedChanged) << text;
+      ASSERT_EQ(actual, expected) << text;
+      rewritten += expectedChanged;
+    }
+    // The generated texts exercise the rules, not only the quick refusal.
+    EXPECT_GT(rewritten, 400);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // writing cells back.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "model/text_sheet.h"
 #include "model/text_quoting.h"
 #include "support/record_sheet.h"
@@ -87,6 +90,28 @@ TEST_F(TextSheetTest, CollapsesQuoteRunsByBothRules) {
   EXPECT_EQ(CollapseQuotes("a\"\"b", false), "ab");           // 2 -> 0
   EXPECT_EQ(CollapseQuotes("a\"\"\"b", true), "a\"b");        // 3 -> 1
   EXPECT_EQ(CollapseQuotes("\"\"\"\"", true), "\"\"");        // 4 -> 2
+}
+
+// Every text, quotes in any runs and places, reads back as it was
+// quoted, in both spellings; a quote is the only byte quoting adds.
+TEST_F(TextSheetTest, QuotedTextsReadBackWhole) {
+  std::mt19937 random(7);
+  constexpr std::string_view kBytes = "\"\"\"a b";
+  for (int n = 0; n < 20000; ++n) {
+    std::string text(random() % 12, ' ');
+    for (char& c : text) c = kBytes[random() % kBytes.size()];
+    const auto withoutQuotes = [](std::string_view s) {
+      std::string out(s);
+      std::erase(out, '"');
+      return out;
+    };
+    const std::string plain = QuotePlainText(text);
+    const std::string exchange = QuoteExchangeText(text);
+    ASSERT_EQ(UnquotePlainText(plain), text) << plain;
+    ASSERT_EQ(UnquoteExchangeText(exchange), text) << exchange;
+    ASSERT_EQ(withoutQuotes(plain), withoutQuotes(text)) << plain;
+    ASSERT_EQ(withoutQuotes(exchange), withoutQuotes(text)) << exchange;
+  }
 }
 
 TEST_F(TextSheetTest, LongTextsAreKeptWhole) {
