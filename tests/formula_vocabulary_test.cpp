@@ -44,53 +44,28 @@ class FormulaVocabularyTest : public ::testing::Test, protected testing::InMemor
     return written;
   }
 
-  // The formulas, one a cell down column A, as stored formulas.
-  static std::vector<StoredFormula> InColumnA(const std::vector<std::string>& stored) {
-    std::vector<StoredFormula> cells;
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-      cells.push_back({{static_cast<std::int32_t>(i + 1), 1}, stored[i]});
-    }
-    return cells;
-  }
-
-  // Reports each cell whose stored formula did not come back.
-  static int ExpectSame(const std::vector<StoredFormula>& sent,
-                        const std::map<Position, std::string>& back, const std::string& route) {
-    int lost = 0;
-    for (const StoredFormula& cell : sent) {
-      const auto found = back.find(cell.at);
-      if (found == back.end() || found->second != cell.bytes) {
-        ++lost;
-        ADD_FAILURE() << route << ": " << ::testing::PrintToString(cell.bytes) << " came back as "
-                      << (found == back.end() ? std::string("nothing")
-                                              : ::testing::PrintToString(found->second));
-      }
-    }
-    return lost;
-  }
-
   TraceSink previous_ = nullptr;
 };
 
 TEST_F(FormulaVocabularyTest, EveryXbPlusTokenSurvivesTabText) {
   std::vector<std::string> tokens;
   for (const std::string& formula : XbVocabulary()) tokens.push_back(XbTokens(formula));
-  const std::vector<StoredFormula> cells = InColumnA(tokens);
+  const std::vector<StoredFormula> cells = testing::InColumnA(tokens);
   files.Put("/in/VOCAB.xbv", testing::XbPlusFile("VOCAB", cells));
   const std::string text = Convert("/in/VOCAB.xbv", QZ_GRIDLET_XBP, QZ_TAB_TEXT, "vocab");
   const std::string back = Convert(text, QZ_TAB_TEXT, QZ_GRIDLET_XBP, "VOCAB");
-  const int lost = ExpectSame(cells, testing::StoredFormulas(files.files[back]), "xbv-txt-xbv");
+  const int lost = testing::ExpectSameFormulas(cells, testing::StoredFormulas(files.files[back]), "xbv-txt-xbv");
   RecordProperty("xb_tokens", static_cast<int>(cells.size()));
   RecordProperty("xb_tokens_lost", lost);
   EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
 }
 
 TEST_F(FormulaVocabularyTest, Every68kClassNameSurvivesTabText) {
-  const std::vector<StoredFormula> cells = InColumnA(Sheet68kVocabulary());
+  const std::vector<StoredFormula> cells = testing::InColumnA(Sheet68kVocabulary());
   files.Put("/in/vocab.xdy", testing::Sheet68kFile("vocab", cells));
   const std::string text = Convert("/in/vocab.xdy", QZ_GRIDLET_XD, QZ_TAB_TEXT, "vocab");
   const std::string back = Convert(text, QZ_TAB_TEXT, QZ_GRIDLET_XD, "vocab");
-  const int lost = ExpectSame(cells, testing::StoredFormulas(files.files[back]), "xdy-txt-xdy");
+  const int lost = testing::ExpectSameFormulas(cells, testing::StoredFormulas(files.files[back]), "xdy-txt-xdy");
   RecordProperty("68k_names", static_cast<int>(cells.size()));
   RecordProperty("68k_names_lost", lost);
   EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
@@ -120,14 +95,7 @@ void ExpectSpreadsheetSpelling(testing::InMemoryConversion& engine, GRIDLET_FILE
   std::optional<std::string> back;
   ASSERT_EQ(engine.driver.Convert(request, &back), S_OK);
   const std::string& written = engine.files.files[*back];
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at <= written.size();) {
-    const std::size_t end = std::min(written.find("\r\n", at), written.size());
-    std::string line = written.substr(at, end - at);
-    while (!line.empty() && line.back() == '\t') line.pop_back();
-    lines.push_back(line);
-    at = end + 2;
-  }
+  const std::vector<std::string> lines = testing::TextLines(written);
   for (std::size_t i = 0; i < sent.size(); ++i) {
     EXPECT_EQ(i < lines.size() ? lines[i] : "", testing::ReadAs(sent[i], readsAs)) << "sent " << sent[i];
   }

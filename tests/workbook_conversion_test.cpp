@@ -495,38 +495,15 @@ std::vector<AutomationValue> ColumnValues(SpreadsheetApplicationLauncher& launch
   return values;
 }
 
-// The formula lines of a tab text, without the empty fields at their ends.
-std::vector<std::string> TextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find("\r\n", at), text.size());
-    std::string line = text.substr(at, end - at);
-    while (!line.empty() && line.back() == '\t') line.pop_back();
-    lines.push_back(line);
-    at = end + 2;
-  }
-  return lines;
-}
-
 // Every formula of a calculator's vocabulary through a workbook and back
 // with the same stored bytes; every spreadsheet function the tables map
 // through each calculator and back into a workbook in the spreadsheet's
 // spelling. The workbook is made and read by LibreOffice itself.
 TEST_F(WorkbookConversionTest, TheFormulaVocabularyCrossesWorkbooks) {
   using testing::StoredFormula;
-  const auto inColumnA = [](const std::vector<std::string>& stored) {
-    std::vector<StoredFormula> cells;
-    for (std::size_t i = 0; i < stored.size(); ++i) cells.push_back({{static_cast<std::int32_t>(i + 1), 1}, stored[i]});
-    return cells;
-  };
+  using testing::InColumnA;
   const auto expectSame = [](const std::vector<StoredFormula>& sent, const std::string& file, const char* route) {
-    const auto back = testing::StoredFormulas(file);
-    for (const StoredFormula& cell : sent) {
-      const auto found = back.find(cell.at);
-      EXPECT_TRUE(found != back.end() && found->second == cell.bytes)
-          << route << ": " << ::testing::PrintToString(cell.bytes) << " came back as "
-          << (found == back.end() ? std::string("nothing") : ::testing::PrintToString(found->second));
-    }
+    testing::ExpectSameFormulas(sent, testing::StoredFormulas(file), route);
   };
   const auto through = [](const std::map<std::string, std::string>& changed, const std::string& formula) {
     const auto found = changed.find(formula);
@@ -544,10 +521,10 @@ TEST_F(WorkbookConversionTest, TheFormulaVocabularyCrossesWorkbooks) {
     tokens.push_back(testing::XbTokens(formula));
     expected.push_back(testing::XbTokens(through(testing::kXbThroughXls, formula)));
   }
-  Write("XBVOCAB.xbv", testing::XbPlusFile("XBVOCAB", inColumnA(tokens)));
+  Write("XBVOCAB.xbv", testing::XbPlusFile("XBVOCAB", InColumnA(tokens)));
   ASSERT_EQ(Convert(Request("XBVOCAB.xbv", QZ_EXCEL, "xbvocab", "", QZ_GRIDLET_XBP)), S_OK);
   ASSERT_EQ(Convert(Request("xbvocab.xls", QZ_GRIDLET_XBP, "XBBACK")), S_OK);
-  expectSame(inColumnA(expected), Read("XBBACK.xbv"), "xbv-xls-xbv");
+  expectSame(InColumnA(expected), Read("XBBACK.xbv"), "xbv-xls-xbv");
   // The calculator's own functions are named as kept.
   EXPECT_EQ(keptAsTexts(), 1u);
   EXPECT_EQ(Warnings().size(), 1u) << ::testing::PrintToString(Warnings());
@@ -555,10 +532,10 @@ TEST_F(WorkbookConversionTest, TheFormulaVocabularyCrossesWorkbooks) {
 
   expected.clear();
   for (const std::string& formula : testing::Sheet68kVocabulary()) expected.push_back(through(testing::k68kThroughXls, formula));
-  Write("vocab68k.xdy", testing::Sheet68kFile("vocab68k", inColumnA(testing::Sheet68kVocabulary())));
+  Write("vocab68k.xdy", testing::Sheet68kFile("vocab68k", InColumnA(testing::Sheet68kVocabulary())));
   ASSERT_EQ(Convert(Request("vocab68k.xdy", QZ_EXCEL, "k68vocab", "", QZ_GRIDLET_XD)), S_OK);
   ASSERT_EQ(Convert(Request("k68vocab.xls", QZ_GRIDLET_XD, "k68back")), S_OK);
-  expectSame(inColumnA(expected), Read("k68back.xdy"), "xdy-xls-xdy");
+  expectSame(InColumnA(expected), Read("k68back.xdy"), "xdy-xls-xdy");
   EXPECT_EQ(keptAsTexts(), 1u);
   // What stays a formula is one the spreadsheet reads: no error of a name
   // or of the syntax (errors of argument values, such as a text where a
@@ -605,7 +582,7 @@ TEST_F(WorkbookConversionTest, TheFormulaVocabularyCrossesWorkbooks) {
     ASSERT_EQ(Convert(Request(file, QZ_EXCEL, name + "-out", "", calculator.type)), S_OK)
         << (Boxes().empty() ? "" : Boxes().back().text);
     ASSERT_EQ(Convert(Request(name + "-out.xls", QZ_TAB_TEXT, name + "-out")), S_OK);
-    const std::vector<std::string> lines = TextLines(Read(name + "-out.txt"));
+    const std::vector<std::string> lines = testing::TextLines(Read(name + "-out.txt"));
     for (std::size_t i = 0; i < calculator.sent.size(); ++i) {
       EXPECT_EQ(i < lines.size() ? lines[i] : "",
                 through(testing::kSpreadsheetThroughXls, testing::ReadAs(calculator.sent[i], calculator.readsAs)))

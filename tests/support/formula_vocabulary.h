@@ -13,11 +13,14 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "calc/formula_rewrites.h"
 #include "encoding/render68k_tables.h"
 #include "encoding/xb_token_tables.h"
 #include "encoding/xb_tokens.h"
 #include "model/spreadsheet_text_rewrites.h"
+#include "support/calculator_sheets.h"
 
 namespace gridlet::testing {
 
@@ -137,6 +140,42 @@ inline std::string ReadAs(std::string formula, const std::map<std::string, std::
     if (formula.starts_with("=" + from)) return "=" + to + formula.substr(1 + from.size());
   }
   return formula;
+}
+
+// The formulas, one a cell down column A, as stored formulas.
+inline std::vector<StoredFormula> InColumnA(const std::vector<std::string>& stored) {
+  std::vector<StoredFormula> cells;
+  for (std::size_t i = 0; i < stored.size(); ++i) cells.push_back({{static_cast<std::int32_t>(i + 1), 1}, stored[i]});
+  return cells;
+}
+
+// Reports each cell whose stored formula did not come back, and counts
+// them.
+inline int ExpectSameFormulas(const std::vector<StoredFormula>& sent, const std::map<Position, std::string>& back,
+                              const std::string& route) {
+  int lost = 0;
+  for (const StoredFormula& cell : sent) {
+    const auto found = back.find(cell.at);
+    if (found == back.end() || found->second != cell.bytes) {
+      ++lost;
+      ADD_FAILURE() << route << ": " << ::testing::PrintToString(cell.bytes) << " came back as "
+                    << (found == back.end() ? std::string("nothing") : ::testing::PrintToString(found->second));
+    }
+  }
+  return lost;
+}
+
+// The lines of a tab text, without the empty fields at their ends.
+inline std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find("\r\n", at), text.size());
+    std::string line = text.substr(at, end - at);
+    while (!line.empty() && line.back() == '\t') line.pop_back();
+    lines.push_back(line);
+    at = end + 2;
+  }
+  return lines;
 }
 
 }  // namespace gridlet::testing
