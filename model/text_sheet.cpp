@@ -19,6 +19,8 @@ const ChangeKind kNumberAsText{
 constexpr std::uint8_t LF = '\n';
 constexpr std::uint8_t kRowEnd[] = {'\t', CR, LF};
 constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
+// The pieces a streamed output is sent in.
+constexpr std::size_t kOutputPiece = std::size_t{1} << 20;
 }  // namespace
 
 void TextSheet::TranslateToIntermediate() {
@@ -103,7 +105,18 @@ void TextSheet::WriteOutput() {
   const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
   const FieldWriting& writing = *CellKind().writing;
   SheetChanges changes;
-  const auto put = [&](const std::uint8_t* text, std::size_t size) { output_.insert(output_.end(), text, text + size); };
+  std::size_t streamed = 0;
+  const auto flush = [&] {
+    if (!sink_ || output_.empty()) return;
+    sink_(output_.data(), output_.size());
+    streamed += output_.size();
+    output_.clear();
+  };
+  const auto put = [&](const std::uint8_t* text, std::size_t size) {
+    output_.insert(output_.end(), text, text + size);
+    if (output_.size() >= kOutputPiece) flush();
+  };
+  static constexpr std::uint8_t kTab = '\t';
   // Places a cell's field after the row ends and TABs that lead to it.
   const auto place = [&](std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
     if ((type & 3) == CELL_NUMBER && field.starts_with('"')) changes.Add(kNumberAsText, row, column);
@@ -111,19 +124,23 @@ void TextSheet::WriteOutput() {
       for (std::int32_t i = previousRow; i < row; ++i) put(kRowEnd, sizeof kRowEnd);
       previousColumn = 0;
     }
-    for (std::int32_t i = previousColumn + 1; i < column; ++i) output_.push_back('\t');
+    for (std::int32_t i = previousColumn + 1; i < column; ++i) put(&kTab, 1);
     // The whole text goes out, however long; the cell's 16-bit output
     // length would wrap for texts beyond 65534 bytes.
     put(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
-    output_.push_back('\t');
+    put(&kTab, 1);
     previousRow = row;
     previousColumn = column;
   };
   if (const PackedCells* store = cells_->Packed()) {
-    // Fields grow by their quotes: room for that, which costs nothing
-    // until it is written.
-    output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
-    AdviseFreshMemory(output_.data(), output_.capacity());
+    if (sink_) {
+      output_.reserve(kOutputPiece * 2);
+    } else {
+      // Fields grow by their quotes: room for that, which costs nothing
+      // until it is written.
+      output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
+      AdviseFreshMemory(output_.data(), output_.capacity());
+    }
     std::string field;
     store->ForEach([&](const PackedCells::Entry& entry) {
       const bool formula = entry.type == CELL_FORMULA;
@@ -145,7 +162,8 @@ void TextSheet::WriteOutput() {
       cell.ReleaseText();
     }
   }
-  outputLength_ = static_cast<std::int32_t>(output_.size());
+  flush();
+  outputLength_ = static_cast<std::int32_t>(streamed + output_.size());
   changes.Report(messages_);
 }
 

@@ -232,46 +232,85 @@ bool StdFileSystem::Exists(const std::string& path) {
   return os_path && ::stat(os_path->c_str(), &info) == 0;
 }
 
-bool StdFileSystem::WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
-                              std::string* why) {
+namespace {
+
+// A temporary file beside the target, renamed into place on Commit.
+class PendingOutput : public OutputFile {
+ public:
+  PendingOutput(std::string target, std::string folder) : target_(std::move(target)), folder_(std::move(folder)) {}
+
+  // Returns errno, or 0.
+  int Open(const std::string& folderPrefix, const std::string& base) {
+    error_ = pending_.Create(folderPrefix, base);
+    if (error_ != 0) return error_;
+    struct stat old_info;
+    if (::stat(target_.c_str(), &old_info) == 0 && S_ISREG(old_info.st_mode)) {
+      ::fchmod(pending_.fd(), old_info.st_mode & 07777);  // best effort: the content matters most
+    }
+    return 0;
+  }
+
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    if (error_ == 0) error_ = WriteAll(pending_.fd(), data, size);
+    return error_ == 0;
+  }
+
+  bool Commit(std::string* why) override {
+    if (error_ == 0) error_ = SyncFile(pending_.fd());
+    if (error_ == 0) error_ = pending_.Close();
+    if (error_ == 0 && ::rename(pending_.path().c_str(), target_.c_str()) != 0) error_ = errno;
+    if (error_ != 0) {
+      SetWhy(why, ErrorText(error_));
+      return false;  // the pending file removes itself
+    }
+    pending_.Committed();
+    SyncFolder(folder_);
+    error_ = EBADF;  // committed once
+    return true;
+  }
+
+ private:
+  PendingFile pending_;
+  std::string target_;
+  std::string folder_;
+  int error_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputFile> StdFileSystem::OpenOutput(const std::string& path, std::string* why) {
   const std::optional<std::string> target = OsPath(path);
   if (!target) {
     SetWhy(why, path.empty() ? "No file name given" : "The file name holds a zero byte");
-    return false;
-  }
-  if (data == nullptr && size > 0) {
-    SetWhy(why, "No data given");
-    return false;
+    return nullptr;
   }
   const std::size_t slash = target->rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target->substr(0, slash == 0 ? 1 : slash);
   const std::string base = slash == std::string::npos ? *target : target->substr(slash + 1);
   if (base.empty()) {
     SetWhy(why, ErrorText(EISDIR));
-    return false;
+    return nullptr;
   }
   // The folder part of a temporary name: "" for the current folder.
   const std::string folder_prefix = slash == std::string::npos ? "" : target->substr(0, slash + 1);
-
-  PendingFile pending;
-  int error = pending.Create(folder_prefix, base);
-  if (error == 0) {
-    struct stat old_info;
-    if (::stat(target->c_str(), &old_info) == 0 && S_ISREG(old_info.st_mode)) {
-      ::fchmod(pending.fd(), old_info.st_mode & 07777);  // best effort: the content matters most
-    }
-    error = WriteAll(pending.fd(), data, size);
-  }
-  if (error == 0) error = SyncFile(pending.fd());
-  if (error == 0) error = pending.Close();
-  if (error == 0 && ::rename(pending.path().c_str(), target->c_str()) != 0) error = errno;
-  if (error != 0) {
+  auto output = std::make_unique<PendingOutput>(*target, folder);
+  if (const int error = output->Open(folder_prefix, base); error != 0) {
     SetWhy(why, ErrorText(error));
-    return false;  // the pending file removes itself
+    return nullptr;
   }
-  pending.Committed();
-  SyncFolder(folder);
-  return true;
+  return output;
+}
+
+bool StdFileSystem::WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                              std::string* why) {
+  if (data == nullptr && size > 0) {
+    SetWhy(why, "No data given");
+    return false;
+  }
+  std::unique_ptr<OutputFile> output = OpenOutput(path, why);
+  if (!output) return false;
+  output->Write(data, size);
+  return output->Commit(why);
 }
 
 std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& prefix) {

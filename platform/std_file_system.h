@@ -27,6 +27,8 @@ class StdFileSystem : public FileSystem {
   // never a part. An existing target keeps its permissions.
   bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                  std::string* why = nullptr) override;
+  // The same in pieces: a temporary file renamed into place on Commit.
+  std::unique_ptr<OutputFile> OpenOutput(const std::string& path, std::string* why = nullptr) override;
 
   // In the folder given to the constructor; without one, in TMPDIR when
   // that names a usable folder, otherwise in /tmp.

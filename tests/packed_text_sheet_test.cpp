@@ -175,6 +175,23 @@ TEST_F(PackedTextSheetTest, ManyCellsAndLongTextsKeepTheirPlaces) {
   }
   EXPECT_EQ(cells.At(300001).Cell()->Data, expected[300001]);
   EXPECT_EQ(cells.At(300001).Cell()->Length, 600000);
+
+  // Written in pieces, the output is the output written whole.
+  auto again = ReadSheet<TextSheet>(text);
+  TextSheet whole(*again);
+  whole.TranslateFromIntermediate();
+  TextSheet streamed(*sheet);
+  std::string pieces;
+  int count = 0;
+  streamed.StreamOutputTo([&](const std::uint8_t* bytes, std::size_t size) {
+    pieces.append(reinterpret_cast<const char*>(bytes), size);
+    ++count;
+  });
+  streamed.TranslateFromIntermediate();
+  EXPECT_GT(count, 2);
+  EXPECT_TRUE(pieces == OutputText(whole));  // (too long to print)
+  EXPECT_EQ(streamed.GetOutputLength(), static_cast<std::int32_t>(pieces.size()));
+  EXPECT_TRUE(streamed.TakeOutput().empty());
 }
 
 TEST_F(PackedTextSheetTest, StoreKeepsColumnsBeyondItsPackedField) {

@@ -97,6 +97,29 @@ TEST_F(StdFileSystemTest, FailingWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"keep.txt"});
 }
 
+TEST_F(StdFileSystemTest, AFileWrittenInPiecesShowsOnlyWhenCommitted) {
+  const std::string path = PathOf("pieces.txt");
+  ASSERT_TRUE(Write(path, "old"));
+  const std::vector<std::uint8_t> piece = Bytes("piece,");
+  {
+    std::unique_ptr<OutputFile> dropped = files_.OpenOutput(path);
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_TRUE(dropped->Write(piece.data(), piece.size()));
+  }
+  EXPECT_EQ(files_.ReadFile(path), Bytes("old"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"pieces.txt"});
+
+  std::unique_ptr<OutputFile> output = files_.OpenOutput(path);
+  ASSERT_NE(output, nullptr);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(output->Write(piece.data(), piece.size()));
+  EXPECT_EQ(files_.ReadFile(path), Bytes("old"));
+  EXPECT_EQ(Entries().size(), 2u);  // the pending file beside the old one
+  ASSERT_TRUE(output->Commit());
+  EXPECT_EQ(files_.ReadFile(path), Bytes("piece,piece,piece,"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"pieces.txt"});
+  EXPECT_EQ(files_.OpenOutput(PathOf("missing/x.txt")), nullptr);
+}
+
 TEST_F(StdFileSystemTest, UnwritableFoldersGiveFalseAndAReason) {
   std::string why;
   EXPECT_FALSE(Write(PathOf("missing/out.txt"), "x", &why));
