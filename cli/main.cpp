@@ -11,6 +11,7 @@
 #include "model/fresh_memory.h"
 #include "model/trace.h"
 #include "platform/large_pages.h"
+#include "platform/mapped_files.h"
 #include "platform/termination_signals.h"
 #include "web/serve_command.h"
 
@@ -142,7 +143,11 @@ int main(int argc, char** argv) {
   // Before anything is started: a signal ends the programs a command
   // starts and removes its temporary files and folders. The server stops
   // on the same signals in its own way, letting its requests finish.
-  if (!serveCommand->parsed()) gridlet::EndCleanlyOnTerminationSignals();
+  // Likewise when a large source, read in place, is cut short meanwhile.
+  if (!serveCommand->parsed()) {
+    gridlet::EndCleanlyOnTerminationSignals();
+    gridlet::EndCleanlyWhenAMappedFileShrinks();
+  }
   if (convertCommand->parsed()) return RunConvert(convert);
   if (showCommand->parsed()) return RunShow(show);
   if (sheetsCommand->parsed()) return RunSheets(workbook);

@@ -57,6 +57,7 @@ void TextSheet::Initialise() {
   std::string changed;
   FieldStops stops(p, end);
   while (p < end) {
+    const std::uint8_t* const field = p;
     const std::string_view text = stops.Field(p);
     const std::int64_t cellColumn = column++;
     const std::int64_t cellRow = row;
@@ -66,14 +67,17 @@ void TextSheet::Initialise() {
       column = 1;
       ++row;
     }
-    if (text.empty()) continue;
+    if (text.empty()) {
+      store->AddEmpty();
+      continue;
+    }
     if (cellRow > kLastPosition || cellColumn > kLastPosition) {
       throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
     }
     Trace("DONE WITH TELLG1");
     const FieldReading reading = kind.read(text, changed);
-    store->Add(static_cast<std::int32_t>(cellRow), static_cast<std::int32_t>(cellColumn), reading.type,
-               reading.changed ? std::string_view(changed) : text, !reading.changed);
+    store->Add(cellRow, cellColumn, field, reading.type, reading.changed ? std::string_view(changed) : text,
+               !reading.changed);
     Trace("DONE WITH TELLG11");
   }
   cells_->HoldPacked(std::move(store), kind.make);

@@ -27,7 +27,7 @@ struct TextCellKind {
 class TextSheet : public SpreadsheetFile {
  public:
   TextSheet(const std::uint8_t* bytes, std::size_t length) : SpreadsheetFile(bytes, length) {}
-  explicit TextSheet(ByteBuffer&& bytes) : SpreadsheetFile(std::move(bytes)) {}
+  explicit TextSheet(SourceBytes&& bytes) : SpreadsheetFile(std::move(bytes)) {}
   explicit TextSheet(SpreadsheetFile& source) : SpreadsheetFile(source) {}
   // A source of this kind goes the same way, not through an implicit copy
   // constructor that would copy the output too.

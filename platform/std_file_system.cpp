@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "platform/engine_paths.h"
 #include "platform/large_pages.h"
 #include "platform/leftovers.h"
+#include "platform/mapped_files.h"
 
 namespace gridlet {
 
@@ -160,8 +162,70 @@ std::optional<std::string> TryCreateTemp(std::string folder, const std::string& 
 
 }  // namespace
 
+namespace {
+
+// An open file, closed when it goes.
+class OpenFile {
+ public:
+  explicit OpenFile(int fd) : fd_(fd) {}
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int fd() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// Reads the rest of the file; nothing on failure (*why says why).
+std::optional<std::vector<std::uint8_t>> ReadAll(int fd, std::size_t expected, std::string* why) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(expected);
+  AdviseLargePages(bytes.data(), bytes.capacity());
+  std::uint8_t block[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      SetWhy(why, ReadErrorText(errno));
+      return std::nullopt;
+    }
+    if (got == 0) return bytes;
+    bytes.insert(bytes.end(), block, block + got);
+  }
+}
+
+// Files from this size on are mapped where the process allows it.
+constexpr std::size_t kMappedFromSize = std::size_t{1} << 20;
+
+}  // namespace
+
 std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::string& path,
                                                                  std::string* why) {
+  int fd = -1;
+  const std::optional<std::size_t> size = OpenRegularFile(path, why, fd);
+  if (!size) return std::nullopt;
+  const OpenFile file(fd);
+  return ReadAll(fd, *size, why);
+}
+
+std::optional<SourceBytes> StdFileSystem::ReadLargeFile(const std::string& path, std::string* why) {
+  int fd = -1;
+  const std::optional<std::size_t> size = OpenRegularFile(path, why, fd);
+  if (!size) return std::nullopt;
+  const OpenFile file(fd);
+  if (*size >= kMappedFromSize) {
+    if (std::optional<SourceBytes> mapped = MapFile(fd, *size)) return mapped;
+  }
+  std::optional<std::vector<std::uint8_t>> bytes = ReadAll(fd, *size, why);
+  if (!bytes) return std::nullopt;
+  return SourceBytes(std::move(*bytes));
+}
+
+std::optional<std::size_t> StdFileSystem::OpenRegularFile(const std::string& path, std::string* why, int& fd) {
   const std::optional<std::string> os_path = OsPath(path);
   if (!os_path) {
     SetWhy(why, path.empty() ? "no file name given" : "the file name holds a zero byte");
@@ -170,38 +234,22 @@ std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::stri
   // Refuse what is no regular file before opening it: opening a pipe would
   // wait for a writer, and opening a device may act on it.
   if (!IsReadableFile(path, why)) return std::nullopt;
-  const int fd = ::open(os_path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
+  OpenFile file(::open(os_path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.fd() < 0) {
     SetWhy(why, ReadErrorText(errno));
     return std::nullopt;
   }
-  std::optional<std::vector<std::uint8_t>> content;
   struct stat info;
-  if (::fstat(fd, &info) != 0) {
+  if (::fstat(file.fd(), &info) != 0) {
     SetWhy(why, ReadErrorText(errno));
-  } else if (!S_ISREG(info.st_mode)) {  // replaced since it was looked at
-    SetWhy(why, KindText(info.st_mode));
-  } else {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    AdviseLargePages(bytes.data(), bytes.capacity());
-    std::uint8_t block[65536];
-    for (;;) {
-      const ssize_t got = ::read(fd, block, sizeof block);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) {
-        SetWhy(why, ReadErrorText(errno));
-        break;
-      }
-      if (got == 0) {
-        content = std::move(bytes);
-        break;
-      }
-      bytes.insert(bytes.end(), block, block + got);
-    }
+    return std::nullopt;
   }
-  ::close(fd);
-  return content;
+  if (!S_ISREG(info.st_mode)) {  // replaced since it was looked at
+    SetWhy(why, KindText(info.st_mode));
+    return std::nullopt;
+  }
+  fd = file.Release();
+  return static_cast<std::size_t>(info.st_size);
 }
 
 bool StdFileSystem::IsReadableFile(const std::string& path, std::string* why) {

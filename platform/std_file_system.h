@@ -19,6 +19,9 @@ class StdFileSystem : public FileSystem {
 
   std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
                                                     std::string* why = nullptr) override;
+  // Large files are mapped into memory once the process ends cleanly when
+  // one is cut short meanwhile (mapped_files.h); otherwise read.
+  std::optional<SourceBytes> ReadLargeFile(const std::string& path, std::string* why = nullptr) override;
   bool IsReadableFile(const std::string& path, std::string* why = nullptr) override;
   bool Exists(const std::string& path) override;
 
@@ -37,6 +40,10 @@ class StdFileSystem : public FileSystem {
   bool RemoveFile(const std::string& path) override;
 
  private:
+  // Opens a regular file for reading (fd) and returns its size; nothing,
+  // with *why, when it cannot.
+  std::optional<std::size_t> OpenRegularFile(const std::string& path, std::string* why, int& fd);
+
   std::string temporaryFolder_;
 };
 

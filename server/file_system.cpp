@@ -23,6 +23,12 @@ class GatheredOutput : public OutputFile {
 
 }  // namespace
 
+std::optional<SourceBytes> FileSystem::ReadLargeFile(const std::string& path, std::string* why) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFile(path, why);
+  if (!bytes) return std::nullopt;
+  return SourceBytes(std::move(*bytes));
+}
+
 std::unique_ptr<OutputFile> FileSystem::OpenOutput(const std::string& path, std::string*) {
   return std::make_unique<GatheredOutput>(*this, path);
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "model/source_bytes.h"
+
 namespace gridlet {
 
 // A file being written in pieces. Nothing of it shows under its name until
@@ -35,6 +37,11 @@ class FileSystem {
   // files (pipes, devices) are refused without waiting on them.
   virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
                                                             std::string* why = nullptr) = 0;
+
+  // The same content, where the platform can without copying it (a large
+  // file mapped into memory, valid while the bytes are held). By default,
+  // ReadFile's buffer.
+  virtual std::optional<SourceBytes> ReadLargeFile(const std::string& path, std::string* why = nullptr);
 
   // Whether ReadFile would find a regular file it may read, without
   // reading it; *why as for ReadFile.

@@ -8,7 +8,7 @@ namespace gridlet {
 HRESULT TabTextKind::ReadSource(ConversionContext& context) {
   const ConversionRequest& request = context.request;
   UserMessages& messages = context.services.messages;
-  std::optional<ByteBuffer> bytes = context.ReadSourceFile(OpenFailureCode());
+  std::optional<SourceBytes> bytes = context.ReadLargeSourceFile(OpenFailureCode());
   if (!bytes) return E_FAIL;
   DecodedText decoded = DecodeTextFile(
       std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), request.textEncoding);
@@ -29,11 +29,11 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
     messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  ByteBuffer text;
+  SourceBytes text;
   if (decoded.asIs) {
     text = std::move(*bytes);  // the sheet takes the file's bytes over rather than copying them
   } else {
-    text.assign(decoded.text.begin(), decoded.text.end());
+    text = ByteBuffer(decoded.text.begin(), decoded.text.end());
   }
   bytes.reset();
   auto sheet = std::make_unique<TextSheet>(std::move(text));
