@@ -83,7 +83,14 @@ PackedCells::Entry PackedCells::Next(Walk& walk) const {
   const std::uint8_t* p = Begin() + at.offset;
   const std::uint8_t* const end = End();
   for (;;) {
-    const std::uint8_t kind = kinds_[at.field++];
+    if (walk.kinds == 0) {
+      const auto [first, following] = kinds_.RunFrom(at.field);
+      walk.kind = first;
+      walk.kinds = following + 1;
+    }
+    const std::uint8_t kind = *walk.kind++;
+    --walk.kinds;
+    ++at.field;
     const std::string_view text = walk.stops.Field(p);
     const std::int64_t row = at.row;
     const std::int64_t column = at.column++;

@@ -101,6 +101,8 @@ class PackedCells {
   struct Walk {
     Place place;
     FieldStops stops;
+    const std::uint8_t* kind = nullptr;  // place.field's kind byte, and
+    std::size_t kinds = 0;               // how many follow it in its block
   };
   // Every kCheckpoint-th record's place is kept.
   static constexpr std::size_t kCheckpoint = 512;

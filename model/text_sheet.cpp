@@ -1,5 +1,7 @@
 #include "model/text_sheet.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -110,15 +112,20 @@ void TextSheet::WriteOutput() {
   const FieldWriting& writing = *CellKind().writing;
   SheetChanges changes;
   std::size_t streamed = 0;
+  // The output's first `used` bytes are written; it grows a piece at a
+  // time, within the capacity reserved below.
+  std::size_t used = 0;
   const auto flush = [&] {
-    if (!sink_ || output_.empty()) return;
-    sink_(output_.data(), output_.size());
-    streamed += output_.size();
-    output_.clear();
+    if (!sink_ || used == 0) return;
+    sink_(output_.data(), used);
+    streamed += used;
+    used = 0;
   };
   const auto put = [&](const std::uint8_t* text, std::size_t size) {
-    output_.insert(output_.end(), text, text + size);
-    if (output_.size() >= kOutputPiece) flush();
+    if (output_.size() - used < size) output_.resize(used + std::max(size, kOutputPiece));
+    std::memcpy(output_.data() + used, text, size);
+    used += size;
+    if (used >= kOutputPiece) flush();
   };
   static constexpr std::uint8_t kTab = '\t';
   // Places a cell's field after the row ends and TABs that lead to it.
@@ -147,8 +154,12 @@ void TextSheet::WriteOutput() {
     }
     std::string field;
     store->ForEach([&](const PackedCells::Entry& entry) {
+      // The store's numbers were read as numbers: most go out as they are.
+      if (entry.type == CELL_NUMBER && writing.holds(entry.text)) {
+        place(entry.row, entry.column, entry.type, entry.text);
+        return;
+      }
       const bool formula = entry.type == CELL_FORMULA;
-      // The store's numbers were read as numbers.
       WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
                      formula ? entry.text : std::string_view(), origin, writing, true);
       place(entry.row, entry.column, entry.type, field);
@@ -167,7 +178,8 @@ void TextSheet::WriteOutput() {
     }
   }
   flush();
-  outputLength_ = static_cast<std::int32_t>(streamed + output_.size());
+  output_.resize(used);
+  outputLength_ = static_cast<std::int32_t>(streamed + used);
   changes.Report(messages_);
 }
 
