@@ -33,12 +33,35 @@ struct DecimalNumber {
 // (0 when none begins there).
 std::size_t DecimalNumberLength(std::string_view text);
 
+inline bool IsDecimalDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
 // Whether the whole text is one well-formed decimal number: "12", "-0.5",
 // ".5", "5.", "+1.5E-7"; not "1.2.3", "2024-01-15", "-", "1,5" or "1e".
 // (The same as DecimalNumberLength(text) == text.size() for a text that is
-// not empty, without taking the number apart: every field of a text file
-// is asked.)
-bool IsDecimalNumber(std::string_view text);
+// not empty, without taking the number apart; inline, since every field of
+// a text file is asked.)
+inline bool IsDecimalNumber(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  const char* const digitsAt = p;
+  while (p < end && IsDecimalDigit(*p)) ++p;
+  std::size_t digits = static_cast<std::size_t>(p - digitsAt);
+  if (p < end && *p == '.') {
+    const char* const fractionAt = ++p;
+    while (p < end && IsDecimalDigit(*p)) ++p;
+    digits += static_cast<std::size_t>(p - fractionAt);
+  }
+  if (digits == 0) return false;
+  if (p == end) return true;
+  // The rest must be an exponent: its mark, a sign perhaps, and digits.
+  if (*p != 'E' && *p != 'e') return false;
+  ++p;
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  if (p == end || !IsDecimalDigit(*p)) return false;
+  while (p < end && IsDecimalDigit(*p)) ++p;
+  return p == end;
+}
 
 // The number at the start of `text`, rounded to `precision` (1..14)
 // significant digits; nothing when no number begins there.

@@ -11,11 +11,6 @@ namespace gridlet {
 
 namespace {
 
-// A field's kind byte: whether it makes a record, the low two bits of the
-// record's kind, and whether its text is in the arena.
-constexpr std::uint8_t kRecord = 8;
-constexpr std::uint8_t kInArena = 4;
-
 constexpr int kChunkBits = 21;
 constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
 static_assert(kChunkSize == kLargeBlock);
@@ -61,15 +56,9 @@ std::string_view PackedCells::ArenaText(std::uint64_t address) const {
   return std::string_view(text, std::strlen(text));
 }
 
-void PackedCells::Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-                      std::string_view text, bool inSource) {
-  if (size_ % kCheckpoint == 0) {
-    checkpoints_.push_back(Place{static_cast<std::size_t>(field - Begin()), kinds_.size(),
-                                 arenaAddresses_.size(), size_, row, column});
-  }
-  if (!inSource) arenaAddresses_.push_back(ArenaAddress(text));
-  kinds_.push_back(static_cast<std::uint8_t>(kRecord | (inSource ? 0 : kInArena) | (type & 3)));
-  ++size_;
+void PackedCells::AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field) {
+  checkpoints_.push_back(
+      Place{static_cast<std::size_t>(field - Begin()), kinds_.size(), arenaAddresses_.size(), size_, row, column});
 }
 
 PackedCells::Walk PackedCells::Start(std::size_t record) const {

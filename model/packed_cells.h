@@ -64,9 +64,19 @@ class PackedCells {
   // own text within the bytes (`inSource`) or one of its own without NUL
   // bytes (copied into the arena). Fields after the last record may be
   // left out. Raise std::bad_alloc when the store cannot grow.
+  // Add returns where an arena text went (0 for a text in the bytes), so
+  // that a later record of the same text can share it (AddArenaText).
   void AddEmpty() { kinds_.push_back(0); }
-  void Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-           std::string_view text, bool inSource);
+  std::uint64_t Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                    std::string_view text, bool inSource) {
+    const std::uint64_t address = inSource ? 0 : ArenaAddress(text);
+    AddRecord(row, column, field, type, inSource, address);
+    return address;
+  }
+  void AddArenaText(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                    std::uint64_t address) {
+    AddRecord(row, column, field, type, false, address);
+  }
 
   std::size_t Size() const { return size_; }
   std::uint8_t State() const { return state_; }
@@ -107,6 +117,19 @@ class PackedCells {
   // Every kCheckpoint-th record's place is kept.
   static constexpr std::size_t kCheckpoint = 512;
 
+  // A field's kind byte: whether it makes a record, the low two bits of
+  // the record's kind, and whether its text is in the arena.
+  static constexpr std::uint8_t kRecord = 8;
+  static constexpr std::uint8_t kInArena = 4;
+
+  void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                 bool inSource, std::uint64_t address) {
+    if (size_ % kCheckpoint == 0) AddCheckpoint(row, column, field);
+    if (!inSource) arenaAddresses_.push_back(address);
+    kinds_.push_back(static_cast<std::uint8_t>(kRecord | (inSource ? 0 : kInArena) | (type & 3)));
+    ++size_;
+  }
+  void AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field);
   Walk Start(std::size_t record) const;
   // The record at the walk's place or after it; moves past it.
   Entry Next(Walk& walk) const;

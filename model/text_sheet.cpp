@@ -9,6 +9,7 @@
 #include "model/fresh_memory.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
+#include "model/text_memo.h"
 #include "model/trace.h"
 
 namespace gridlet {
@@ -57,6 +58,11 @@ void TextSheet::Initialise() {
   std::int64_t row = 1;
   std::int64_t column = 1;
   std::string changed;
+  struct KnownFormula {
+    bool inSource;
+    std::uint64_t address;
+  };
+  TextMemo<KnownFormula> formulas;
   FieldStops stops(p, end);
   while (p < end) {
     const std::uint8_t* const field = p;
@@ -77,9 +83,27 @@ void TextSheet::Initialise() {
       throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
     }
     Trace("DONE WITH TELLG1");
+    if (const std::optional<FieldReading> asItStands = ReadFieldAsItStands(text)) {
+      store->Add(cellRow, cellColumn, field, asItStands->type, text, true);
+      Trace("DONE WITH TELLG11");
+      continue;
+    }
+    // A field that begins with "=" is a formula to both kinds, read from
+    // its text alone: a formula met before is not read again, and a
+    // rewritten one shares its text with the first.
+    const bool formula = text.front() == '=';
+    if (const KnownFormula* known = formula ? formulas.Find(text) : nullptr) {
+      if (known->inSource) {
+        store->Add(cellRow, cellColumn, field, CELL_FORMULA, text, true);
+      } else {
+        store->AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
+      }
+      continue;
+    }
     const FieldReading reading = kind.read(text, changed);
-    store->Add(cellRow, cellColumn, field, reading.type, reading.changed ? std::string_view(changed) : text,
-               !reading.changed);
+    const std::uint64_t address = store->Add(cellRow, cellColumn, field, reading.type,
+                                             reading.changed ? std::string_view(changed) : text, !reading.changed);
+    if (formula) formulas.Remember(text, {!reading.changed, address});
     Trace("DONE WITH TELLG11");
   }
   cells_->HoldPacked(std::move(store), kind.make);
@@ -153,6 +177,7 @@ void TextSheet::WriteOutput() {
       AdviseFreshMemory(output_.data(), output_.capacity());
     }
     std::string field;
+    TextMemo<std::string> formulaFields;
     store->ForEach([&](const PackedCells::Entry& entry) {
       // The store's numbers were read as numbers: most go out as they are.
       if (entry.type == CELL_NUMBER && writing.holds(entry.text)) {
@@ -160,8 +185,14 @@ void TextSheet::WriteOutput() {
         return;
       }
       const bool formula = entry.type == CELL_FORMULA;
+      // The same formula is written the same way each time.
+      if (const std::string* known = formula ? formulaFields.Find(entry.text) : nullptr) {
+        place(entry.row, entry.column, entry.type, *known);
+        return;
+      }
       WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
                      formula ? entry.text : std::string_view(), origin, writing, true);
+      if (formula) formulaFields.Remember(entry.text, field);
       place(entry.row, entry.column, entry.type, field);
     });
   } else {
