@@ -5,6 +5,10 @@
 // so that every digit written survives.
 #pragma once
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +65,34 @@ inline bool IsDecimalNumber(std::string_view text) {
   if (p == end || !IsDecimalDigit(*p)) return false;
   while (p < end && IsDecimalDigit(*p)) ++p;
   return p == end;
+}
+
+// The same, for a text within a buffer that may be read up to
+// `readableEnd`: a text of at most 16 bytes with 16 readable bytes from its
+// start is judged all at once, without a branch per byte.
+inline bool IsDecimalNumberWithin(std::string_view text, const char* readableEnd) {
+#if defined(__SSE2__)
+  const std::size_t n = text.size();
+  if (readableEnd != nullptr && n != 0 && n <= 16 && readableEnd - text.data() >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
+    const __m128i fromZero = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
+    const __m128i point = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
+    const __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('-')));
+    const __m128i mark = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('e')), _mm_cmpeq_epi8(v, _mm_set1_epi8('E')));
+    const auto bits = [](__m128i m) { return static_cast<std::uint32_t>(_mm_movemask_epi8(m)); };
+    const std::uint32_t field = (std::uint32_t{1} << n) - 1;
+    // With an exponent mark the text is judged byte by byte.
+    if ((bits(mark) & field) == 0) {
+      const std::uint32_t digits = bits(digit) & field;
+      const std::uint32_t points = bits(point) & field;
+      // Digits with at most one point among them, a sign perhaps first.
+      return digits != 0 && (points & (points - 1)) == 0 && (digits | points | (bits(sign) & 1)) == field;
+    }
+  }
+#endif
+  (void)readableEnd;
+  return IsDecimalNumber(text);
 }
 
 // The number at the start of `text`, rounded to `precision` (1..14)

@@ -28,9 +28,12 @@ FieldReading ReadPlainField(std::string_view field, std::string& changed);
 // How both kinds of sheet read a field that they keep as it stands: one
 // that opens with neither "=" nor a quote is a number or a text. Nothing
 // for the others. Inline: most fields of a file are of this sort.
-inline std::optional<FieldReading> ReadFieldAsItStands(std::string_view field) {
+// The bytes from the field on may be read up to `readableEnd` (see
+// IsDecimalNumberWithin).
+inline std::optional<FieldReading> ReadFieldAsItStands(std::string_view field,
+                                                       const char* readableEnd = nullptr) {
   if (field.empty() || field.front() == '=' || field.front() == '"') return std::nullopt;
-  const FieldReading reading{IsDecimalNumber(field) ? CELL_NUMBER : CELL_TEXT, false};
+  const FieldReading reading{IsDecimalNumberWithin(field, readableEnd) ? CELL_NUMBER : CELL_TEXT, false};
   Trace("TextCell::TranslateToIntermediate4\n");
   return reading;
 }

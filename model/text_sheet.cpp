@@ -83,7 +83,8 @@ void TextSheet::Initialise() {
       throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
     }
     Trace("DONE WITH TELLG1");
-    if (const std::optional<FieldReading> asItStands = ReadFieldAsItStands(text)) {
+    if (const std::optional<FieldReading> asItStands =
+            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
       store->Add(cellRow, cellColumn, field, asItStands->type, text, true);
       Trace("DONE WITH TELLG11");
       continue;
@@ -149,21 +150,31 @@ void TextSheet::WriteOutput() {
     if (output_.size() - used < size) output_.resize(used + std::max(size, kOutputPiece));
     std::memcpy(output_.data() + used, text, size);
     used += size;
-    if (used >= kOutputPiece) flush();
   };
-  static constexpr std::uint8_t kTab = '\t';
+  // Runs of TABs for the empty fields before a cell, put a run at a time.
+  static constexpr std::uint8_t kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+  const auto putTabs = [&](std::int64_t count) {
+    for (; count > 0; count -= 16) {
+      put(kTabs, static_cast<std::size_t>(std::min<std::int64_t>(count, 16)));
+      if (used >= kOutputPiece) flush();
+    }
+  };
   // Places a cell's field after the row ends and TABs that lead to it.
   const auto place = [&](std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
     if ((type & 3) == CELL_NUMBER && field.starts_with('"')) changes.Add(kNumberAsText, row, column);
     if (row != previousRow) {
-      for (std::int32_t i = previousRow; i < row; ++i) put(kRowEnd, sizeof kRowEnd);
+      for (std::int32_t i = previousRow; i < row; ++i) {
+        put(kRowEnd, sizeof kRowEnd);
+        if (used >= kOutputPiece) flush();
+      }
       previousColumn = 0;
     }
-    for (std::int32_t i = previousColumn + 1; i < column; ++i) put(&kTab, 1);
+    putTabs(static_cast<std::int64_t>(column) - previousColumn - 1);
     // The whole text goes out, however long; the cell's 16-bit output
     // length would wrap for texts beyond 65534 bytes.
     put(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
-    put(&kTab, 1);
+    put(kTabs, 1);
+    if (used >= kOutputPiece) flush();
     previousRow = row;
     previousColumn = column;
   };

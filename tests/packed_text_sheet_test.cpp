@@ -244,13 +244,18 @@ TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {
 TEST_F(PackedTextSheetTest, NumberTestAgreesWithTheNumberReader) {
   // Every field is asked whether it is a number; the quick test must say
   // what the reader, which takes numbers apart, finds.
-  static const std::string kBytes = "0123456789+-.eEx ";
+  // The test that judges a short text at once, within a longer buffer,
+  // must agree too, whatever bytes follow the text.
+  static const std::string kBytes = "0123456789+-.eEx \t/:";
   std::mt19937 random(11);
   for (int round = 0; round < 200000; ++round) {
-    std::string text;
-    const std::size_t length = random() % 9;
-    for (std::size_t i = 0; i < length; ++i) text += kBytes[random() % kBytes.size()];
-    ASSERT_EQ(IsDecimalNumber(text), !text.empty() && DecimalNumberLength(text) == text.size()) << text;
+    std::string buffer;
+    const std::size_t length = random() % 19;
+    for (std::size_t i = 0; i < length + 16; ++i) buffer += kBytes[random() % kBytes.size()];
+    const std::string_view text(buffer.data(), length);
+    const bool number = !text.empty() && DecimalNumberLength(text) == text.size();
+    ASSERT_EQ(IsDecimalNumber(text), number) << text;
+    ASSERT_EQ(IsDecimalNumberWithin(text, buffer.data() + buffer.size()), number) << text;
   }
 }
 
