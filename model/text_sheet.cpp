@@ -99,6 +99,9 @@ void TextSheet::Initialise() {
       } else {
         store->AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
       }
+      // The traces of a formula read afresh.
+      Trace("TextCell::TranslateToIntermediate4\n");
+      Trace("DONE WITH TELLG11");
       continue;
     }
     const FieldReading reading = kind.read(text, changed);
