@@ -150,6 +150,7 @@ void TextSheet::WriteOutput() {
     used = 0;
   };
   const auto put = [&](const std::uint8_t* text, std::size_t size) {
+    if (size == 0) return;  // (an empty text may have no bytes at all)
     if (output_.size() - used < size) output_.resize(used + std::max(size, kOutputPiece));
     std::memcpy(output_.data() + used, text, size);
     used += size;
