@@ -542,8 +542,8 @@ TEST_F(Silenced, SlotBlocksGoBackOnceTheirSlotsAreFreed) {
     EXPECT_EQ(sheet.GetCellList()->At(59999).Cell()->Data2, "=A1");
     EXPECT_GT(alignedBlocks.load() - before, 4);
   }
-  // What is left is at most each pool's current block.
-  EXPECT_LE(alignedBlocks.load() - before, 2);
+  // What is left is at most each pool's current block and its spare.
+  EXPECT_LE(alignedBlocks.load() - before, 4);
 }
 
 TEST_F(Silenced, RecordsMadeOnOneThreadAreFreedOnAnother) {
