@@ -5,14 +5,16 @@
 
 #include "cli/convert_command.h"
 #include "cli/file_type_names.h"
+#include "cli/serve_options.h"
+#include "cli/server_program.h"
 #include "cli/sheets_command.h"
 #include "cli/show_command.h"
 #include "cli/usage_error.h"
 #include "model/fresh_memory.h"
 #include "model/trace.h"
 #include "platform/large_pages.h"
+#include "platform/mapped_files.h"
 #include "platform/termination_signals.h"
-#include "web/serve_command.h"
 
 using namespace gridlet::cli;
 
@@ -108,22 +110,10 @@ int main(int argc, char** argv) {
       app.add_subcommand("sheets", "List the worksheets of a workbook (xls, xlsx, ods, csv), in order");
   sheetsCommand->add_option("workbook", workbook, "The workbook")->required();
 
-  gridlet::web::ServeOptions serve;
+  ServeOptions serve;
   CLI::App* serveCommand = app.add_subcommand(
       "serve", "Serve the conversion web page and its HTTP API (stops on Ctrl-C)");
-  serveCommand->add_option("--host", serve.host, "Address to listen on (default: 127.0.0.1, this machine only)");
-  serveCommand->add_option("--port", serve.port, "Port to listen on (default: 8080; 0 takes a free one)");
-  serveCommand->add_option("--max-upload", serve.maxUpload,
-                           "Largest request accepted, e.g. 16M (default), 512K");
-  serveCommand->add_option("--jobs", serve.jobs, "Conversions at once (default: one per processor)");
-  serveCommand->add_option("--spreadsheet-instances", serve.spreadsheets,
-                           "LibreOffice instances kept for workbooks (default: as many as --jobs, at most 2)");
-  serveCommand->add_option("--timeout", serve.timeout,
-                           "Seconds LibreOffice may take for one step of a workbook conversion (default: 60)");
-  serveCommand->add_flag("--log", serve.log, "Print one line per request on stderr");
-  serveCommand->footer(
-      "The service keeps nothing between requests: run as many as needed behind a load balancer. "
-      "API: POST /api/convert, /api/sheets, /api/show; GET /api/health, /api/types.");
+  AddServeOptions(*serveCommand, serve);
 
   try {
     app.parse(argc, argv);
@@ -142,10 +132,16 @@ int main(int argc, char** argv) {
   // Before anything is started: a signal ends the programs a command
   // starts and removes its temporary files and folders. The server stops
   // on the same signals in its own way, letting its requests finish.
-  if (!serveCommand->parsed()) gridlet::EndCleanlyOnTerminationSignals();
+  // Likewise when a large source, read in place, is cut short meanwhile.
+  if (!serveCommand->parsed()) {
+    gridlet::EndCleanlyOnTerminationSignals();
+    gridlet::EndCleanlyWhenAMappedFileShrinks();
+  }
   if (convertCommand->parsed()) return RunConvert(convert);
   if (showCommand->parsed()) return RunShow(show);
   if (sheetsCommand->parsed()) return RunSheets(workbook);
-  if (serveCommand->parsed()) return gridlet::web::RunServe(serve);
+  // The service is a program of its own, so that the command does not load
+  // the web libraries (TLS, compression) on every start.
+  if (serveCommand->parsed()) return StartServer(argv[0], ServeArguments(serve, trace));
   return EXIT_USAGE;
 }

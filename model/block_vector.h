@@ -12,6 +12,7 @@
 #include <memory>
 #include <new>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "model/fresh_memory.h"
@@ -60,6 +61,17 @@ class BlockVector {
     }
     return blocks_[block][offset];
   }
+  // Element i and the number of elements stored after it in its block,
+  // for walking from i without indexing each element.
+  std::pair<const T*, std::size_t> RunFrom(std::size_t i) const {
+    const T* at = &(*this)[i];
+    const std::size_t b = BlockIndex(i);
+    const std::size_t blockStart = b < static_cast<std::size_t>(kGrowing)
+                                       ? kFirst * ((std::size_t{1} << b) - 1)
+                                       : kGrown + (b - kGrowing) * kLast;
+    const std::size_t stored = std::min(size_, blockStart + BlockLength(b));
+    return {at, stored - i - 1};
+  }
   const T& back() const { return end_[-1]; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -77,6 +89,10 @@ class BlockVector {
   }
 
  private:
+  static std::size_t BlockIndex(std::size_t i) {
+    return i < kGrown ? static_cast<std::size_t>(std::bit_width(i / kFirst + 1) - 1)
+                      : kGrowing + (i - kGrown) / kLast;
+  }
   static std::size_t BlockLength(std::size_t b) {
     return b < static_cast<std::size_t>(kGrowing) ? kFirst << b : kLast;
   }

@@ -1,5 +1,6 @@
-// A read stream over a private copy of a sheet's source bytes: position,
-// single-byte reads with put-back, seeks, and bounded block reads.
+// A read stream over a sheet's source bytes (a private copy, or bytes
+// handed over): position, single-byte reads with put-back, seeks, and
+// bounded block reads.
 #pragma once
 
 #include <cstddef>
@@ -8,13 +9,16 @@
 #include <utility>
 #include <vector>
 
+#include "model/source_bytes.h"
+
 namespace gridlet {
 
 class ByteReader {
  public:
-  ByteReader(const std::uint8_t* bytes, std::size_t size) : data_(bytes, bytes + size) {}
+  ByteReader(const std::uint8_t* bytes, std::size_t size)
+      : data_(std::vector<std::uint8_t>(bytes, bytes + size)) {}
   // Over bytes handed over by their owner, without a copy.
-  explicit ByteReader(std::vector<std::uint8_t>&& bytes) noexcept : data_(std::move(bytes)) {}
+  explicit ByteReader(SourceBytes&& bytes) noexcept : data_(std::move(bytes)) {}
 
   std::size_t Size() const { return data_.size(); }
   std::size_t Position() const { return pos_; }
@@ -48,13 +52,13 @@ class ByteReader {
 
   const std::uint8_t* Data() const { return data_.data(); }
   // Hands the bytes over; the stream is then empty.
-  std::vector<std::uint8_t> Release() noexcept {
+  SourceBytes Release() noexcept {
     pos_ = 0;
     return std::move(data_);
   }
 
  private:
-  std::vector<std::uint8_t> data_;
+  SourceBytes data_;
   std::size_t pos_ = 0;
   bool good_ = true;
 };

@@ -73,29 +73,6 @@ SignificantDigits Significant(const NumberParts& parts) {
 
 std::size_t DecimalNumberLength(std::string_view text) { return SplitNumber(text).length; }
 
-bool IsDecimalNumber(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  if (p < end && (*p == '+' || *p == '-')) ++p;
-  const char* const digitsAt = p;
-  while (p < end && IsDigit(*p)) ++p;
-  std::size_t digits = static_cast<std::size_t>(p - digitsAt);
-  if (p < end && *p == '.') {
-    const char* const fractionAt = ++p;
-    while (p < end && IsDigit(*p)) ++p;
-    digits += static_cast<std::size_t>(p - fractionAt);
-  }
-  if (digits == 0) return false;
-  if (p == end) return true;
-  // The rest must be an exponent: its mark, a sign perhaps, and digits.
-  if (*p != 'E' && *p != 'e') return false;
-  ++p;
-  if (p < end && (*p == '+' || *p == '-')) ++p;
-  if (p == end || !IsDigit(*p)) return false;
-  while (p < end && IsDigit(*p)) ++p;
-  return p == end;
-}
-
 std::optional<DecimalNumber> ParseDecimalNumber(std::string_view text, int precision) {
   const NumberParts parts = SplitNumber(text);
   if (parts.length == 0) return std::nullopt;

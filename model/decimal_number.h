@@ -5,6 +5,10 @@
 // so that every digit written survives.
 #pragma once
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -33,12 +37,63 @@ struct DecimalNumber {
 // (0 when none begins there).
 std::size_t DecimalNumberLength(std::string_view text);
 
+inline bool IsDecimalDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
 // Whether the whole text is one well-formed decimal number: "12", "-0.5",
 // ".5", "5.", "+1.5E-7"; not "1.2.3", "2024-01-15", "-", "1,5" or "1e".
 // (The same as DecimalNumberLength(text) == text.size() for a text that is
-// not empty, without taking the number apart: every field of a text file
-// is asked.)
-bool IsDecimalNumber(std::string_view text);
+// not empty, without taking the number apart; inline, since every field of
+// a text file is asked.)
+inline bool IsDecimalNumber(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  const char* const digitsAt = p;
+  while (p < end && IsDecimalDigit(*p)) ++p;
+  std::size_t digits = static_cast<std::size_t>(p - digitsAt);
+  if (p < end && *p == '.') {
+    const char* const fractionAt = ++p;
+    while (p < end && IsDecimalDigit(*p)) ++p;
+    digits += static_cast<std::size_t>(p - fractionAt);
+  }
+  if (digits == 0) return false;
+  if (p == end) return true;
+  // The rest must be an exponent: its mark, a sign perhaps, and digits.
+  if (*p != 'E' && *p != 'e') return false;
+  ++p;
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  if (p == end || !IsDecimalDigit(*p)) return false;
+  while (p < end && IsDecimalDigit(*p)) ++p;
+  return p == end;
+}
+
+// The same, for a text within a buffer that may be read up to
+// `readableEnd`: a text of at most 16 bytes with 16 readable bytes from its
+// start is judged all at once, without a branch per byte.
+inline bool IsDecimalNumberWithin(std::string_view text, const char* readableEnd) {
+#if defined(__SSE2__)
+  const std::size_t n = text.size();
+  if (readableEnd != nullptr && n != 0 && n <= 16 && readableEnd - text.data() >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
+    const __m128i fromZero = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
+    const __m128i point = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
+    const __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('-')));
+    const __m128i mark = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('e')), _mm_cmpeq_epi8(v, _mm_set1_epi8('E')));
+    const auto bits = [](__m128i m) { return static_cast<std::uint32_t>(_mm_movemask_epi8(m)); };
+    const std::uint32_t field = (std::uint32_t{1} << n) - 1;
+    // With an exponent mark the text is judged byte by byte.
+    if ((bits(mark) & field) == 0) {
+      const std::uint32_t digits = bits(digit) & field;
+      const std::uint32_t points = bits(point) & field;
+      // Digits with at most one point among them, a sign perhaps first.
+      return digits != 0 && (points & (points - 1)) == 0 && (digits | points | (bits(sign) & 1)) == field;
+    }
+  }
+#endif
+  (void)readableEnd;
+  return IsDecimalNumber(text);
+}
 
 // The number at the start of `text`, rounded to `precision` (1..14)
 // significant digits; nothing when no number begins there.

@@ -11,31 +11,15 @@ namespace gridlet {
 
 namespace {
 
-// An entry: bits 0-31 the text's address, 32-60 the column, 61-62 the low
-// two bits of the kind, 63 set when the text is in the arena. An address
-// or column that does not fit holds all ones and is looked up by index.
-constexpr int kColumnShift = 32;
-constexpr int kTypeShift = 61;
-constexpr std::uint64_t kInArena = std::uint64_t{1} << 63;
-constexpr std::uint64_t kWideAddress = 0xFFFFFFFFu;
-constexpr std::uint64_t kWideColumn = (std::uint64_t{1} << 29) - 1;
-
 constexpr int kChunkBits = 21;
 constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
 static_assert(kChunkSize == kLargeBlock);
 // Texts longer than this get a chunk of their own.
 constexpr std::size_t kLongText = kChunkSize / 4;
 
-template <class T>
-T Wide(const std::vector<std::pair<std::size_t, T>>& table, std::size_t i) {
-  const auto at = std::lower_bound(table.begin(), table.end(), i,
-                                   [](const auto& entry, std::size_t index) { return entry.first < index; });
-  return at->second;
-}
-
 }  // namespace
 
-PackedCells::PackedCells(ByteBuffer bytes, std::uint8_t state) : source_(std::move(bytes)), state_(state) {}
+PackedCells::PackedCells(SourceBytes bytes, std::uint8_t state) : source_(std::move(bytes)), state_(state) {}
 
 PackedCells::~PackedCells() {
   for (const Chunk& chunk : chunks_) DeleteBlock(chunk.bytes, chunk.size);
@@ -67,63 +51,61 @@ std::uint64_t PackedCells::ArenaAddress(std::string_view text) {
   return static_cast<std::uint64_t>(chunk) << kChunkBits | offset;
 }
 
-void PackedCells::Add(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view text,
-                      bool inSource) {
-  const std::size_t index = cells_.size();
-  if (index >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-  const std::uint64_t address =
-      inSource ? static_cast<std::uint64_t>(reinterpret_cast<const std::uint8_t*>(text.data()) - Begin())
-               : ArenaAddress(text);
-  std::uint64_t packed = static_cast<std::uint64_t>(type & 3) << kTypeShift | (inSource ? 0 : kInArena);
-  if (address < kWideAddress) {
-    packed |= address;
-  } else {
-    packed |= kWideAddress;
-    wideAddresses_.emplace_back(index, address);
-  }
-  if (static_cast<std::uint64_t>(column) < kWideColumn) {
-    packed |= static_cast<std::uint64_t>(column) << kColumnShift;
-  } else {
-    packed |= kWideColumn << kColumnShift;
-    wideColumns_.emplace_back(index, column);
-  }
-  if (rows_.empty() || rows_.back().row != row) rows_.push_back({static_cast<std::uint32_t>(index), row});
-  cells_.push_back(packed);
+std::string_view PackedCells::ArenaText(std::uint64_t address) const {
+  const char* text = chunks_[address >> kChunkBits].bytes + (address & (kChunkSize - 1));
+  return std::string_view(text, std::strlen(text));
 }
 
-std::string_view PackedCells::TextAt(std::uint64_t address, bool inArena) const {
-  if (inArena) {
-    const char* text = chunks_[address >> kChunkBits].bytes + (address & (kChunkSize - 1));
-    return std::string_view(text, std::strlen(text));
-  }
-  // A field's text ends at its TAB, CR or NUL, or at the end of the bytes.
-  const std::uint8_t* start = Begin() + address;
-  return std::string_view(reinterpret_cast<const char*>(start),
-                          static_cast<std::size_t>(FindFieldStop(start, End()) - start));
+void PackedCells::AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field) {
+  checkpoints_.push_back(
+      Place{static_cast<std::size_t>(field - Begin()), kinds_.size(), arenaAddresses_.size(), size_, row, column});
 }
 
-PackedCells::Entry PackedCells::Decode(std::uint64_t packed, std::size_t i, std::int32_t row) const {
-  std::uint64_t address = packed & kWideAddress;
-  if (address == kWideAddress) address = Wide(wideAddresses_, i);
-  const std::uint64_t column = packed >> kColumnShift & kWideColumn;
-  std::int16_t type = static_cast<std::int16_t>(packed >> kTypeShift & 3);
-  return Entry{row, column == kWideColumn ? Wide(wideColumns_, i) : static_cast<std::int32_t>(column), type,
-               TextAt(address, (packed & kInArena) != 0)};
+PackedCells::Walk PackedCells::Start(std::size_t record) const {
+  Walk walk{Place{}, FieldStops(Begin(), End())};
+  if (!checkpoints_.empty()) walk.place = checkpoints_[record / kCheckpoint];
+  return walk;
+}
+
+PackedCells::Entry PackedCells::Next(Walk& walk) const {
+  Place& at = walk.place;
+  const std::uint8_t* p = Begin() + at.offset;
+  const std::uint8_t* const end = End();
+  for (;;) {
+    if (walk.kinds == 0) {
+      const auto [first, following] = kinds_.RunFrom(at.field);
+      walk.kind = first;
+      walk.kinds = following + 1;
+    }
+    const std::uint8_t kind = *walk.kind++;
+    --walk.kinds;
+    ++at.field;
+    const std::string_view text = walk.stops.Field(p);
+    const std::int64_t row = at.row;
+    const std::int64_t column = at.column++;
+    if (p < end && *p == '\r') {
+      ++p;
+      if (p < end && *p == '\n') ++p;
+      at.column = 1;
+      ++at.row;
+    }
+    if ((kind & kRecord) == 0) continue;
+    at.offset = static_cast<std::size_t>(p - Begin());
+    ++at.record;
+    return Entry{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column),
+                 static_cast<std::int16_t>(kind & 3),
+                 (kind & kInArena) != 0 ? ArenaText(arenaAddresses_[at.arena++]) : text};
+  }
 }
 
 PackedCells::Entry PackedCells::At(std::size_t i) const {
-  // The last run that starts at or before i.
-  std::size_t low = 0;
-  std::size_t high = rows_.size();
-  while (high - low > 1) {
-    const std::size_t middle = low + (high - low) / 2;
-    if (rows_[middle].first <= i) {
-      low = middle;
-    } else {
-      high = middle;
-    }
+  // Onwards from the last record asked for when that is on the way,
+  // otherwise from the last checkpoint before i.
+  if (!last_ || last_->place.record > i || last_->place.record / kCheckpoint != i / kCheckpoint) {
+    last_.emplace(Start(i));
   }
-  return Decode(cells_[i], i, rows_[low].row);
+  while (last_->place.record < i) Next(*last_);
+  return Next(*last_);
 }
 
 void PackedCells::FillRecord(std::size_t i, IntermediateCell& record) const {

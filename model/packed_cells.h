@@ -2,13 +2,16 @@
 // 50 MB holds millions of short fields, and a record object and a cell
 // object for each would take twenty times the file in memory.
 //
-// The store keeps the file's bytes. A record whose text is the field as it
-// stands (most numbers, texts and formulas) is a view into those bytes; a
-// text that reading changed (unquoted, or a formula with its names
-// rewritten) is kept once in the store's own arena. Each record is then
-// eight bytes: where its text starts, its column and its kind. Rows are
-// kept as runs (the first record of each row and the row's number), since
-// a file's records come in row-major order.
+// The store keeps the file's bytes, and for every field of it, in the
+// order the fields come, one byte: whether the field makes a record, its
+// kind, and whether its text is the field as it stands (most numbers,
+// texts and formulas) or one that reading changed (unquoted, or a formula
+// with its names rewritten), which the store keeps once in its own arena.
+// Where a record's text starts, its row and its column are found again
+// when it is walked, by splitting the bytes into fields as reading did:
+// that costs about what reading the positions back from memory would,
+// and spares writing them, which costs more on most machines. A few
+// places along the way are kept so that any record is found quickly.
 //
 // A cell list holds the store in place of its cells (model/cell_list.h) and
 // makes cell objects from it only when something asks for one; a text
@@ -19,12 +22,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/block_vector.h"
+#include "model/field_scan.h"
 #include "model/intermediate_cell.h"
+#include "model/source_bytes.h"
 #include "model/translatable.h"
 
 namespace gridlet {
@@ -43,7 +49,7 @@ class PackedCells {
 
   // Over the bytes of a tab-text file; `state` is the State every record
   // of the sheet carries.
-  PackedCells(ByteBuffer bytes, std::uint8_t state);
+  PackedCells(SourceBytes bytes, std::uint8_t state);
   ~PackedCells();
   PackedCells(const PackedCells&) = delete;
   PackedCells& operator=(const PackedCells&) = delete;
@@ -51,28 +57,38 @@ class PackedCells {
   const std::uint8_t* Begin() const { return source_.data(); }
   const std::uint8_t* End() const { return source_.data() + source_.size(); }
 
-  // Appends a record, in row-major order. `text` is either a field within
-  // the bytes (`inSource`: a view is kept) or a text of its own without
-  // NUL bytes (copied into the arena). Raises std::bad_alloc when the
-  // store cannot grow.
-  void Add(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view text,
-           bool inSource);
+  // The fields of the bytes are added in order, as FieldStops splits them
+  // and rows end at CR (with an LF after it): each empty one with
+  // AddEmpty, each other one with Add, which gives the field's place (for
+  // finding it again quickly), its kind and its text: either the field's
+  // own text within the bytes (`inSource`) or one of its own without NUL
+  // bytes (copied into the arena). Fields after the last record may be
+  // left out. Raise std::bad_alloc when the store cannot grow.
+  // Add returns where an arena text went (0 for a text in the bytes), so
+  // that a later record of the same text can share it (AddArenaText).
+  void AddEmpty() { kinds_.push_back(0); }
+  std::uint64_t Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                    std::string_view text, bool inSource) {
+    const std::uint64_t address = inSource ? 0 : ArenaAddress(text);
+    AddRecord(row, column, field, type, inSource, address);
+    return address;
+  }
+  void AddArenaText(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                    std::uint64_t address) {
+    AddRecord(row, column, field, type, false, address);
+  }
 
-  std::size_t Size() const { return cells_.size(); }
+  std::size_t Size() const { return size_; }
   std::uint8_t State() const { return state_; }
+  // Record i. Quick for any i, and quickest for the one after the last
+  // asked for (a store is read by one thread at a time).
   Entry At(std::size_t i) const;
 
   // Calls f(Entry) for every record in order.
   template <class F>
   void ForEach(F&& f) const {
-    std::size_t run = 0;
-    std::size_t next = rows_.size() > 1 ? rows_[1].first : SIZE_MAX;
-    std::size_t i = 0;
-    cells_.ForEach([&](std::uint64_t packed) {
-      while (i >= next) next = ++run + 1 < rows_.size() ? rows_[run + 1].first : SIZE_MAX;
-      f(Decode(packed, i, rows_[run].row));
-      ++i;
-    });
+    Walk walk = Start(0);
+    for (std::size_t i = 0; i < size_; ++i) f(Next(walk));
   }
 
   // Fills a record with the values of entry `i`.
@@ -83,22 +99,50 @@ class PackedCells {
   CellList* owner = nullptr;
 
  private:
-  struct RowRun {
-    std::uint32_t first;  // index of the row's first record
-    std::int32_t row;
+  // Where a walk through the fields stands: at the start of a field.
+  struct Place {
+    std::size_t offset = 0;  // in the bytes
+    std::size_t field = 0;   // index of its kind byte
+    std::size_t arena = 0;   // index of the next arena text's address
+    std::size_t record = 0;  // index of the next record
+    std::int64_t row = 1;
+    std::int64_t column = 1;
   };
+  struct Walk {
+    Place place;
+    FieldStops stops;
+    const std::uint8_t* kind = nullptr;  // place.field's kind byte, and
+    std::size_t kinds = 0;               // how many follow it in its block
+  };
+  // Every kCheckpoint-th record's place is kept.
+  static constexpr std::size_t kCheckpoint = 512;
 
-  Entry Decode(std::uint64_t packed, std::size_t i, std::int32_t row) const;
+  // A field's kind byte: whether it makes a record, the low two bits of
+  // the record's kind, and whether its text is in the arena.
+  static constexpr std::uint8_t kRecord = 8;
+  static constexpr std::uint8_t kInArena = 4;
+
+  void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                 bool inSource, std::uint64_t address) {
+    if (size_ % kCheckpoint == 0) AddCheckpoint(row, column, field);
+    if (!inSource) arenaAddresses_.push_back(address);
+    kinds_.push_back(static_cast<std::uint8_t>(kRecord | (inSource ? 0 : kInArena) | (type & 3)));
+    ++size_;
+  }
+  void AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field);
+  Walk Start(std::size_t record) const;
+  // The record at the walk's place or after it; moves past it.
+  Entry Next(Walk& walk) const;
   std::uint64_t ArenaAddress(std::string_view text);
-  std::string_view TextAt(std::uint64_t address, bool inArena) const;
+  std::string_view ArenaText(std::uint64_t address) const;
 
-  ByteBuffer source_;
+  SourceBytes source_;
   std::uint8_t state_;
-  BlockVector<std::uint64_t> cells_;
-  BlockVector<RowRun> rows_;
-  // Addresses and columns too large for their fields, by record index.
-  std::vector<std::pair<std::size_t, std::uint64_t>> wideAddresses_;
-  std::vector<std::pair<std::size_t, std::int32_t>> wideColumns_;
+  std::size_t size_ = 0;
+  BlockVector<std::uint8_t> kinds_;
+  BlockVector<std::uint64_t> arenaAddresses_;  // of the changed texts, in order
+  std::vector<Place> checkpoints_;
+  mutable std::optional<Walk> last_;  // after the record last asked for
   // The arena: chunks growing from 4 KB to a large block, and a chunk of
   // its own for each long text; each text ends with a NUL. A text's address
   // is its chunk's index and its offset.

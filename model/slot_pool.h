@@ -6,10 +6,13 @@
 // Slots are cut in order from blocks of kSlotBlockSize bytes, aligned to
 // their size so that a slot finds its block from its address. Each thread
 // cuts from a block of its own; a freed slot is not used again, but a block
-// goes back to the heap as soon as it is no longer a thread's current block
-// and all its slots are freed, on whichever thread. The cells and records of
-// one conversion are made together and freed together, so their blocks
-// empty together and memory stays in proportion to the sheets alive.
+// goes back as soon as it is no longer a thread's current block and all its
+// slots are freed, on whichever thread: the first such block of a pool is
+// kept as the pool's spare for its next new block, the others go back to
+// the heap. The cells and records of one conversion are made together and
+// freed together, so their blocks empty together and memory stays in
+// proportion to the sheets alive; the spare spares a batch of small sheets
+// asking the system for a fresh block (and faulting it in) sheet by sheet.
 //
 // Under AddressSanitizer the slots come from the general heap, so that the
 // sanitizer still sees every object on its own.
@@ -42,6 +45,7 @@ namespace slot_pool_detail {
 // count that brings it to zero frees the block.
 struct Block {
   std::atomic<std::uint64_t> remaining;
+  std::atomic<Block*>* spare;  // the pool's spare block
 };
 
 inline constexpr std::uint64_t kCurrent = std::uint64_t{1} << 62;
@@ -54,10 +58,11 @@ inline Block* BlockOf(void* slot) {
 }
 
 inline void Drop(Block* block, std::uint64_t count) {
-  if (block->remaining.fetch_sub(count, std::memory_order_acq_rel) == count) {
-    block->~Block();
-    ::operator delete(block, std::align_val_t{kSlotBlockSize});
-  }
+  if (block->remaining.fetch_sub(count, std::memory_order_acq_rel) != count) return;
+  Block* none = nullptr;
+  if (block->spare->compare_exchange_strong(none, block, std::memory_order_acq_rel)) return;
+  block->~Block();
+  ::operator delete(block, std::align_val_t{kSlotBlockSize});
 }
 
 }  // namespace slot_pool_detail
@@ -104,8 +109,12 @@ class SlotPool {
 
     // A fresh block; the old one is kept when none can be had.
     void Replace() {
-      void* memory = ::operator new(kSlotBlockSize, std::align_val_t{kSlotBlockSize});
-      auto* fresh = new (memory) slot_pool_detail::Block{};
+      slot_pool_detail::Block* fresh = Spare().exchange(nullptr, std::memory_order_acq_rel);
+      if (!fresh) {
+        void* memory = ::operator new(kSlotBlockSize, std::align_val_t{kSlotBlockSize});
+        fresh = new (memory) slot_pool_detail::Block{};
+        fresh->spare = &Spare();
+      }
       fresh->remaining.store(slot_pool_detail::kCurrent, std::memory_order_relaxed);
       Retire();
       block = fresh;
@@ -123,6 +132,11 @@ class SlotPool {
   static Current& Mine() {
     thread_local Current current;
     return current;
+  }
+  // An emptied block kept for the pool's next one (or null), on any thread.
+  static std::atomic<slot_pool_detail::Block*>& Spare() {
+    static std::atomic<slot_pool_detail::Block*> spare{nullptr};
+    return spare;
   }
 };
 

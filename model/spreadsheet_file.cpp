@@ -7,7 +7,7 @@ SpreadsheetFile::SpreadsheetFile(const std::uint8_t* bytes, std::size_t length)
   if (bytes) input_ = std::make_unique<ByteReader>(bytes, length);
 }
 
-SpreadsheetFile::SpreadsheetFile(ByteBuffer&& bytes)
+SpreadsheetFile::SpreadsheetFile(SourceBytes&& bytes)
     : input_(std::make_unique<ByteReader>(std::move(bytes))), inputLength_(input_->Size()) {}
 
 SpreadsheetFile::SpreadsheetFile(SpreadsheetFile& source)

@@ -26,7 +26,7 @@ class SpreadsheetFile : public Translatable {
   SpreadsheetFile(const std::uint8_t* bytes, std::size_t length);
   // From source bytes that the caller hands over: they become the input
   // stream as they are, which spares a copy of a large file.
-  explicit SpreadsheetFile(ByteBuffer&& bytes);
+  explicit SpreadsheetFile(SourceBytes&& bytes);
   // From a translated source sheet of any kind: takes its header over.
   explicit SpreadsheetFile(SpreadsheetFile& source);
   ~SpreadsheetFile() override;

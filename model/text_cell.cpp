@@ -50,6 +50,7 @@ std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
 }
 
 FieldReading ReadPlainField(std::string_view field, std::string& changed) {
+  if (const std::optional<FieldReading> asItStands = ReadFieldAsItStands(field)) return *asItStands;
   FieldReading reading{CELL_TEXT, false};
   if (!field.empty() && field[0] == '=') {
     reading.type = CELL_FORMULA;
@@ -58,8 +59,6 @@ FieldReading ReadPlainField(std::string_view field, std::string& changed) {
     changed.assign(field);
     reading.changed =
         ApplyRewrites(changed, ExcelNamesToIntermediateIndex());
-  } else if (IsDecimalNumber(field)) {
-    reading.type = CELL_NUMBER;
   } else if (field.starts_with('"')) {
     // Most texts are not quoted: they move over as they are. A text is
     // kept whole; the formats that hold less say what they cut.

@@ -3,11 +3,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "model/decimal_number.h"
 #include "model/packed_cells.h"
 #include "model/spreadsheet_cell.h"
+#include "model/trace.h"
 
 namespace gridlet {
 
@@ -22,6 +25,18 @@ struct FieldReading {
 // number, anything else a text (its quotes read back as QuotePlainText
 // writes them).
 FieldReading ReadPlainField(std::string_view field, std::string& changed);
+// How both kinds of sheet read a field that they keep as it stands: one
+// that opens with neither "=" nor a quote is a number or a text. Nothing
+// for the others. Inline: most fields of a file are of this sort.
+// The bytes from the field on may be read up to `readableEnd` (see
+// IsDecimalNumberWithin).
+inline std::optional<FieldReading> ReadFieldAsItStands(std::string_view field,
+                                                       const char* readableEnd = nullptr) {
+  if (field.empty() || field.front() == '=' || field.front() == '"') return std::nullopt;
+  const FieldReading reading{IsDecimalNumberWithin(field, readableEnd) ? CELL_NUMBER : CELL_TEXT, false};
+  Trace("TextCell::TranslateToIntermediate4\n");
+  return reading;
+}
 // A field of the tab text exchanged with the spreadsheet program: quoted,
 // a text whatever it holds; otherwise as a plain field.
 FieldReading ReadExchangeField(std::string_view field, std::string& changed);

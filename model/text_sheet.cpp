@@ -1,5 +1,7 @@
 #include "model/text_sheet.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -7,6 +9,7 @@
 #include "model/fresh_memory.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
+#include "model/text_memo.h"
 #include "model/trace.h"
 
 namespace gridlet {
@@ -19,6 +22,8 @@ const ChangeKind kNumberAsText{
 constexpr std::uint8_t LF = '\n';
 constexpr std::uint8_t kRowEnd[] = {'\t', CR, LF};
 constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
+// The pieces a streamed output is sent in.
+constexpr std::size_t kOutputPiece = std::size_t{1} << 20;
 }  // namespace
 
 void TextSheet::TranslateToIntermediate() {
@@ -53,8 +58,14 @@ void TextSheet::Initialise() {
   std::int64_t row = 1;
   std::int64_t column = 1;
   std::string changed;
+  struct KnownFormula {
+    bool inSource;
+    std::uint64_t address;
+  };
+  TextMemo<KnownFormula> formulas;
   FieldStops stops(p, end);
   while (p < end) {
+    const std::uint8_t* const field = p;
     const std::string_view text = stops.Field(p);
     const std::int64_t cellColumn = column++;
     const std::int64_t cellRow = row;
@@ -64,14 +75,39 @@ void TextSheet::Initialise() {
       column = 1;
       ++row;
     }
-    if (text.empty()) continue;
+    if (text.empty()) {
+      store->AddEmpty();
+      continue;
+    }
     if (cellRow > kLastPosition || cellColumn > kLastPosition) {
       throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
     }
     Trace("DONE WITH TELLG1");
+    if (const std::optional<FieldReading> asItStands =
+            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
+      store->Add(cellRow, cellColumn, field, asItStands->type, text, true);
+      Trace("DONE WITH TELLG11");
+      continue;
+    }
+    // A field that begins with "=" is a formula to both kinds, read from
+    // its text alone: a formula met before is not read again, and a
+    // rewritten one shares its text with the first.
+    const bool formula = text.front() == '=';
+    if (const KnownFormula* known = formula ? formulas.Find(text) : nullptr) {
+      if (known->inSource) {
+        store->Add(cellRow, cellColumn, field, CELL_FORMULA, text, true);
+      } else {
+        store->AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
+      }
+      // The traces of a formula read afresh.
+      Trace("TextCell::TranslateToIntermediate4\n");
+      Trace("DONE WITH TELLG11");
+      continue;
+    }
     const FieldReading reading = kind.read(text, changed);
-    store->Add(static_cast<std::int32_t>(cellRow), static_cast<std::int32_t>(cellColumn), reading.type,
-               reading.changed ? std::string_view(changed) : text, !reading.changed);
+    const std::uint64_t address = store->Add(cellRow, cellColumn, field, reading.type,
+                                             reading.changed ? std::string_view(changed) : text, !reading.changed);
+    if (formula) formulas.Remember(text, {!reading.changed, address});
     Trace("DONE WITH TELLG11");
   }
   cells_->HoldPacked(std::move(store), kind.make);
@@ -103,33 +139,75 @@ void TextSheet::WriteOutput() {
   const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
   const FieldWriting& writing = *CellKind().writing;
   SheetChanges changes;
-  const auto put = [&](const std::uint8_t* text, std::size_t size) { output_.insert(output_.end(), text, text + size); };
+  std::size_t streamed = 0;
+  // The output's first `used` bytes are written; it grows a piece at a
+  // time, within the capacity reserved below.
+  std::size_t used = 0;
+  const auto flush = [&] {
+    if (!sink_ || used == 0) return;
+    sink_(output_.data(), used);
+    streamed += used;
+    used = 0;
+  };
+  const auto put = [&](const std::uint8_t* text, std::size_t size) {
+    if (size == 0) return;  // (an empty text may have no bytes at all)
+    if (output_.size() - used < size) output_.resize(used + std::max(size, kOutputPiece));
+    std::memcpy(output_.data() + used, text, size);
+    used += size;
+  };
+  // Runs of TABs for the empty fields before a cell, put a run at a time.
+  static constexpr std::uint8_t kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+  const auto putTabs = [&](std::int64_t count) {
+    for (; count > 0; count -= 16) {
+      put(kTabs, static_cast<std::size_t>(std::min<std::int64_t>(count, 16)));
+      if (used >= kOutputPiece) flush();
+    }
+  };
   // Places a cell's field after the row ends and TABs that lead to it.
   const auto place = [&](std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
     if ((type & 3) == CELL_NUMBER && field.starts_with('"')) changes.Add(kNumberAsText, row, column);
     if (row != previousRow) {
-      for (std::int32_t i = previousRow; i < row; ++i) put(kRowEnd, sizeof kRowEnd);
+      for (std::int32_t i = previousRow; i < row; ++i) {
+        put(kRowEnd, sizeof kRowEnd);
+        if (used >= kOutputPiece) flush();
+      }
       previousColumn = 0;
     }
-    for (std::int32_t i = previousColumn + 1; i < column; ++i) output_.push_back('\t');
+    putTabs(static_cast<std::int64_t>(column) - previousColumn - 1);
     // The whole text goes out, however long; the cell's 16-bit output
     // length would wrap for texts beyond 65534 bytes.
     put(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
-    output_.push_back('\t');
+    put(kTabs, 1);
+    if (used >= kOutputPiece) flush();
     previousRow = row;
     previousColumn = column;
   };
   if (const PackedCells* store = cells_->Packed()) {
-    // Fields grow by their quotes: room for that, which costs nothing
-    // until it is written.
-    output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
-    AdviseFreshMemory(output_.data(), output_.capacity());
+    if (sink_) {
+      output_.reserve(kOutputPiece * 2);
+    } else {
+      // Fields grow by their quotes: room for that, which costs nothing
+      // until it is written.
+      output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
+      AdviseFreshMemory(output_.data(), output_.capacity());
+    }
     std::string field;
+    TextMemo<std::string> formulaFields;
     store->ForEach([&](const PackedCells::Entry& entry) {
+      // The store's numbers were read as numbers: most go out as they are.
+      if (entry.type == CELL_NUMBER && writing.holds(entry.text)) {
+        place(entry.row, entry.column, entry.type, entry.text);
+        return;
+      }
       const bool formula = entry.type == CELL_FORMULA;
-      // The store's numbers were read as numbers.
+      // The same formula is written the same way each time.
+      if (const std::string* known = formula ? formulaFields.Find(entry.text) : nullptr) {
+        place(entry.row, entry.column, entry.type, *known);
+        return;
+      }
       WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
                      formula ? entry.text : std::string_view(), origin, writing, true);
+      if (formula) formulaFields.Remember(entry.text, field);
       place(entry.row, entry.column, entry.type, field);
     });
   } else {
@@ -145,7 +223,9 @@ void TextSheet::WriteOutput() {
       cell.ReleaseText();
     }
   }
-  outputLength_ = static_cast<std::int32_t>(output_.size());
+  flush();
+  output_.resize(used);
+  outputLength_ = static_cast<std::int32_t>(streamed + used);
   changes.Report(messages_);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,7 +27,7 @@ struct TextCellKind {
 class TextSheet : public SpreadsheetFile {
  public:
   TextSheet(const std::uint8_t* bytes, std::size_t length) : SpreadsheetFile(bytes, length) {}
-  explicit TextSheet(ByteBuffer&& bytes) : SpreadsheetFile(std::move(bytes)) {}
+  explicit TextSheet(SourceBytes&& bytes) : SpreadsheetFile(std::move(bytes)) {}
   explicit TextSheet(SpreadsheetFile& source) : SpreadsheetFile(source) {}
   // A source of this kind goes the same way, not through an implicit copy
   // constructor that would copy the output too.
@@ -42,6 +43,12 @@ class TextSheet : public SpreadsheetFile {
   // then holds no output: spares a copy of a large output.
   ByteBuffer TakeOutput();
 
+  // Where the output goes in pieces as it is written, instead of being
+  // kept whole for GetOutput/TakeOutput (which then give nothing): a large
+  // sheet is not held twice.
+  using OutputSink = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
+  void StreamOutputTo(OutputSink sink) { sink_ = std::move(sink); }
+
   // Splits the input into cells. The records are kept packed (see
   // CellList) until cell objects are asked for.
   virtual void Initialise();
@@ -56,6 +63,7 @@ class TextSheet : public SpreadsheetFile {
 
  private:
   ByteBuffer output_;
+  OutputSink sink_;
 };
 
 class ExcelTextSheet : public TextSheet {

@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "platform/engine_paths.h"
 #include "platform/large_pages.h"
 #include "platform/leftovers.h"
+#include "platform/mapped_files.h"
 
 namespace gridlet {
 
@@ -160,8 +162,70 @@ std::optional<std::string> TryCreateTemp(std::string folder, const std::string& 
 
 }  // namespace
 
+namespace {
+
+// An open file, closed when it goes.
+class OpenFile {
+ public:
+  explicit OpenFile(int fd) : fd_(fd) {}
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int fd() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// Reads the rest of the file; nothing on failure (*why says why).
+std::optional<std::vector<std::uint8_t>> ReadAll(int fd, std::size_t expected, std::string* why) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(expected);
+  AdviseLargePages(bytes.data(), bytes.capacity());
+  std::uint8_t block[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      SetWhy(why, ReadErrorText(errno));
+      return std::nullopt;
+    }
+    if (got == 0) return bytes;
+    bytes.insert(bytes.end(), block, block + got);
+  }
+}
+
+// Files from this size on are mapped where the process allows it.
+constexpr std::size_t kMappedFromSize = std::size_t{1} << 20;
+
+}  // namespace
+
 std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::string& path,
                                                                  std::string* why) {
+  int fd = -1;
+  const std::optional<std::size_t> size = OpenRegularFile(path, why, fd);
+  if (!size) return std::nullopt;
+  const OpenFile file(fd);
+  return ReadAll(fd, *size, why);
+}
+
+std::optional<SourceBytes> StdFileSystem::ReadLargeFile(const std::string& path, std::string* why) {
+  int fd = -1;
+  const std::optional<std::size_t> size = OpenRegularFile(path, why, fd);
+  if (!size) return std::nullopt;
+  const OpenFile file(fd);
+  if (*size >= kMappedFromSize) {
+    if (std::optional<SourceBytes> mapped = MapFile(fd, *size)) return mapped;
+  }
+  std::optional<std::vector<std::uint8_t>> bytes = ReadAll(fd, *size, why);
+  if (!bytes) return std::nullopt;
+  return SourceBytes(std::move(*bytes));
+}
+
+std::optional<std::size_t> StdFileSystem::OpenRegularFile(const std::string& path, std::string* why, int& fd) {
   const std::optional<std::string> os_path = OsPath(path);
   if (!os_path) {
     SetWhy(why, path.empty() ? "no file name given" : "the file name holds a zero byte");
@@ -170,38 +234,22 @@ std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadFile(const std::stri
   // Refuse what is no regular file before opening it: opening a pipe would
   // wait for a writer, and opening a device may act on it.
   if (!IsReadableFile(path, why)) return std::nullopt;
-  const int fd = ::open(os_path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
+  OpenFile file(::open(os_path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.fd() < 0) {
     SetWhy(why, ReadErrorText(errno));
     return std::nullopt;
   }
-  std::optional<std::vector<std::uint8_t>> content;
   struct stat info;
-  if (::fstat(fd, &info) != 0) {
+  if (::fstat(file.fd(), &info) != 0) {
     SetWhy(why, ReadErrorText(errno));
-  } else if (!S_ISREG(info.st_mode)) {  // replaced since it was looked at
-    SetWhy(why, KindText(info.st_mode));
-  } else {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    AdviseLargePages(bytes.data(), bytes.capacity());
-    std::uint8_t block[65536];
-    for (;;) {
-      const ssize_t got = ::read(fd, block, sizeof block);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) {
-        SetWhy(why, ReadErrorText(errno));
-        break;
-      }
-      if (got == 0) {
-        content = std::move(bytes);
-        break;
-      }
-      bytes.insert(bytes.end(), block, block + got);
-    }
+    return std::nullopt;
   }
-  ::close(fd);
-  return content;
+  if (!S_ISREG(info.st_mode)) {  // replaced since it was looked at
+    SetWhy(why, KindText(info.st_mode));
+    return std::nullopt;
+  }
+  fd = file.Release();
+  return static_cast<std::size_t>(info.st_size);
 }
 
 bool StdFileSystem::IsReadableFile(const std::string& path, std::string* why) {
@@ -232,46 +280,85 @@ bool StdFileSystem::Exists(const std::string& path) {
   return os_path && ::stat(os_path->c_str(), &info) == 0;
 }
 
-bool StdFileSystem::WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
-                              std::string* why) {
+namespace {
+
+// A temporary file beside the target, renamed into place on Commit.
+class PendingOutput : public OutputFile {
+ public:
+  PendingOutput(std::string target, std::string folder) : target_(std::move(target)), folder_(std::move(folder)) {}
+
+  // Returns errno, or 0.
+  int Open(const std::string& folderPrefix, const std::string& base) {
+    error_ = pending_.Create(folderPrefix, base);
+    if (error_ != 0) return error_;
+    struct stat old_info;
+    if (::stat(target_.c_str(), &old_info) == 0 && S_ISREG(old_info.st_mode)) {
+      ::fchmod(pending_.fd(), old_info.st_mode & 07777);  // best effort: the content matters most
+    }
+    return 0;
+  }
+
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    if (error_ == 0) error_ = WriteAll(pending_.fd(), data, size);
+    return error_ == 0;
+  }
+
+  bool Commit(std::string* why) override {
+    if (error_ == 0) error_ = SyncFile(pending_.fd());
+    if (error_ == 0) error_ = pending_.Close();
+    if (error_ == 0 && ::rename(pending_.path().c_str(), target_.c_str()) != 0) error_ = errno;
+    if (error_ != 0) {
+      SetWhy(why, ErrorText(error_));
+      return false;  // the pending file removes itself
+    }
+    pending_.Committed();
+    SyncFolder(folder_);
+    error_ = EBADF;  // committed once
+    return true;
+  }
+
+ private:
+  PendingFile pending_;
+  std::string target_;
+  std::string folder_;
+  int error_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputFile> StdFileSystem::OpenOutput(const std::string& path, std::string* why) {
   const std::optional<std::string> target = OsPath(path);
   if (!target) {
     SetWhy(why, path.empty() ? "No file name given" : "The file name holds a zero byte");
-    return false;
-  }
-  if (data == nullptr && size > 0) {
-    SetWhy(why, "No data given");
-    return false;
+    return nullptr;
   }
   const std::size_t slash = target->rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target->substr(0, slash == 0 ? 1 : slash);
   const std::string base = slash == std::string::npos ? *target : target->substr(slash + 1);
   if (base.empty()) {
     SetWhy(why, ErrorText(EISDIR));
-    return false;
+    return nullptr;
   }
   // The folder part of a temporary name: "" for the current folder.
   const std::string folder_prefix = slash == std::string::npos ? "" : target->substr(0, slash + 1);
-
-  PendingFile pending;
-  int error = pending.Create(folder_prefix, base);
-  if (error == 0) {
-    struct stat old_info;
-    if (::stat(target->c_str(), &old_info) == 0 && S_ISREG(old_info.st_mode)) {
-      ::fchmod(pending.fd(), old_info.st_mode & 07777);  // best effort: the content matters most
-    }
-    error = WriteAll(pending.fd(), data, size);
-  }
-  if (error == 0) error = SyncFile(pending.fd());
-  if (error == 0) error = pending.Close();
-  if (error == 0 && ::rename(pending.path().c_str(), target->c_str()) != 0) error = errno;
-  if (error != 0) {
+  auto output = std::make_unique<PendingOutput>(*target, folder);
+  if (const int error = output->Open(folder_prefix, base); error != 0) {
     SetWhy(why, ErrorText(error));
-    return false;  // the pending file removes itself
+    return nullptr;
   }
-  pending.Committed();
-  SyncFolder(folder);
-  return true;
+  return output;
+}
+
+bool StdFileSystem::WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                              std::string* why) {
+  if (data == nullptr && size > 0) {
+    SetWhy(why, "No data given");
+    return false;
+  }
+  std::unique_ptr<OutputFile> output = OpenOutput(path, why);
+  if (!output) return false;
+  output->Write(data, size);
+  return output->Commit(why);
 }
 
 std::optional<std::string> StdFileSystem::CreateTempFile(const std::string& prefix) {

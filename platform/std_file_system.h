@@ -19,6 +19,9 @@ class StdFileSystem : public FileSystem {
 
   std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path,
                                                     std::string* why = nullptr) override;
+  // Large files are mapped into memory once the process ends cleanly when
+  // one is cut short meanwhile (mapped_files.h); otherwise read.
+  std::optional<SourceBytes> ReadLargeFile(const std::string& path, std::string* why = nullptr) override;
   bool IsReadableFile(const std::string& path, std::string* why = nullptr) override;
   bool Exists(const std::string& path) override;
 
@@ -27,6 +30,8 @@ class StdFileSystem : public FileSystem {
   // never a part. An existing target keeps its permissions.
   bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                  std::string* why = nullptr) override;
+  // The same in pieces: a temporary file renamed into place on Commit.
+  std::unique_ptr<OutputFile> OpenOutput(const std::string& path, std::string* why = nullptr) override;
 
   // In the folder given to the constructor; without one, in TMPDIR when
   // that names a usable folder, otherwise in /tmp.
@@ -35,6 +40,10 @@ class StdFileSystem : public FileSystem {
   bool RemoveFile(const std::string& path) override;
 
  private:
+  // Opens a regular file for reading (fd) and returns its size; nothing,
+  // with *why, when it cannot.
+  std::optional<std::size_t> OpenRegularFile(const std::string& path, std::string* why, int& fd);
+
   std::string temporaryFolder_;
 };
 

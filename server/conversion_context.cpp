@@ -38,6 +38,13 @@ std::optional<ByteBuffer> ConversionContext::ReadSourceFile(HRESULT openFailureC
   return bytes;
 }
 
+std::optional<SourceBytes> ConversionContext::ReadLargeSourceFile(HRESULT openFailureCode) {
+  std::string why;
+  std::optional<SourceBytes> bytes = services.files.ReadLargeFile(request.inputPath, &why);
+  if (!bytes) services.messages.ReportError(openFailureCode, request.inputPath + ": " + why);
+  return bytes;
+}
+
 DeviceFileService& ConversionContext::Device() {
   if (!device_) {
     device_ = services.devices.Create();

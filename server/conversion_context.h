@@ -41,6 +41,8 @@ class ConversionContext {
   // The whole source file; when it cannot be read, reports the code with
   // the path and the reason and gives nothing.
   std::optional<ByteBuffer> ReadSourceFile(HRESULT openFailureCode);
+  // The same for a source that may be large: perhaps mapped, not copied.
+  std::optional<SourceBytes> ReadLargeSourceFile(HRESULT openFailureCode);
 
   // The full name of the file written; the object's FileName takes it.
   void SetFileName(std::string path) { fileName_ = std::move(path); }

@@ -8,7 +8,7 @@ namespace gridlet {
 HRESULT TabTextKind::ReadSource(ConversionContext& context) {
   const ConversionRequest& request = context.request;
   UserMessages& messages = context.services.messages;
-  std::optional<ByteBuffer> bytes = context.ReadSourceFile(OpenFailureCode());
+  std::optional<SourceBytes> bytes = context.ReadLargeSourceFile(OpenFailureCode());
   if (!bytes) return E_FAIL;
   DecodedText decoded = DecodeTextFile(
       std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), request.textEncoding);
@@ -29,11 +29,11 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
     messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
-  ByteBuffer text;
+  SourceBytes text;
   if (decoded.asIs) {
     text = std::move(*bytes);  // the sheet takes the file's bytes over rather than copying them
   } else {
-    text.assign(decoded.text.begin(), decoded.text.end());
+    text = ByteBuffer(decoded.text.begin(), decoded.text.end());
   }
   bytes.reset();
   auto sheet = std::make_unique<TextSheet>(std::move(text));
@@ -45,19 +45,30 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
 
 HRESULT TabTextKind::WriteTarget(ConversionContext& context) {
   TextSheet& sheet = context.MakeTarget<TextSheet>();
-  sheet.TranslateFromIntermediate();
-  ByteBuffer output = sheet.TakeOutput();
-  if (context.request.textEncoding == TextEncoding::Utf8) {
-    const std::string utf8 =
-        Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(output.data()), output.size()));
-    output.assign(utf8.begin(), utf8.end());
-  }
-
   const std::string path = context.NamedOutputPath(".txt");
   if (HRESULT answer = context.AskOverwrite(path); answer != S_OK) return answer;
 
+  // The text goes to the file as it is written; the file takes its place
+  // only when the whole of it was written.
   std::string why;
-  if (!context.services.files.WriteFile(path, output.data(), output.size(), &why)) {
+  std::unique_ptr<OutputFile> file = context.services.files.OpenOutput(path, &why);
+  if (!file) {
+    context.services.messages.ReportError(GRIDLET_E_CONVERSION, path + ": " + why);
+    return E_FAIL;
+  }
+  const bool utf8 = context.request.textEncoding == TextEncoding::Utf8;
+  sheet.StreamOutputTo([&file, utf8](const std::uint8_t* bytes, std::size_t size) {
+    if (!utf8) {
+      file->Write(bytes, size);
+      return;
+    }
+    const std::string text = Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes), size));
+    file->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  });
+  sheet.TranslateFromIntermediate();
+  // What writing warned of still stops a strict request.
+  if (HRESULT refused = context.RefuseWhenWarned(path + " was not written"); refused != S_OK) return refused;
+  if (!file->Commit(&why)) {
     context.services.messages.ReportError(GRIDLET_E_CONVERSION, path + ": " + why);
     return E_FAIL;
   }

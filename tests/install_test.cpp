@@ -1,6 +1,7 @@
 // cmake --install: the command, its manual page and its bash completion,
 // which name every option the command has.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,6 +49,14 @@ TEST(InstallTest, InstallsTheCommandItsManualAndItsCompletionNamingEveryOption) 
   ASSERT_TRUE(fs::exists(completion));
   const std::string version = "'" + command.string() + "' --version >/dev/null";
   EXPECT_EQ(std::system(version.c_str()), 0);
+  // `gridlet serve` starts the installed service program, which checks
+  // the options it is handed.
+  EXPECT_TRUE(fs::exists(prefix.Path() / "libexec/gridlet/gridlet-serve"));
+  const std::string serve =
+      "'" + command.string() + "' serve --port 70000 2>'" + (prefix / "serve.log") + "'";
+  EXPECT_EQ(WEXITSTATUS(std::system(serve.c_str())), 2);
+  EXPECT_NE(prefix.Read("serve.log").find("--port takes 0 to 65535"), std::string::npos)
+      << prefix.Read("serve.log");
 
   const std::string manText = prefix.Read("share/man/man1/gridlet.1");
   const std::string completionText = prefix.Read("share/bash-completion/completions/gridlet");

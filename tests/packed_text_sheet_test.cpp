@@ -3,7 +3,9 @@
 // writing gives, on generated texts of every kind of field.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -175,27 +177,49 @@ TEST_F(PackedTextSheetTest, ManyCellsAndLongTextsKeepTheirPlaces) {
   }
   EXPECT_EQ(cells.At(300001).Cell()->Data, expected[300001]);
   EXPECT_EQ(cells.At(300001).Cell()->Length, 600000);
+
+  // Written in pieces, the output is the output written whole.
+  auto again = ReadSheet<TextSheet>(text);
+  TextSheet whole(*again);
+  whole.TranslateFromIntermediate();
+  TextSheet streamed(*sheet);
+  std::string pieces;
+  int count = 0;
+  streamed.StreamOutputTo([&](const std::uint8_t* bytes, std::size_t size) {
+    pieces.append(reinterpret_cast<const char*>(bytes), size);
+    ++count;
+  });
+  streamed.TranslateFromIntermediate();
+  EXPECT_GT(count, 2);
+  EXPECT_TRUE(pieces == OutputText(whole));  // (too long to print)
+  EXPECT_EQ(streamed.GetOutputLength(), static_cast<std::int32_t>(pieces.size()));
+  EXPECT_TRUE(streamed.TakeOutput().empty());
 }
 
-TEST_F(PackedTextSheetTest, StoreKeepsColumnsBeyondItsPackedField) {
-  const std::string bytes = "a\tb";
-  PackedCells store(ByteBuffer(bytes.begin(), bytes.end()), 0);
-  const auto* a = reinterpret_cast<const char*>(store.Begin());
-  store.Add(1, 1, CELL_TEXT, std::string_view(a, 1), true);
-  store.Add(1, (1 << 29) - 1, CELL_TEXT, std::string_view(a + 2, 1), true);
-  store.Add(2, 2147483647, CELL_FORMULA, "=changed", false);
-  store.Add(2147483647, 3, CELL_NUMBER, "7", false);
-  std::vector<PackedCells::Entry> seen;
-  store.ForEach([&](const PackedCells::Entry& entry) { seen.push_back(entry); });
-  ASSERT_EQ(seen.size(), 4u);
-  const std::vector<std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>> expected{
-      {1, 1, CELL_TEXT, "a"}, {1, (1 << 29) - 1, CELL_TEXT, "b"}, {2, 2147483647, CELL_FORMULA, "=changed"},
-      {2147483647, 3, CELL_NUMBER, "7"}};
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    for (const PackedCells::Entry& entry : {seen[i], store.At(i)}) {
-      EXPECT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), expected[i]) << i;
-    }
+TEST_F(PackedTextSheetTest, StoreFindsEveryRecordInAnyOrder) {
+  // Records are found again by walking the fields from the nearest kept
+  // place: asked for in any order, each is the one a walk from the start
+  // gives.
+  std::mt19937 random(91);
+  const std::string text = RandomText(random, 6000);
+  auto sheet = ReadSheet<TextSheet>(text);
+  const PackedCells* store = sheet->GetCellList()->Packed();
+  ASSERT_NE(store, nullptr);
+  std::vector<std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>> walked;
+  store->ForEach([&](const PackedCells::Entry& entry) {
+    walked.emplace_back(entry.row, entry.column, entry.type, std::string(entry.text));
+  });
+  ASSERT_EQ(walked.size(), store->Size());
+  ASSERT_GT(walked.size(), 2000u);
+  std::vector<std::size_t> order(walked.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), random);
+  order.insert(order.end(), {0, 1, 2, walked.size() - 1, 0});
+  for (const std::size_t i : order) {
+    const PackedCells::Entry entry = store->At(i);
+    ASSERT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), walked[i]) << i;
   }
+  EXPECT_EQ(Records(*sheet), ReadCellByCell<TextCell>(text));
 }
 
 TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {
@@ -220,13 +244,18 @@ TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {
 TEST_F(PackedTextSheetTest, NumberTestAgreesWithTheNumberReader) {
   // Every field is asked whether it is a number; the quick test must say
   // what the reader, which takes numbers apart, finds.
-  static const std::string kBytes = "0123456789+-.eEx ";
+  // The test that judges a short text at once, within a longer buffer,
+  // must agree too, whatever bytes follow the text.
+  static const std::string kBytes = "0123456789+-.eEx \t/:";
   std::mt19937 random(11);
   for (int round = 0; round < 200000; ++round) {
-    std::string text;
-    const std::size_t length = random() % 9;
-    for (std::size_t i = 0; i < length; ++i) text += kBytes[random() % kBytes.size()];
-    ASSERT_EQ(IsDecimalNumber(text), !text.empty() && DecimalNumberLength(text) == text.size()) << text;
+    std::string buffer;
+    const std::size_t length = random() % 19;
+    for (std::size_t i = 0; i < length + 16; ++i) buffer += kBytes[random() % kBytes.size()];
+    const std::string_view text(buffer.data(), length);
+    const bool number = !text.empty() && DecimalNumberLength(text) == text.size();
+    ASSERT_EQ(IsDecimalNumber(text), number) << text;
+    ASSERT_EQ(IsDecimalNumberWithin(text, buffer.data() + buffer.size()), number) << text;
   }
 }
 

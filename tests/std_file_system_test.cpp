@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -11,6 +12,9 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "platform/leftovers.h"
+#include "platform/mapped_files.h"
 
 namespace gridlet {
 namespace {
@@ -95,6 +99,60 @@ TEST_F(StdFileSystemTest, FailingWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(why, "File too large");
   EXPECT_EQ(files_.ReadFile(path), Bytes("old"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"keep.txt"});
+}
+
+TEST_F(StdFileSystemTest, AFileWrittenInPiecesShowsOnlyWhenCommitted) {
+  const std::string path = PathOf("pieces.txt");
+  ASSERT_TRUE(Write(path, "old"));
+  const std::vector<std::uint8_t> piece = Bytes("piece,");
+  {
+    std::unique_ptr<OutputFile> dropped = files_.OpenOutput(path);
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_TRUE(dropped->Write(piece.data(), piece.size()));
+  }
+  EXPECT_EQ(files_.ReadFile(path), Bytes("old"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"pieces.txt"});
+
+  std::unique_ptr<OutputFile> output = files_.OpenOutput(path);
+  ASSERT_NE(output, nullptr);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(output->Write(piece.data(), piece.size()));
+  EXPECT_EQ(files_.ReadFile(path), Bytes("old"));
+  EXPECT_EQ(Entries().size(), 2u);  // the pending file beside the old one
+  ASSERT_TRUE(output->Commit());
+  EXPECT_EQ(files_.ReadFile(path), Bytes("piece,piece,piece,"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"pieces.txt"});
+  EXPECT_EQ(files_.OpenOutput(PathOf("missing/x.txt")), nullptr);
+}
+
+TEST_F(StdFileSystemTest, LargeFilesAreReadInPlaceOnlyWhereACutShortFileEndsTheProcessCleanly) {
+  const std::string path = PathOf("large.txt");
+  std::string content(3 << 20, 'x');
+  content.back() = 'y';
+  ASSERT_TRUE(Write(path, content));
+  // Without the handler the file is read as a copy.
+  std::optional<SourceBytes> read = files_.ReadLargeFile(path);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(std::string(read->begin(), read->end()), content);
+
+  // With it, the file is mapped: cut short meanwhile, reading its lost part
+  // ends the process with a message, and what the process was writing is
+  // removed.
+  const std::string pending = PathOf("pending.tmp");
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        EndCleanlyWhenAMappedFileShrinks();
+        std::optional<SourceBytes> mapped = files_.ReadLargeFile(path);
+        if (!mapped || (*mapped)[mapped->size() - 1] != 'y') std::_Exit(2);
+        std::ofstream(pending) << "part";
+        leftovers::AddPath(pending, leftovers::Kind::File);
+        if (::truncate(path.c_str(), 0) != 0) std::_Exit(3);
+        volatile std::uint8_t lost = (*mapped)[mapped->size() - 1];
+        (void)lost;
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(1), "cut short by another program");
+  EXPECT_FALSE(fs::exists(pending));
 }
 
 TEST_F(StdFileSystemTest, UnwritableFoldersGiveFalseAndAReason) {

@@ -5,17 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "cli/serve_options.h"
+
 namespace gridlet::web {
 
-struct ServeOptions {
-  std::string host = "127.0.0.1";
-  int port = 8080;
-  std::string maxUpload = "16M";
-  unsigned jobs = 0;          // 0: one per processor
-  unsigned spreadsheets = 0;  // 0: as many as jobs, at most 2
-  unsigned timeout = 60;      // seconds for one step of the spreadsheet application
-  bool log = false;           // one line per request on stderr
-};
+using ServeOptions = cli::ServeOptions;
 
 // Serves until SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0 after
 // such a signal, 1 when the address cannot be had, 2 for bad options.
