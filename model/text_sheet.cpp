@@ -83,31 +83,27 @@ void TextSheet::Initialise() {
       throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
     }
     Trace("DONE WITH TELLG1");
-    if (const std::optional<FieldReading> asItStands =
-            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
-      store->Add(cellRow, cellColumn, field, asItStands->type, text, true);
-      Trace("DONE WITH TELLG11");
-      continue;
-    }
     // A field that begins with "=" is a formula to both kinds, read from
     // its text alone: a formula met before is not read again, and a
     // rewritten one shares its text with the first.
     const bool formula = text.front() == '=';
-    if (const KnownFormula* known = formula ? formulas.Find(text) : nullptr) {
+    const KnownFormula* known = nullptr;
+    if (const std::optional<FieldReading> asItStands =
+            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
+      store->Add(cellRow, cellColumn, field, asItStands->type, text, true);
+    } else if (formula && (known = formulas.Find(text)) != nullptr) {
       if (known->inSource) {
         store->Add(cellRow, cellColumn, field, CELL_FORMULA, text, true);
       } else {
         store->AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
       }
-      // The traces of a formula read afresh.
-      Trace("TextCell::TranslateToIntermediate4\n");
-      Trace("DONE WITH TELLG11");
-      continue;
+      Trace("TextCell::TranslateToIntermediate4\n");  // as when read afresh
+    } else {
+      const FieldReading reading = kind.read(text, changed);
+      const std::uint64_t address = store->Add(cellRow, cellColumn, field, reading.type,
+                                               reading.changed ? std::string_view(changed) : text, !reading.changed);
+      if (formula) formulas.Remember(text, {!reading.changed, address});
     }
-    const FieldReading reading = kind.read(text, changed);
-    const std::uint64_t address = store->Add(cellRow, cellColumn, field, reading.type,
-                                             reading.changed ? std::string_view(changed) : text, !reading.changed);
-    if (formula) formulas.Remember(text, {!reading.changed, address});
     Trace("DONE WITH TELLG11");
   }
   cells_->HoldPacked(std::move(store), kind.make);
@@ -154,23 +150,18 @@ void TextSheet::WriteOutput() {
     if (output_.size() - used < size) output_.resize(used + std::max(size, kOutputPiece));
     std::memcpy(output_.data() + used, text, size);
     used += size;
+    if (used >= kOutputPiece) flush();
   };
   // Runs of TABs for the empty fields before a cell, put a run at a time.
   static constexpr std::uint8_t kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
   const auto putTabs = [&](std::int64_t count) {
-    for (; count > 0; count -= 16) {
-      put(kTabs, static_cast<std::size_t>(std::min<std::int64_t>(count, 16)));
-      if (used >= kOutputPiece) flush();
-    }
+    for (; count > 0; count -= 16) put(kTabs, static_cast<std::size_t>(std::min<std::int64_t>(count, 16)));
   };
   // Places a cell's field after the row ends and TABs that lead to it.
   const auto place = [&](std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
     if ((type & 3) == CELL_NUMBER && field.starts_with('"')) changes.Add(kNumberAsText, row, column);
     if (row != previousRow) {
-      for (std::int32_t i = previousRow; i < row; ++i) {
-        put(kRowEnd, sizeof kRowEnd);
-        if (used >= kOutputPiece) flush();
-      }
+      for (std::int32_t i = previousRow; i < row; ++i) put(kRowEnd, sizeof kRowEnd);
       previousColumn = 0;
     }
     putTabs(static_cast<std::int64_t>(column) - previousColumn - 1);
@@ -178,7 +169,6 @@ void TextSheet::WriteOutput() {
     // length would wrap for texts beyond 65534 bytes.
     put(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
     put(kTabs, 1);
-    if (used >= kOutputPiece) flush();
     previousRow = row;
     previousColumn = column;
   };
@@ -194,17 +184,13 @@ void TextSheet::WriteOutput() {
     std::string field;
     TextMemo<std::string> formulaFields;
     store->ForEach([&](const PackedCells::Entry& entry) {
-      // The store's numbers were read as numbers: most go out as they are.
-      if (entry.type == CELL_NUMBER && writing.holds(entry.text)) {
-        place(entry.row, entry.column, entry.type, entry.text);
-        return;
-      }
       const bool formula = entry.type == CELL_FORMULA;
       // The same formula is written the same way each time.
       if (const std::string* known = formula ? formulaFields.Find(entry.text) : nullptr) {
         place(entry.row, entry.column, entry.type, *known);
         return;
       }
+      // The store's numbers were read as numbers.
       WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
                      formula ? entry.text : std::string_view(), origin, writing, true);
       if (formula) formulaFields.Remember(entry.text, field);
