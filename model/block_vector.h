@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -72,6 +73,15 @@ class BlockVector {
     const std::size_t stored = std::min(size_, blockStart + BlockLength(b));
     return {at, stored - i - 1};
   }
+  // Appends every element of `other`, in order.
+  void Append(const BlockVector& other) {
+    std::size_t left = other.size_;
+    for (std::size_t b = 0; left > 0; ++b) {
+      const std::size_t n = std::min(left, BlockLength(b));
+      AppendRun(other.blocks_[b], n);
+      left -= n;
+    }
+  }
   const T& back() const { return end_[-1]; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -95,6 +105,17 @@ class BlockVector {
   }
   static std::size_t BlockLength(std::size_t b) {
     return b < static_cast<std::size_t>(kGrowing) ? kFirst << b : kLast;
+  }
+  void AppendRun(const T* from, std::size_t n) {
+    while (n > 0) {
+      if (size_ == capacity_) Grow();
+      const std::size_t part = std::min(n, capacity_ - size_);  // the room left in the last block
+      std::memcpy(static_cast<void*>(end_), from, part * sizeof(T));
+      end_ += part;
+      size_ += part;
+      from += part;
+      n -= part;
+    }
   }
   void Grow() {
     const std::size_t length = BlockLength(blocks_.size());

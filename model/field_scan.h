@@ -14,26 +14,46 @@
 
 namespace gridlet {
 
+namespace detail {
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+// A byte of v is zero exactly where the result has its high bit; bits
+// above the lowest zero byte may be set falsely, so only the lowest set
+// bit may be taken, and it is exact.
+constexpr std::uint64_t ZeroBytes(std::uint64_t v) { return (v - kOnes) & ~v & (kOnes * 0x80); }
+}  // namespace detail
+
 // The first TAB, CR or NUL in [p, end), or end when there is none. Reads
 // nothing outside the range.
 inline const std::uint8_t* FindFieldStop(const std::uint8_t* p, const std::uint8_t* end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  // A byte of v is zero exactly where the mask has its high bit; bits above
-  // the lowest zero byte may be set falsely, so only the lowest set bit is
-  // taken, and it is exact.
-  const auto zeroBytes = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  using detail::kOnes;
+  using detail::ZeroBytes;
   if constexpr (std::endian::native == std::endian::little) {
     while (end - p >= 8) {
       std::uint64_t v;
       std::memcpy(&v, p, sizeof v);
-      const std::uint64_t stops =
-          zeroBytes(v ^ (kOnes * '\t')) | zeroBytes(v ^ (kOnes * '\r')) | zeroBytes(v);
+      const std::uint64_t stops = ZeroBytes(v ^ (kOnes * '\t')) | ZeroBytes(v ^ (kOnes * '\r')) | ZeroBytes(v);
       if (stops != 0) return p + std::countr_zero(stops) / 8;
       p += 8;
     }
   }
   while (p < end && *p != '\t' && *p != '\r' && *p != 0) ++p;
+  return p;
+}
+
+// The first `byte` in [p, end), or end. Quicker than memchr on the short
+// texts of most fields; reads nothing outside the range.
+inline const char* FindByte(const char* p, const char* end, char byte) {
+  using detail::kOnes;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t v;
+      std::memcpy(&v, p, sizeof v);
+      const std::uint64_t found = detail::ZeroBytes(v ^ (kOnes * static_cast<std::uint8_t>(byte)));
+      if (found != 0) return p + std::countr_zero(found) / 8;
+      p += 8;
+    }
+  }
+  while (p < end && *p != byte) ++p;
   return p;
 }
 

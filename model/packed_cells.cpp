@@ -63,8 +63,31 @@ void PackedCells::AddCheckpoint(std::int64_t row, std::int64_t column, const std
 
 PackedCells::Walk PackedCells::Start(std::size_t record) const {
   Walk walk{Place{}, FieldStops(Begin(), End())};
-  if (!checkpoints_.empty()) walk.place = checkpoints_[record / kCheckpoint];
+  // The last checkpoint at or before the record.
+  const auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), record,
+                                      [](std::size_t r, const Place& place) { return r < place.record; });
+  if (after != checkpoints_.begin()) walk.place = *(after - 1);
   return walk;
+}
+
+void PackedCells::Append(PackedCells&& following, std::int64_t rowsBefore) {
+  const auto offset = static_cast<std::size_t>(following.Begin() - Begin());
+  for (Place place : following.checkpoints_) {
+    place.offset += offset;
+    place.field += kinds_.size();
+    place.arena += arenaAddresses_.size();
+    place.record += size_;
+    place.row += rowsBefore;
+    checkpoints_.push_back(place);
+  }
+  kinds_.Append(following.kinds_);
+  const std::uint64_t chunkBase = static_cast<std::uint64_t>(chunks_.size()) << kChunkBits;
+  following.arenaAddresses_.ForEach([&](std::uint64_t address) { arenaAddresses_.push_back(chunkBase + address); });
+  chunks_.insert(chunks_.end(), following.chunks_.begin(), following.chunks_.end());
+  following.chunks_.clear();  // they are this store's now
+  size_ += following.size_;
+  parts_ += following.parts_;
+  last_.reset();
 }
 
 PackedCells::Entry PackedCells::Next(Walk& walk) const {
@@ -92,16 +115,20 @@ PackedCells::Entry PackedCells::Next(Walk& walk) const {
     if ((kind & kRecord) == 0) continue;
     at.offset = static_cast<std::size_t>(p - Begin());
     ++at.record;
+    const bool inQuotes = (kind & kInQuotes) != 0;
     return Entry{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column),
                  static_cast<std::int16_t>(kind & 3),
-                 (kind & kInArena) != 0 ? ArenaText(arenaAddresses_[at.arena++]) : text};
+                 (kind & kInArena) != 0 ? ArenaText(arenaAddresses_[at.arena++])
+                 : inQuotes             ? text.substr(1, text.size() - 2)
+                                        : text,
+                 inQuotes};
   }
 }
 
 PackedCells::Entry PackedCells::At(std::size_t i) const {
   // Onwards from the last record asked for when that is on the way,
   // otherwise from the last checkpoint before i.
-  if (!last_ || last_->place.record > i || last_->place.record / kCheckpoint != i / kCheckpoint) {
+  if (!last_ || last_->place.record > i || i - last_->place.record >= kCheckpoint) {
     last_.emplace(Start(i));
   }
   while (last_->place.record < i) Next(*last_);

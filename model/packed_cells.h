@@ -45,6 +45,10 @@ class PackedCells {
     std::int32_t column;
     std::int16_t type;      // CELL_NUMBER, CELL_TEXT or CELL_FORMULA
     std::string_view text;  // Data, or a formula's Data2
+    // The text was read from within its field's enclosing quotes, and has
+    // none of its own: the field is the text with the byte before it and
+    // the byte after it.
+    bool inQuotes = false;
   };
 
   // Over the bytes of a tab-text file; `state` is the State every record
@@ -57,28 +61,33 @@ class PackedCells {
   const std::uint8_t* Begin() const { return source_.data(); }
   const std::uint8_t* End() const { return source_.data() + source_.size(); }
 
+  // Where a record's text is: the field's own text within the bytes, the
+  // field within its enclosing quotes, or a text of its own.
+  enum class TextIn : std::uint8_t { kField, kQuotes, kArena };
   // The fields of the bytes are added in order, as FieldStops splits them
   // and rows end at CR (with an LF after it): each empty one with
   // AddEmpty, each other one with Add, which gives the field's place (for
-  // finding it again quickly), its kind and its text: either the field's
-  // own text within the bytes (`inSource`) or one of its own without NUL
-  // bytes (copied into the arena). Fields after the last record may be
-  // left out. Raise std::bad_alloc when the store cannot grow.
+  // finding it again quickly), its kind and its text: in the bytes as
+  // `where` says, or one of its own without NUL bytes (copied into the
+  // arena). Fields after the last record may be left out. Raise
+  // std::bad_alloc when the store cannot grow.
   // Add returns where an arena text went (0 for a text in the bytes), so
   // that a later record of the same text can share it (AddArenaText).
   void AddEmpty() { kinds_.push_back(0); }
   std::uint64_t Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-                    std::string_view text, bool inSource) {
-    const std::uint64_t address = inSource ? 0 : ArenaAddress(text);
-    AddRecord(row, column, field, type, inSource, address);
+                    std::string_view text, TextIn where) {
+    const std::uint64_t address = where == TextIn::kArena ? ArenaAddress(text) : 0;
+    AddRecord(row, column, field, type, where, address);
     return address;
   }
   void AddArenaText(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
                     std::uint64_t address) {
-    AddRecord(row, column, field, type, false, address);
+    AddRecord(row, column, field, type, TextIn::kArena, address);
   }
 
   std::size_t Size() const { return size_; }
+  // How many parts the store was read in (see Append).
+  std::size_t Parts() const { return parts_; }
   std::uint8_t State() const { return state_; }
   // Record i. Quick for any i, and quickest for the one after the last
   // asked for (a store is read by one thread at a time).
@@ -87,9 +96,22 @@ class PackedCells {
   // Calls f(Entry) for every record in order.
   template <class F>
   void ForEach(F&& f) const {
-    Walk walk = Start(0);
-    for (std::size_t i = 0; i < size_; ++i) f(Next(walk));
+    ForEachIn(0, size_, f);
   }
+  // The same for records first to last - 1; several threads may do this at
+  // once.
+  template <class F>
+  void ForEachIn(std::size_t first, std::size_t last, F&& f) const {
+    if (first >= last) return;
+    Walk walk = Start(first);
+    while (walk.place.record < first) Next(walk);
+    for (std::size_t i = first; i < last; ++i) f(Next(walk));
+  }
+
+  // Takes over the store of the fields that follow this store's bytes
+  // (within the same bytes, from the start of a row): a large text is read
+  // in parts at once. `rowsBefore` is how many rows this store's bytes end.
+  void Append(PackedCells&& following, std::int64_t rowsBefore);
 
   // Fills a record with the values of entry `i`.
   void FillRecord(std::size_t i, IntermediateCell& record) const;
@@ -114,19 +136,28 @@ class PackedCells {
     const std::uint8_t* kind = nullptr;  // place.field's kind byte, and
     std::size_t kinds = 0;               // how many follow it in its block
   };
-  // Every kCheckpoint-th record's place is kept.
+  // Every kCheckpoint-th record's place is kept (counted from the first
+  // record of each part that was read on its own).
   static constexpr std::size_t kCheckpoint = 512;
 
   // A field's kind byte: whether it makes a record, the low two bits of
-  // the record's kind, and whether its text is in the arena.
+  // the record's kind, and whether its text is in the arena or within
+  // the field's quotes.
   static constexpr std::uint8_t kRecord = 8;
   static constexpr std::uint8_t kInArena = 4;
+  static constexpr std::uint8_t kInQuotes = 16;
 
   void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-                 bool inSource, std::uint64_t address) {
+                 TextIn where, std::uint64_t address) {
     if (size_ % kCheckpoint == 0) AddCheckpoint(row, column, field);
-    if (!inSource) arenaAddresses_.push_back(address);
-    kinds_.push_back(static_cast<std::uint8_t>(kRecord | (inSource ? 0 : kInArena) | (type & 3)));
+    std::uint8_t kind = kRecord | (type & 3);
+    if (where == TextIn::kArena) {
+      arenaAddresses_.push_back(address);
+      kind |= kInArena;
+    } else if (where == TextIn::kQuotes) {
+      kind |= kInQuotes;
+    }
+    kinds_.push_back(kind);
     ++size_;
   }
   void AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field);
@@ -139,6 +170,7 @@ class PackedCells {
   SourceBytes source_;
   std::uint8_t state_;
   std::size_t size_ = 0;
+  std::size_t parts_ = 1;
   BlockVector<std::uint8_t> kinds_;
   BlockVector<std::uint64_t> arenaAddresses_;  // of the changed texts, in order
   std::vector<Place> checkpoints_;

@@ -62,8 +62,12 @@ FieldReading ReadPlainField(std::string_view field, std::string& changed) {
   } else if (field.starts_with('"')) {
     // Most texts are not quoted: they move over as they are. A text is
     // kept whole; the formats that hold less say what they cut.
-    changed = UnquotePlainText(field);
-    reading.changed = true;
+    if (IsPlainlyQuoted(field)) {
+      reading.enclosed = true;
+    } else {
+      changed = UnquotePlainText(field);
+      reading.changed = true;
+    }
   }
   Trace("TextCell::TranslateToIntermediate4\n");
   return reading;
@@ -73,13 +77,17 @@ FieldReading ReadExchangeField(std::string_view field, std::string& changed) {
   // Quoted by the application: a text, even when it looks like a number
   // or begins with "=".
   if (!field.starts_with('"')) return ReadPlainField(field, changed);
+  if (IsPlainlyQuoted(field)) return {CELL_TEXT, false, true};
   changed = UnquoteExchangeText(field);
   return {CELL_TEXT, true};
 }
 
 void TextCell::RecordFromText(FieldReading reading, std::string& changed, std::uint8_t state) {
   FillTextRecord(NewCell(), row_, column_, reading.type,
-                 reading.changed ? std::move(changed) : std::move(text_), state);
+                 reading.changed    ? std::move(changed)
+                 : reading.enclosed ? std::string(reading.TextOf(text_))
+                                    : std::move(text_),
+                 state);
   ReleaseText();
 }
 
@@ -109,20 +117,17 @@ bool WorkbookHoldsNumber(std::string_view number) {
 const FieldWriting kPlainFieldWriting{AppendQuotedPlainText, [](std::string_view) { return true; }};
 const FieldWriting kExchangeFieldWriting{AppendQuotedExchangeText, WorkbookHoldsNumber};
 
-void WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
-                    std::string_view formula, std::int16_t origin, const FieldWriting& writing,
-                    bool readAsNumber) {
+std::string_view WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
+                                std::string_view formula, std::int16_t origin, const FieldWriting& writing,
+                                bool readAsNumber) {
   field.clear();
   switch (type & 3) {
     case CELL_NUMBER:
       Trace("Code changed in mac version\n");
       // A number stands as written; what no reader would take for one
       // (damaged data) goes out as the text it is.
-      if ((readAsNumber || IsDecimalNumber(data)) && writing.holds(data)) {
-        field.assign(data);
-      } else {
-        writing.quote(field, data);
-      }
+      if ((readAsNumber || IsDecimalNumber(data)) && writing.holds(data)) return data;
+      writing.quote(field, data);
       break;
     case CELL_TEXT: {
       const std::string_view characters = TextCharacters(data, origin);
@@ -141,6 +146,7 @@ void WriteFieldText(std::string& field, std::int16_t type, std::string_view data
     default:  // never produced: an empty field
       break;
   }
+  return field;
 }
 
 void TextCell::TextFromRecord(std::int16_t origin, const FieldWriting& writing) {
@@ -148,8 +154,10 @@ void TextCell::TextFromRecord(std::int16_t origin, const FieldWriting& writing) 
   if (!record) return;
   row_ = record->Row;
   column_ = record->Column;
-  WriteFieldText(text_, record->Type, record->Data, record->Data2 ? std::string_view(*record->Data2) : std::string_view(),
-                 origin, writing);
+  const std::string_view text =
+      WriteFieldText(text_, record->Type, record->Data,
+                     record->Data2 ? std::string_view(*record->Data2) : std::string_view(), origin, writing);
+  if (text.data() != text_.data()) text_.assign(text);
 }
 
 void TextCell::TranslateFromIntermediate(std::int16_t origin) {

@@ -14,11 +14,19 @@
 
 namespace gridlet {
 
-// What a field of tab text becomes: the kind of its record, and whether
-// the record's text differs from the field (it is then in `changed`).
+// What a field of tab text becomes: the kind of its record, and where the
+// record's text is: the field itself, the field within its enclosing
+// quotes (`enclosed`), or a text that differs (`changed`, it is then in the
+// reader's `changed`).
 struct FieldReading {
   std::int16_t type;
   bool changed;
+  bool enclosed = false;
+
+  // The record's text, for a reading that did not change it.
+  std::string_view TextOf(std::string_view field) const {
+    return enclosed ? field.substr(1, field.size() - 2) : field;
+  }
 };
 // A field of a plain tab-text file: "=" first makes a formula (its names
 // rewritten into intermediate names), a well-formed decimal number a
@@ -50,14 +58,15 @@ struct FieldWriting {
 extern const FieldWriting kPlainFieldWriting;
 extern const FieldWriting kExchangeFieldWriting;
 
-// Sets `field` to the text a record of a sheet of the given origin is
-// written as (see TextCharacters): a number as written, a text quoted, a
-// formula (`formula`) with its names in the spreadsheet's spelling.
-// `readAsNumber` tells that a number's data is known to be a well-formed
-// number (it was read as one and has not changed since).
-void WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
-                    std::string_view formula, std::int16_t origin, const FieldWriting& writing,
-                    bool readAsNumber = false);
+// The text a record of a sheet of the given origin is written as (see
+// TextCharacters): a number as written, a text quoted, a formula
+// (`formula`) with its names in the spreadsheet's spelling. That is `data`
+// itself when it goes out as it stands, otherwise `field`, which is set to
+// it. `readAsNumber` tells that a number's data is known to be a
+// well-formed number (it was read as one and has not changed since).
+std::string_view WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
+                                std::string_view formula, std::int16_t origin, const FieldWriting& writing,
+                                bool readAsNumber = false);
 
 class TextCell : public SpreadsheetCell {
  public:

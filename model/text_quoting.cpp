@@ -2,10 +2,17 @@
 
 #include <algorithm>
 
+#include "model/field_scan.h"
+
 namespace gridlet {
 
 namespace {
 constexpr char kQuote = '"';
+
+// Where the next quote from i is, or the text's size.
+std::size_t NextQuote(std::string_view text, std::size_t i) {
+  return static_cast<std::size_t>(FindByte(text.data() + i, text.data() + text.size(), kQuote) - text.data());
+}
 }  // namespace
 
 std::string QuotePlainText(std::string_view text) {
@@ -19,7 +26,7 @@ void AppendQuotedPlainText(std::string& out, std::string_view text) {
   out += kQuote;
   for (std::size_t i = 0; i < text.size();) {
     // The bytes up to the next quote go over as one piece.
-    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    const std::size_t quote = NextQuote(text, i);
     out.append(text, i, quote - i);
     i = quote;
     if (i == text.size()) break;
@@ -39,6 +46,12 @@ std::string UnquotePlainText(std::string_view field) {
   return CollapseQuotes(field, false);
 }
 
+bool IsPlainlyQuoted(std::string_view field) {
+  if (field.size() < 2 || field.front() != kQuote || field.back() != kQuote) return false;
+  const char* const last = field.data() + field.size() - 1;
+  return FindByte(field.data() + 1, last, kQuote) == last;
+}
+
 std::string QuoteExchangeText(std::string_view text) {
   std::string out;
   AppendQuotedExchangeText(out, text);
@@ -50,7 +63,7 @@ void AppendQuotedExchangeText(std::string& out, std::string_view text) {
   out += kQuote;
   for (std::size_t i = 0; i < text.size();) {
     // Up to and with the next quote, which is doubled.
-    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    const std::size_t quote = NextQuote(text, i);
     out.append(text, i, quote - i);
     if (quote < text.size()) out.append(2, kQuote);
     i = quote + 1;
@@ -82,7 +95,7 @@ std::string CollapseQuotes(std::string_view text, bool keepHalf) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    const std::size_t quote = NextQuote(text, i);
     out.append(text, i, quote - i);
     i = quote;
     if (i == text.size()) break;

@@ -24,6 +24,10 @@ void AppendQuotedPlainText(std::string& out, std::string_view text);
 // its quote runs collapsed; any other field is its text as it stands.
 std::string UnquotePlainText(std::string_view field);
 
+// Whether a field is a text enclosed in quotes with none inside: both
+// kinds of tab text read it as the bytes between them.
+bool IsPlainlyQuoted(std::string_view field);
+
 // A text as a field of the spreadsheet exchange.
 std::string QuoteExchangeText(std::string_view text);
 void AppendQuotedExchangeText(std::string& out, std::string_view text);

@@ -7,8 +7,10 @@
 
 #include "model/field_scan.h"
 #include "model/fresh_memory.h"
+#include "model/helper_thread.h"
 #include "model/sheet_changes.h"
 #include "model/sheet_data_error.h"
+#include "model/tab_text_writer.h"
 #include "model/text_memo.h"
 #include "model/trace.h"
 
@@ -20,10 +22,76 @@ const ChangeKind kNumberAsText{
     "These numbers lie beyond what a spreadsheet holds as numbers (1E-307 to "
     "9.9999999999999E307) and were kept as texts stating them"};
 constexpr std::uint8_t LF = '\n';
-constexpr std::uint8_t kRowEnd[] = {'\t', CR, LF};
 constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
-// The pieces a streamed output is sent in.
-constexpr std::size_t kOutputPiece = std::size_t{1} << 20;
+// A text of this size or more is read in two parts at once (up to
+// kLastPosition bytes, so that no part numbers its cells within range
+// where the whole would not).
+constexpr std::size_t kReadInParts = std::size_t{4} << 20;
+// Reads the records of the bytes from p to end, which start a row, into
+// the store; returns the number of the row they end in.
+std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::uint8_t* end,
+                         const TextCellKind& kind) {
+  // Counted in 64 bits: positions are 32-bit, and a cell beyond them
+  // (after gigabytes of row ends or TABs) cannot be numbered. The bytes
+  // are read from the start of a row.
+  std::int64_t row = 1;
+  std::int64_t column = 1;
+  std::string changed;
+  struct KnownFormula {
+    bool inSource;
+    std::uint64_t address;
+  };
+  TextMemo<KnownFormula> formulas;
+  FieldStops stops(p, end);
+  while (p < end) {
+    const std::uint8_t* const field = p;
+    const std::string_view text = stops.Field(p);
+    const std::int64_t cellColumn = column++;
+    const std::int64_t cellRow = row;
+    if (p < end && *p == CR) {
+      ++p;
+      if (p < end && *p == LF) ++p;
+      column = 1;
+      ++row;
+    }
+    if (text.empty()) {
+      store.AddEmpty();
+      continue;
+    }
+    if (cellRow > kLastPosition || cellColumn > kLastPosition) {
+      throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
+    }
+    Trace("DONE WITH TELLG1");
+    // A field that begins with "=" is a formula to both kinds, read from
+    // its text alone: a formula met before is not read again, and a
+    // rewritten one shares its text with the first.
+    const bool formula = text.front() == '=';
+    const KnownFormula* known = nullptr;
+    if (const std::optional<FieldReading> asItStands =
+            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
+      store.Add(cellRow, cellColumn, field, asItStands->type, text, PackedCells::TextIn::kField);
+    } else if (formula && (known = formulas.Find(text)) != nullptr) {
+      if (known->inSource) {
+        store.Add(cellRow, cellColumn, field, CELL_FORMULA, text, PackedCells::TextIn::kField);
+      } else {
+        store.AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
+      }
+      Trace("TextCell::TranslateToIntermediate4\n");  // as when read afresh
+    } else {
+      const FieldReading reading = kind.read(text, changed);
+      using TextIn = PackedCells::TextIn;
+      const std::uint64_t address =
+          store.Add(cellRow, cellColumn, field, reading.type, reading.changed ? std::string_view(changed) : text,
+                    reading.changed    ? TextIn::kArena
+                    : reading.enclosed ? TextIn::kQuotes
+                                       : TextIn::kField);
+      if (formula) formulas.Remember(text, {!reading.changed, address});
+    }
+    Trace("DONE WITH TELLG11");
+  }
+  return row;
+}
+
 }  // namespace
 
 void TextSheet::TranslateToIntermediate() {
@@ -51,60 +119,29 @@ void TextSheet::Initialise() {
   // the bytes: an empty field takes its column but makes no record.
   auto store = std::make_shared<PackedCells>(input_->Release(), kind.state);
   input_.reset();
-  const std::uint8_t* p = store->Begin();
+  const std::uint8_t* const begin = store->Begin();
   const std::uint8_t* const end = store->End();
-  // Counted in 64 bits: positions are 32-bit, and a cell beyond them
-  // (after gigabytes of row ends or TABs) cannot be numbered.
-  std::int64_t row = 1;
-  std::int64_t column = 1;
-  std::string changed;
-  struct KnownFormula {
-    bool inSource;
-    std::uint64_t address;
-  };
-  TextMemo<KnownFormula> formulas;
-  FieldStops stops(p, end);
-  while (p < end) {
-    const std::uint8_t* const field = p;
-    const std::string_view text = stops.Field(p);
-    const std::int64_t cellColumn = column++;
-    const std::int64_t cellRow = row;
-    if (p < end && *p == CR) {
-      ++p;
-      if (p < end && *p == LF) ++p;
-      column = 1;
-      ++row;
+  // A large text is read in two parts at once, the second from the start
+  // of a row near the middle; traced reading keeps to one thread, so that
+  // the traces come in order.
+  const std::uint8_t* split = end;
+  const auto size = static_cast<std::size_t>(end - begin);
+  if (size >= kReadInParts && size < kLastPosition && !Tracing()) {
+    split = static_cast<const std::uint8_t*>(std::memchr(begin + size / 2, CR, size - size / 2));
+    if (split == nullptr) {
+      split = end;
+    } else if (++split < end && *split == LF) {
+      ++split;
     }
-    if (text.empty()) {
-      store->AddEmpty();
-      continue;
-    }
-    if (cellRow > kLastPosition || cellColumn > kLastPosition) {
-      throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
-    }
-    Trace("DONE WITH TELLG1");
-    // A field that begins with "=" is a formula to both kinds, read from
-    // its text alone: a formula met before is not read again, and a
-    // rewritten one shares its text with the first.
-    const bool formula = text.front() == '=';
-    const KnownFormula* known = nullptr;
-    if (const std::optional<FieldReading> asItStands =
-            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
-      store->Add(cellRow, cellColumn, field, asItStands->type, text, true);
-    } else if (formula && (known = formulas.Find(text)) != nullptr) {
-      if (known->inSource) {
-        store->Add(cellRow, cellColumn, field, CELL_FORMULA, text, true);
-      } else {
-        store->AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
-      }
-      Trace("TextCell::TranslateToIntermediate4\n");  // as when read afresh
-    } else {
-      const FieldReading reading = kind.read(text, changed);
-      const std::uint64_t address = store->Add(cellRow, cellColumn, field, reading.type,
-                                               reading.changed ? std::string_view(changed) : text, !reading.changed);
-      if (formula) formulas.Remember(text, {!reading.changed, address});
-    }
-    Trace("DONE WITH TELLG11");
+  }
+  if (split == end) {
+    ReadRecords(*store, begin, end, kind);
+  } else {
+    PackedCells second(SourceBytes(split, static_cast<std::size_t>(end - split), nullptr), kind.state);
+    HelperThread helper([&] { ReadRecords(second, split, end, kind); });
+    const std::int64_t rows = ReadRecords(*store, begin, split, kind) - 1;
+    helper.Join();
+    store->Append(std::move(second), rows);
   }
   cells_->HoldPacked(std::move(store), kind.make);
 }
@@ -129,89 +166,37 @@ void TextSheet::TranslateFromIntermediate() {
 }
 
 void TextSheet::WriteOutput() {
-  output_.clear();
-  std::int32_t previousRow = 1;
-  std::int32_t previousColumn = 0;
   const std::int16_t origin = GetHeader() ? GetHeader()->origin : ORIGIN_TAB_TEXT;
   const FieldWriting& writing = *CellKind().writing;
   SheetChanges changes;
-  std::size_t streamed = 0;
-  // The output's first `used` bytes are written; it grows a piece at a
-  // time, within the capacity reserved below.
-  std::size_t used = 0;
-  const auto flush = [&] {
-    if (!sink_ || used == 0) return;
-    sink_(output_.data(), used);
-    streamed += used;
-    used = 0;
+  const auto numbersAsTexts = [&changes](const std::vector<CellPosition>& cells) {
+    for (const CellPosition& cell : cells) changes.Add(kNumberAsText, cell.row, cell.column);
   };
-  const auto put = [&](const std::uint8_t* text, std::size_t size) {
-    if (size == 0) return;  // (an empty text may have no bytes at all)
-    if (output_.size() - used < size) output_.resize(used + std::max(size, kOutputPiece));
-    std::memcpy(output_.data() + used, text, size);
-    used += size;
-    if (used >= kOutputPiece) flush();
-  };
-  // Runs of TABs for the empty fields before a cell, put a run at a time.
-  static constexpr std::uint8_t kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-  const auto putTabs = [&](std::int64_t count) {
-    for (; count > 0; count -= 16) put(kTabs, static_cast<std::size_t>(std::min<std::int64_t>(count, 16)));
-  };
-  // Places a cell's field after the row ends and TABs that lead to it.
-  const auto place = [&](std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
-    if ((type & 3) == CELL_NUMBER && field.starts_with('"')) changes.Add(kNumberAsText, row, column);
-    if (row != previousRow) {
-      for (std::int32_t i = previousRow; i < row; ++i) put(kRowEnd, sizeof kRowEnd);
-      previousColumn = 0;
-    }
-    putTabs(static_cast<std::int64_t>(column) - previousColumn - 1);
-    // The whole text goes out, however long; the cell's 16-bit output
-    // length would wrap for texts beyond 65534 bytes.
-    put(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
-    put(kTabs, 1);
-    previousRow = row;
-    previousColumn = column;
-  };
+  OutputPieces out(output_, sink_);
   if (const PackedCells* store = cells_->Packed()) {
-    if (sink_) {
-      output_.reserve(kOutputPiece * 2);
-    } else {
+    if (!sink_) {
       // Fields grow by their quotes: room for that, which costs nothing
       // until it is written.
       output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
       AdviseFreshMemory(output_.data(), output_.capacity());
     }
-    std::string field;
-    TextMemo<std::string> formulaFields;
-    store->ForEach([&](const PackedCells::Entry& entry) {
-      const bool formula = entry.type == CELL_FORMULA;
-      // The same formula is written the same way each time.
-      if (const std::string* known = formula ? formulaFields.Find(entry.text) : nullptr) {
-        place(entry.row, entry.column, entry.type, *known);
-        return;
-      }
-      // The store's numbers were read as numbers.
-      WriteFieldText(field, entry.type, formula ? std::string_view() : entry.text,
-                     formula ? entry.text : std::string_view(), origin, writing, true);
-      if (formula) formulaFields.Remember(entry.text, field);
-      place(entry.row, entry.column, entry.type, field);
-    });
+    WritePackedRecords(*store, out, origin, writing, numbersAsTexts);
   } else {
+    FieldPlacer placer(out);
     for (const auto& cellPointer : *cells_) {
       auto& cell = static_cast<TextCell&>(*cellPointer);
       cell.TranslateFromIntermediate(origin);
       const IntermediateCell* record = cell.Cell();
       if (record) {
-        place(record->Row, record->Column, record->Type, cell.Text());
+        placer.Place(record->Row, record->Column, record->Type, cell.Text());
       } else {
-        place(previousRow, previousColumn + 1, 2, cell.Text());
+        placer.Place(placer.PreviousRow(), placer.PreviousColumn() + 1, 2, cell.Text());
       }
       cell.ReleaseText();
     }
+    numbersAsTexts(placer.numbersAsTexts);
   }
-  flush();
-  output_.resize(used);
-  outputLength_ = static_cast<std::int32_t>(streamed + used);
+  outputLength_ = static_cast<std::int32_t>(out.Finish());
   changes.Report(messages_);
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "model/output_pieces.h"
 #include "model/spreadsheet_file.h"
 #include "model/text_cell.h"
 
@@ -46,7 +47,7 @@ class TextSheet : public SpreadsheetFile {
   // Where the output goes in pieces as it is written, instead of being
   // kept whole for GetOutput/TakeOutput (which then give nothing): a large
   // sheet is not held twice.
-  using OutputSink = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
+  using OutputSink = OutputPieces::Sink;
   void StreamOutputTo(OutputSink sink) { sink_ = std::move(sink); }
 
   // Splits the input into cells. The records are kept packed (see

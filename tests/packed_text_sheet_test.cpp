@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <random>
 #include <tuple>
 #include <string>
@@ -11,7 +13,9 @@
 
 #include "model/block_vector.h"
 #include "model/decimal_number.h"
+#include "model/output_pieces.h"
 #include "model/packed_cells.h"
+#include "model/tab_text_writer.h"
 #include "model/text_sheet.h"
 #include "model/trace.h"
 #include "support/sheet_helpers.h"
@@ -220,6 +224,78 @@ TEST_F(PackedTextSheetTest, StoreFindsEveryRecordInAnyOrder) {
     ASSERT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), walked[i]) << i;
   }
   EXPECT_EQ(Records(*sheet), ReadCellByCell<TextCell>(text));
+}
+
+// A large text is read in two parts at once and written by two threads
+// taking turns; traced, it is read and written by one thread. Either way
+// the records, the bytes written and the numbers named in warnings are
+// those of cell-by-cell reading and of one thread.
+TEST_F(PackedTextSheetTest, LargeTextsGiveTheSameByOneThreadOrTwo) {
+  std::mt19937 random(1209);
+  std::string text;
+  while (text.size() < (5u << 20)) {
+    text += RandomText(random, 1 + static_cast<int>(random() % 40));
+    // Now and then a number no workbook holds, which the exchange writes
+    // as a text and names.
+    text += random() % 8 ? "\r\n" : "\t9E999\r";
+  }
+  static std::size_t traces = 0;
+  const TraceSink counting = [](std::string_view) { ++traces; };
+  const auto traced = [&](auto&& work) {
+    SetTraceSink(counting);
+    work();
+    SetTraceSink(nullptr);
+  };
+  auto parted = ReadSheet<TextSheet>(text);
+  const PackedCells* store = parted->GetCellList()->Packed();
+  ASSERT_NE(store, nullptr);
+  EXPECT_EQ(store->Parts(), 2u);
+  std::unique_ptr<TextSheet> whole;
+  traced([&] { whole = ReadSheet<TextSheet>(text); });
+  EXPECT_GT(traces, store->Size());
+  EXPECT_EQ(whole->GetCellList()->Packed()->Parts(), 1u);
+
+  // Any record is found again across the parts.
+  std::vector<std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>> walked;
+  whole->GetCellList()->Packed()->ForEach([&](const PackedCells::Entry& entry) {
+    walked.emplace_back(entry.row, entry.column, entry.type, std::string(entry.text));
+  });
+  ASSERT_EQ(walked.size(), store->Size());
+  for (int probe = 0; probe < 20000; ++probe) {
+    const std::size_t i = random() % walked.size();
+    const PackedCells::Entry entry = store->At(i);
+    ASSERT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), walked[i]) << i;
+  }
+
+  for (const FieldWriting* writing : {&kPlainFieldWriting, &kExchangeFieldWriting}) {
+    const auto write = [&](ByteBuffer& bytes, std::vector<std::pair<std::int32_t, std::int32_t>>& named) {
+      const OutputPieces::Sink kept;
+      OutputPieces out(bytes, kept);
+      const bool turns = WritePackedRecords(*store, out, ORIGIN_TAB_TEXT, *writing,
+                                            [&](const std::vector<CellPosition>& cells) {
+                                              for (const CellPosition& cell : cells) {
+                                                named.emplace_back(cell.row, cell.column);
+                                              }
+                                            });
+      out.Finish();
+      return turns;
+    };
+    ByteBuffer inTurns;
+    ByteBuffer byOne;
+    std::vector<std::pair<std::int32_t, std::int32_t>> namedInTurns;
+    std::vector<std::pair<std::int32_t, std::int32_t>> namedByOne;
+    EXPECT_TRUE(write(inTurns, namedInTurns));
+    traced([&] { EXPECT_FALSE(write(byOne, namedByOne)); });
+    EXPECT_TRUE(inTurns == byOne);  // (too long to print)
+    EXPECT_EQ(namedInTurns, namedByOne);
+    EXPECT_EQ(namedInTurns.empty(), writing == &kPlainFieldWriting);
+  }
+
+  // Records as cell-by-cell reading makes them, for both kinds.
+  EXPECT_EQ(Records(*parted), ReadCellByCell<TextCell>(text));
+  auto exchange = ReadSheet<ExcelTextSheet>(text);
+  EXPECT_EQ(exchange->GetCellList()->Packed()->Parts(), 2u);
+  EXPECT_EQ(Records(*exchange), ReadCellByCell<ExcelTextCell>(text));
 }
 
 TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {

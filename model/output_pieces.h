@@ -1,0 +1,76 @@
+// The bytes of an output as it is made: kept whole in a buffer, or, when
+// there is a sink, sent on to it a piece at a time so that a large output
+// is never held whole. Bytes are written straight into the buffer: Room
+// gives the place for them, Advance counts them in.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+
+#include "model/translatable.h"
+
+namespace gridlet {
+
+class OutputPieces {
+ public:
+  using Sink = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
+  static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+  // Writes into `buffer` from its start (what it held is written over);
+  // `sink` may be empty.
+  OutputPieces(ByteBuffer& buffer, const Sink& sink) : buffer_(buffer), sink_(sink) {}
+
+  // The place for `size` more bytes.
+  std::uint8_t* Room(std::size_t size) {
+    if (buffer_.size() - used_ < size) buffer_.resize(used_ + std::max(size, kPiece));
+    return buffer_.data() + used_;
+  }
+  // Counts in the `size` bytes just written at Room.
+  void Advance(std::size_t size) {
+    used_ += size;
+    if (used_ >= kPiece) Flush();
+  }
+  void Put(const void* bytes, std::size_t size) {
+    if (size == 0) return;  // (an empty text may have no bytes at all)
+    std::memcpy(Room(size), bytes, size);
+    Advance(size);
+  }
+  // `count` times the byte.
+  void PutRepeated(std::uint8_t byte, std::uint64_t count) {
+    while (count > 0) {
+      const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, kPiece));
+      std::memset(Room(part), byte, part);
+      Advance(part);
+      count -= part;
+    }
+  }
+
+  // The bytes written into the buffer and not yet sent.
+  std::size_t Kept() const { return used_; }
+
+  // Sends what is left to the sink; the buffer keeps only what no sink
+  // took. Returns the size of the whole output.
+  std::size_t Finish() {
+    Flush();
+    buffer_.resize(used_);
+    return sent_ + used_;
+  }
+
+ private:
+  void Flush() {
+    if (!sink_ || used_ == 0) return;
+    sink_(buffer_.data(), used_);
+    sent_ += used_;
+    used_ = 0;
+  }
+
+  ByteBuffer& buffer_;
+  const Sink& sink_;
+  std::size_t used_ = 0;  // of the buffer
+  std::size_t sent_ = 0;  // to the sink
+};
+
+}  // namespace gridlet

@@ -1,0 +1,211 @@
+#include "model/tab_text_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "model/helper_thread.h"
+#include "model/text_memo.h"
+#include "model/trace.h"
+
+namespace gridlet {
+
+namespace {
+
+constexpr std::uint8_t kRowEnd[] = {'\t', '\r', '\n'};
+// A field is placed in one go when the separators before it and its text
+// are no longer than these.
+constexpr std::uint64_t kFewSeparators = 64;
+constexpr std::size_t kShortField = 4096;
+// Two threads write a store of this many records or more, taking turns at
+// stretches of kStretch records.
+constexpr std::size_t kStretch = std::size_t{1} << 15;
+constexpr std::size_t kWriteInTurns = 4 * kStretch;
+
+// The field each record of a store is written as.
+class PackedFieldWriter {
+ public:
+  PackedFieldWriter(std::int16_t origin, const FieldWriting& writing) : origin_(origin), writing_(writing) {}
+
+  std::string_view Field(const PackedCells::Entry& entry) {
+    // A text without quotes of its own is written enclosed in quotes by
+    // either writing, as it was read: its field goes out as it came. (A
+    // calculator's text would first lose its opening quote.)
+    if (entry.inQuotes && !TextsCarryOpeningQuote(origin_)) {
+      return std::string_view(entry.text.data() - 1, entry.text.size() + 2);
+    }
+    const bool formula = entry.type == CELL_FORMULA;
+    // The same formula is written the same way each time.
+    if (const std::string* known = formula ? formulaFields_.Find(entry.text) : nullptr) return *known;
+    // The store's numbers were read as numbers.
+    const std::string_view field = WriteFieldText(scratch_, entry.type, formula ? std::string_view() : entry.text,
+                                                  formula ? entry.text : std::string_view(), origin_, writing_, true);
+    if (formula) formulaFields_.Remember(entry.text, std::string(field));
+    return field;
+  }
+
+ private:
+  std::int16_t origin_;
+  const FieldWriting& writing_;
+  std::string scratch_;
+  TextMemo<std::string> formulaFields_;
+};
+
+// Writes records first to last - 1 of the store.
+void WriteRecords(const PackedCells& store, std::size_t first, std::size_t last, OutputPieces& out,
+                  PackedFieldWriter& writer, std::vector<CellPosition>& numbersAsTexts) {
+  FieldPlacer placer(out);
+  // The fields placed follow the record before the first.
+  bool before = first > 0;
+  store.ForEachIn(before ? first - 1 : first, last, [&](const PackedCells::Entry& entry) {
+    if (before) {
+      placer.After(entry.row, entry.column);
+      before = false;
+      return;
+    }
+    placer.Place(entry.row, entry.column, entry.type, writer.Field(entry));
+  });
+  numbersAsTexts.swap(placer.numbersAsTexts);
+}
+
+// Writes a large store by two threads: the caller's writes the even
+// stretches into the output, the helper the odd ones into a buffer of its
+// own, two of which take turns, and the caller puts each in its place.
+// Returns false when no second thread could be started.
+bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t origin, const FieldWriting& writing,
+                  const std::function<void(const std::vector<CellPosition>&)>& numbersAsTexts) {
+  const std::size_t size = store.Size();
+  const std::size_t stretches = (size + kStretch - 1) / kStretch;
+  struct Turn {
+    ByteBuffer buffer;  // its first `size` bytes
+    std::size_t size = 0;
+    std::vector<CellPosition> numbersAsTexts;
+    bool ready = false;
+  };
+  std::array<Turn, 2> turns;
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool stopped = false;  // by the caller, leaving early
+  bool failed = false;   // the helper's work threw
+  HelperThread helper([&] {
+    try {
+      PackedFieldWriter writer(origin, writing);
+      const OutputPieces::Sink kept;
+      for (std::size_t s = 1; s < stretches; s += 2) {
+        Turn& turn = turns[(s / 2) % 2];
+        {
+          std::unique_lock lock(mutex);
+          changed.wait(lock, [&] { return stopped || !turn.ready; });
+          if (stopped) return;
+        }
+        // Kept whole in the buffer, which keeps its size from turn to turn.
+        OutputPieces bytes(turn.buffer, kept);
+        WriteRecords(store, s * kStretch, std::min(size, (s + 1) * kStretch), bytes, writer, turn.numbersAsTexts);
+        turn.size = bytes.Kept();
+        {
+          std::lock_guard lock(mutex);
+          turn.ready = true;
+        }
+        changed.notify_all();
+      }
+    } catch (...) {
+      {
+        std::lock_guard lock(mutex);
+        failed = true;
+      }
+      changed.notify_all();
+      throw;
+    }
+  });
+  if (!helper.Running()) return false;
+  // Should the caller leave with an error, the helper stops at its next
+  // turn (the helper's destructor then waits for it).
+  struct StopHelper {
+    std::mutex& mutex;
+    std::condition_variable& changed;
+    bool& stopped;
+    ~StopHelper() {
+      {
+        std::lock_guard lock(mutex);
+        stopped = true;
+      }
+      changed.notify_all();
+    }
+  } stopHelper{mutex, changed, stopped};
+  PackedFieldWriter writer(origin, writing);
+  std::vector<CellPosition> numbers;
+  for (std::size_t s = 0; s < stretches; ++s) {
+    if (s % 2 == 0) {
+      WriteRecords(store, s * kStretch, std::min(size, (s + 1) * kStretch), out, writer, numbers);
+      numbersAsTexts(numbers);
+      continue;
+    }
+    Turn& turn = turns[(s / 2) % 2];
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return failed || turn.ready; });
+      if (failed) break;
+    }
+    out.Put(turn.buffer.data(), turn.size);
+    numbersAsTexts(turn.numbersAsTexts);
+    {
+      std::lock_guard lock(mutex);
+      turn.ready = false;
+    }
+    changed.notify_all();
+  }
+  helper.Join();  // throws what the helper threw
+  return true;
+}
+
+}  // namespace
+
+void FieldPlacer::Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
+  if ((type & 3) == CELL_NUMBER && field.starts_with('"')) numbersAsTexts.push_back({row, column});
+  // Records out of order (which no reader gives) get no separators to
+  // lead back to them.
+  std::uint64_t rowEnds = 0;
+  if (row != previousRow_) {
+    rowEnds = static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{row} - previousRow_, 0));
+    previousColumn_ = 0;
+  }
+  const auto tabs = static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{column} - previousColumn_ - 1, 0));
+  previousRow_ = row;
+  previousColumn_ = column;
+  // The whole text goes out, however long; the cell's 16-bit output
+  // length would wrap for texts beyond 65534 bytes.
+  if (rowEnds <= kFewSeparators && tabs <= kFewSeparators && field.size() <= kShortField) {
+    std::uint8_t* at = out_.Room(sizeof kRowEnd * rowEnds + tabs + field.size() + 1);
+    std::uint8_t* const start = at;
+    for (std::uint64_t i = 0; i < rowEnds; ++i) at = std::copy(kRowEnd, kRowEnd + sizeof kRowEnd, at);
+    at = std::fill_n(at, tabs, '\t');
+    if (!field.empty()) std::memcpy(at, field.data(), field.size());
+    at += field.size();
+    *at++ = '\t';
+    out_.Advance(static_cast<std::size_t>(at - start));
+    return;
+  }
+  for (std::uint64_t i = 0; i < rowEnds; ++i) out_.Put(kRowEnd, sizeof kRowEnd);
+  out_.PutRepeated('\t', tabs);
+  out_.Put(field.data(), field.size());
+  out_.PutRepeated('\t', 1);
+}
+
+bool WritePackedRecords(const PackedCells& store, OutputPieces& out, std::int16_t origin,
+                        const FieldWriting& writing,
+                        const std::function<void(const std::vector<CellPosition>&)>& numbersAsTexts) {
+  // Traced writing keeps to one thread, so that the traces come in order.
+  if (store.Size() >= kWriteInTurns && !Tracing() && WriteInTurns(store, out, origin, writing, numbersAsTexts)) {
+    return true;
+  }
+  PackedFieldWriter writer(origin, writing);
+  std::vector<CellPosition> numbers;
+  WriteRecords(store, 0, store.Size(), out, writer, numbers);
+  numbersAsTexts(numbers);
+  return false;
+}
+
+}  // namespace gridlet
