@@ -38,6 +38,14 @@ class OutputPieces {
     std::memcpy(Room(size), bytes, size);
     Advance(size);
   }
+  // Bytes made elsewhere: sent to the sink as they are, after what is
+  // kept, when there is one, and otherwise copied.
+  void PutMade(const std::uint8_t* bytes, std::size_t size) {
+    if (!sink_ || size < kPiece / 4) return Put(bytes, size);
+    Flush();
+    sink_(bytes, size);
+    sent_ += size;
+  }
   // `count` times the byte.
   void PutRepeated(std::uint8_t byte, std::uint64_t count) {
     while (count > 0) {

@@ -24,6 +24,8 @@ constexpr std::size_t kShortField = 4096;
 // stretches of kStretch records.
 constexpr std::size_t kStretch = std::size_t{1} << 15;
 constexpr std::size_t kWriteInTurns = 4 * kStretch;
+// The helper may run this many stretches ahead.
+constexpr std::size_t kTurns = 4;
 
 // The field each record of a store is written as.
 class PackedFieldWriter {
@@ -72,8 +74,8 @@ void WriteRecords(const PackedCells& store, std::size_t first, std::size_t last,
 }
 
 // Writes a large store by two threads: the caller's writes the even
-// stretches into the output, the helper the odd ones into a buffer of its
-// own, two of which take turns, and the caller puts each in its place.
+// stretches into the output, the helper the odd ones into buffers of its
+// own, which take turns, and the caller puts each in its place.
 // Returns false when no second thread could be started.
 bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t origin, const FieldWriting& writing,
                   const std::function<void(const std::vector<CellPosition>&)>& numbersAsTexts) {
@@ -85,7 +87,7 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
     std::vector<CellPosition> numbersAsTexts;
     bool ready = false;
   };
-  std::array<Turn, 2> turns;
+  std::array<Turn, kTurns> turns;
   std::mutex mutex;
   std::condition_variable changed;
   bool stopped = false;  // by the caller, leaving early
@@ -95,7 +97,7 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
       PackedFieldWriter writer(origin, writing);
       const OutputPieces::Sink kept;
       for (std::size_t s = 1; s < stretches; s += 2) {
-        Turn& turn = turns[(s / 2) % 2];
+        Turn& turn = turns[(s / 2) % kTurns];
         {
           std::unique_lock lock(mutex);
           changed.wait(lock, [&] { return stopped || !turn.ready; });
@@ -143,13 +145,13 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
       numbersAsTexts(numbers);
       continue;
     }
-    Turn& turn = turns[(s / 2) % 2];
+    Turn& turn = turns[(s / 2) % kTurns];
     {
       std::unique_lock lock(mutex);
       changed.wait(lock, [&] { return failed || turn.ready; });
       if (failed) break;
     }
-    out.Put(turn.buffer.data(), turn.size);
+    out.PutMade(turn.buffer.data(), turn.size);
     numbersAsTexts(turn.numbersAsTexts);
     {
       std::lock_guard lock(mutex);
