@@ -18,6 +18,7 @@ class OutputPieces {
  public:
   using Sink = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
   static constexpr std::size_t kPiece = std::size_t{1} << 20;
+  static constexpr std::size_t kFirstRoom = std::size_t{64} << 10;
 
   // Writes into `buffer` from its start (what it held is written over);
   // `sink` may be empty.
@@ -25,7 +26,12 @@ class OutputPieces {
 
   // The place for `size` more bytes.
   std::uint8_t* Room(std::size_t size) {
-    if (buffer_.size() - used_ < size) buffer_.resize(used_ + std::max(size, kPiece));
+    if (buffer_.size() - used_ < size) {
+      // Grown by what it holds, from 64 KB up to a piece at a time: a
+      // small output stays small.
+      const std::size_t step = std::min(std::max(buffer_.size(), kFirstRoom), kPiece);
+      buffer_.resize(used_ + std::max(size, step));
+    }
     return buffer_.data() + used_;
   }
   // Counts in the `size` bytes just written at Room.

@@ -63,7 +63,7 @@ FieldReading ReadPlainField(std::string_view field, std::string& changed) {
     // Most texts are not quoted: they move over as they are. A text is
     // kept whole; the formats that hold less say what they cut.
     if (IsPlainlyQuoted(field)) {
-      reading.enclosed = true;
+      reading.inQuotes = true;
     } else {
       changed = UnquotePlainText(field);
       reading.changed = true;
@@ -85,7 +85,7 @@ FieldReading ReadExchangeField(std::string_view field, std::string& changed) {
 void TextCell::RecordFromText(FieldReading reading, std::string& changed, std::uint8_t state) {
   FillTextRecord(NewCell(), row_, column_, reading.type,
                  reading.changed    ? std::move(changed)
-                 : reading.enclosed ? std::string(reading.TextOf(text_))
+                 : reading.inQuotes ? std::string(reading.TextOf(text_))
                                     : std::move(text_),
                  state);
   ReleaseText();

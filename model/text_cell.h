@@ -16,16 +16,16 @@ namespace gridlet {
 
 // What a field of tab text becomes: the kind of its record, and where the
 // record's text is: the field itself, the field within its enclosing
-// quotes (`enclosed`), or a text that differs (`changed`, it is then in the
+// quotes (`inQuotes`), or a text that differs (`changed`, it is then in the
 // reader's `changed`).
 struct FieldReading {
   std::int16_t type;
   bool changed;
-  bool enclosed = false;
+  bool inQuotes = false;
 
   // The record's text, for a reading that did not change it.
   std::string_view TextOf(std::string_view field) const {
-    return enclosed ? field.substr(1, field.size() - 2) : field;
+    return inQuotes ? field.substr(1, field.size() - 2) : field;
   }
 };
 // A field of a plain tab-text file: "=" first makes a formula (its names

@@ -27,6 +27,7 @@ constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
 // kLastPosition bytes, so that no part numbers its cells within range
 // where the whole would not).
 constexpr std::size_t kReadInParts = std::size_t{4} << 20;
+
 // Reads the records of the bytes from p to end, which start a row, into
 // the store; returns the number of the row they end in.
 std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::uint8_t* end,
@@ -83,7 +84,7 @@ std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::u
       const std::uint64_t address =
           store.Add(cellRow, cellColumn, field, reading.type, reading.changed ? std::string_view(changed) : text,
                     reading.changed    ? TextIn::kArena
-                    : reading.enclosed ? TextIn::kQuotes
+                    : reading.inQuotes ? TextIn::kQuotes
                                        : TextIn::kField);
       if (formula) formulas.Remember(text, {!reading.changed, address});
     }
