@@ -20,11 +20,11 @@ constexpr std::uint8_t kRowEnd[] = {'\t', '\r', '\n'};
 // are no longer than these.
 constexpr std::uint64_t kFewSeparators = 64;
 constexpr std::size_t kShortField = 4096;
-// Two threads write a store of this many records or more, taking turns at
-// stretches of kStretch records.
+// Two threads write a store of this many records or more, a stretch of
+// kStretch records at a time.
 constexpr std::size_t kStretch = std::size_t{1} << 15;
 constexpr std::size_t kWriteInTurns = 4 * kStretch;
-// The helper may run this many stretches ahead.
+// Stretches may be written this far ahead of the one put into the output.
 constexpr std::size_t kTurns = 4;
 
 // The field each record of a store is written as.
@@ -73,9 +73,10 @@ void WriteRecords(const PackedCells& store, std::size_t first, std::size_t last,
   numbersAsTexts.swap(placer.numbersAsTexts);
 }
 
-// Writes a large store by two threads: the caller's writes the even
-// stretches into the output, the helper the odd ones into buffers of its
-// own, which take turns, and the caller puts each in its place.
+// Writes a large store by two threads. Both take the next stretch of
+// records in turn and write it into a buffer of its own (kTurns of them go
+// round); the caller also puts each written stretch, in order, into the
+// output, and frees its buffer. Whichever thread is quicker writes more.
 // Returns false when no second thread could be started.
 bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t origin, const FieldWriting& writing,
                   const std::function<void(const std::vector<CellPosition>&)>& numbersAsTexts) {
@@ -85,33 +86,42 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
     ByteBuffer buffer;  // its first `size` bytes
     std::size_t size = 0;
     std::vector<CellPosition> numbersAsTexts;
-    bool ready = false;
+    bool written = false;
   };
   std::array<Turn, kTurns> turns;
   std::mutex mutex;
   std::condition_variable changed;
-  bool stopped = false;  // by the caller, leaving early
-  bool failed = false;   // the helper's work threw
+  std::size_t taken = 0;   // stretches taken by a thread
+  std::size_t put = 0;     // stretches put into the output
+  bool stopped = false;    // by the caller, leaving early
+  bool failed = false;     // the helper's work threw
+  // Stretch s goes to buffer s % kTurns, free once stretch s - kTurns is put.
+  const auto takeable = [&] { return taken < stretches && taken < put + kTurns; };
+  const auto write = [&](PackedFieldWriter& writer, std::size_t s) {
+    Turn& turn = turns[s % kTurns];
+    // Kept whole in the buffer, which keeps its size from turn to turn.
+    const OutputPieces::Sink kept;
+    OutputPieces bytes(turn.buffer, kept);
+    WriteRecords(store, s * kStretch, std::min(size, (s + 1) * kStretch), bytes, writer, turn.numbersAsTexts);
+    turn.size = bytes.Kept();
+    {
+      std::lock_guard lock(mutex);
+      turn.written = true;
+    }
+    changed.notify_all();
+  };
   HelperThread helper([&] {
     try {
       PackedFieldWriter writer(origin, writing);
-      const OutputPieces::Sink kept;
-      for (std::size_t s = 1; s < stretches; s += 2) {
-        Turn& turn = turns[(s / 2) % kTurns];
+      for (;;) {
+        std::size_t s;
         {
           std::unique_lock lock(mutex);
-          changed.wait(lock, [&] { return stopped || !turn.ready; });
-          if (stopped) return;
+          changed.wait(lock, [&] { return stopped || taken == stretches || takeable(); });
+          if (stopped || taken == stretches) return;
+          s = taken++;
         }
-        // Kept whole in the buffer, which keeps its size from turn to turn.
-        OutputPieces bytes(turn.buffer, kept);
-        WriteRecords(store, s * kStretch, std::min(size, (s + 1) * kStretch), bytes, writer, turn.numbersAsTexts);
-        turn.size = bytes.Kept();
-        {
-          std::lock_guard lock(mutex);
-          turn.ready = true;
-        }
-        changed.notify_all();
+        write(writer, s);
       }
     } catch (...) {
       {
@@ -123,8 +133,8 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
     }
   });
   if (!helper.Running()) return false;
-  // Should the caller leave with an error, the helper stops at its next
-  // turn (the helper's destructor then waits for it).
+  // Should the caller leave with an error, the helper stops before its
+  // next stretch (the helper's destructor then waits for it).
   struct StopHelper {
     std::mutex& mutex;
     std::condition_variable& changed;
@@ -138,25 +148,24 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
     }
   } stopHelper{mutex, changed, stopped};
   PackedFieldWriter writer(origin, writing);
-  std::vector<CellPosition> numbers;
-  for (std::size_t s = 0; s < stretches; ++s) {
-    if (s % 2 == 0) {
-      WriteRecords(store, s * kStretch, std::min(size, (s + 1) * kStretch), out, writer, numbers);
-      numbersAsTexts(numbers);
+  while (put < stretches) {
+    std::unique_lock lock(mutex);
+    Turn& next = turns[put % kTurns];
+    changed.wait(lock, [&] { return failed || next.written || takeable(); });
+    if (failed) break;
+    if (!next.written) {
+      const std::size_t s = taken++;
+      lock.unlock();
+      write(writer, s);
       continue;
     }
-    Turn& turn = turns[(s / 2) % kTurns];
-    {
-      std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return failed || turn.ready; });
-      if (failed) break;
-    }
-    out.PutMade(turn.buffer.data(), turn.size);
-    numbersAsTexts(turn.numbersAsTexts);
-    {
-      std::lock_guard lock(mutex);
-      turn.ready = false;
-    }
+    lock.unlock();
+    out.PutMade(next.buffer.data(), next.size);
+    numbersAsTexts(next.numbersAsTexts);
+    lock.lock();
+    next.written = false;
+    ++put;
+    lock.unlock();
     changed.notify_all();
   }
   helper.Join();  // throws what the helper threw
