@@ -13,6 +13,7 @@
 #include "model/field_scan.h"
 #include "model/fresh_memory.h"
 #include "platform/large_pages.h"
+#include "model/tab_text_writer.h"
 #include "model/text_sheet.h"
 #include "platform/builtin_error_text_service.h"
 #include "platform/link_file_device_service.h"
@@ -114,6 +115,31 @@ void BM_TabTextFieldScan(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_TabTextFieldScan)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Writing a read store as tab text into memory, as a conversion to tab
+// text does before the file: on two threads as a quiet conversion writes,
+// or on one (traces on, sent nowhere).
+void BM_PackedTextWrite(benchmark::State& state) {
+  const bool oneThread = state.range(0) == 1;
+  const std::string& text = FiftyMegabytes();
+  QuietTrace quiet;
+  auto sheet = ReadTabText(text);
+  const PackedCells* store = sheet->GetCellList()->Packed();
+  if (store == nullptr) return state.SkipWithError("the sheet holds no store");
+  if (oneThread) SetTraceSink([](std::string_view) {});
+  ByteBuffer bytes;
+  bytes.reserve(text.size() * 3 / 2);
+  std::size_t size = 0;
+  for (auto _ : state) {
+    const OutputPieces::Sink none;
+    OutputPieces out(bytes, none);
+    WritePackedRecords(*store, out, ORIGIN_TAB_TEXT, kPlainFieldWriting, [](const std::vector<CellPosition>&) {});
+    size = out.Finish();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.counters["output/input"] = static_cast<double>(size) / static_cast<double>(text.size());
+}
+BENCHMARK(BM_PackedTextWrite)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A folder under the system's temporary folder, removed afterwards.
 class TempFolder {

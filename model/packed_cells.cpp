@@ -115,13 +115,19 @@ PackedCells::Entry PackedCells::Next(Walk& walk) const {
     if ((kind & kRecord) == 0) continue;
     at.offset = static_cast<std::size_t>(p - Begin());
     ++at.record;
-    const bool inQuotes = (kind & kInQuotes) != 0;
-    return Entry{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column),
-                 static_cast<std::int16_t>(kind & 3),
-                 (kind & kInArena) != 0 ? ArenaText(arenaAddresses_[at.arena++])
-                 : inQuotes             ? text.substr(1, text.size() - 2)
-                                        : text,
-                 inQuotes};
+    Entry entry{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column),
+                static_cast<std::int16_t>(kind & 3), text, TextIn::kField};
+    if ((kind & kInArena) != 0) {
+      entry.text = ArenaText(arenaAddresses_[at.arena++]);
+      entry.where = TextIn::kArena;
+    } else {
+      // Within the quotes or not, without a branch: which it is follows
+      // no pattern.
+      const std::size_t quoted = (kind & kInQuotes) != 0;
+      entry.text = text.substr(quoted, text.size() - 2 * quoted);
+      entry.where = static_cast<TextIn>(quoted);
+    }
+    return entry;
   }
 }
 

@@ -39,16 +39,20 @@ class CellList;
 
 class PackedCells {
  public:
+  // Where a record's text is: the field's own text within the bytes, the
+  // field within its enclosing quotes, or a text of its own.
+  enum class TextIn : std::uint8_t { kField = 0, kQuotes = 1, kArena = 2 };
+
   // One record as the store holds it.
   struct Entry {
     std::int32_t row;
     std::int32_t column;
     std::int16_t type;      // CELL_NUMBER, CELL_TEXT or CELL_FORMULA
     std::string_view text;  // Data, or a formula's Data2
-    // The text was read from within its field's enclosing quotes, and has
-    // none of its own: the field is the text with the byte before it and
-    // the byte after it.
-    bool inQuotes = false;
+    // kQuotes: the text was read from within its field's enclosing quotes,
+    // and has none of its own: the field is the text with the byte before
+    // it and the byte after it.
+    TextIn where = TextIn::kField;
   };
 
   // Over the bytes of a tab-text file; `state` is the State every record
@@ -61,9 +65,6 @@ class PackedCells {
   const std::uint8_t* Begin() const { return source_.data(); }
   const std::uint8_t* End() const { return source_.data() + source_.size(); }
 
-  // Where a record's text is: the field's own text within the bytes, the
-  // field within its enclosing quotes, or a text of its own.
-  enum class TextIn : std::uint8_t { kField, kQuotes, kArena };
   // The fields of the bytes are added in order, as FieldStops splits them
   // and rows end at CR (with an LF after it): each empty one with
   // AddEmpty, each other one with Add, which gives the field's place (for

@@ -16,10 +16,9 @@ namespace gridlet {
 namespace {
 
 constexpr std::uint8_t kRowEnd[] = {'\t', '\r', '\n'};
-// A field is placed in one go when the separators before it and its text
-// are no longer than these.
+// The separators before a field are placed in one go when there are no
+// more than these.
 constexpr std::uint64_t kFewSeparators = 64;
-constexpr std::size_t kShortField = 4096;
 // Two threads write a store of this many records or more, a stretch of
 // kStretch records at a time.
 constexpr std::size_t kStretch = std::size_t{1} << 15;
@@ -27,29 +26,63 @@ constexpr std::size_t kWriteInTurns = 4 * kStretch;
 // Stretches may be written this far ahead of the one put into the output.
 constexpr std::size_t kTurns = 4;
 
-// The field each record of a store is written as.
+// Writes each record of a store as its field.
 class PackedFieldWriter {
  public:
-  PackedFieldWriter(std::int16_t origin, const FieldWriting& writing) : origin_(origin), writing_(writing) {}
+  PackedFieldWriter(const PackedCells& store, std::int16_t origin, const FieldWriting& writing)
+      : readable_(reinterpret_cast<const char*>(store.End())),
+        keepsQuotes_(!TextsCarryOpeningQuote(origin)),
+        origin_(origin),
+        writing_(writing) {}
 
-  std::string_view Field(const PackedCells::Entry& entry) {
-    // A text without quotes of its own is written enclosed in quotes by
-    // either writing, as it was read: its field goes out as it came. (A
-    // calculator's text would first lose its opening quote.)
-    if (entry.inQuotes && !TextsCarryOpeningQuote(origin_)) {
-      return std::string_view(entry.text.data() - 1, entry.text.size() + 2);
+  // Most fields go out as they came, or as their text within quotes: those
+  // are placed straight from the store, on one decision for each.
+  void Write(const PackedCells::Entry& entry, FieldPlacer& placer) {
+    using TextIn = PackedCells::TextIn;
+    const std::string_view text = entry.text;
+    switch (entry.type * 4 + static_cast<int>(entry.where)) {
+      case CELL_NUMBER * 4 + static_cast<int>(TextIn::kField):
+        // Read as a number: it goes out as it came when the writing holds
+        // it (traced as writing any number is).
+        if (!writing_.Holds(text)) break;
+        Trace("Code changed in mac version\n");
+        return placer.PlaceReadable(entry.row, entry.column, entry.type, text, readable_);
+      case CELL_TEXT * 4 + static_cast<int>(TextIn::kQuotes):
+        // Enclosed in quotes, without quotes of its own: either writing
+        // makes of it the field it was read from. (A calculator's text
+        // would first lose its opening quote.)
+        if (!keepsQuotes_) break;
+        return placer.PlaceReadable(entry.row, entry.column, entry.type,
+                                    std::string_view(text.data() - 1, text.size() + 2), readable_);
+      case CELL_TEXT * 4 + static_cast<int>(TextIn::kField):
+      case CELL_TEXT * 4 + static_cast<int>(TextIn::kArena):
+        // A store's texts hold no TAB, CR or NUL; one without quotes
+        // either writing encloses in quotes as it stands.
+        if (!keepsQuotes_ || FindByte(text.data(), text.data() + text.size(), '"') != text.data() + text.size()) break;
+        return placer.PlaceQuoted(entry.row, entry.column, text);
+      case CELL_FORMULA * 4 + static_cast<int>(TextIn::kField):
+      case CELL_FORMULA * 4 + static_cast<int>(TextIn::kArena): {
+        // The same formula is written the same way each time.
+        const std::string* field = formulaFields_.Find(text);
+        if (field == nullptr) {
+          const std::string_view made =
+              WriteFieldText(scratch_, CELL_FORMULA, std::string_view(), text, origin_, writing_);
+          field = &formulaFields_.Remember(text, std::string(made));
+        }
+        return placer.Place(entry.row, entry.column, entry.type, *field);
+      }
+      default:
+        break;
     }
-    const bool formula = entry.type == CELL_FORMULA;
-    // The same formula is written the same way each time.
-    if (const std::string* known = formula ? formulaFields_.Find(entry.text) : nullptr) return *known;
     // The store's numbers were read as numbers.
-    const std::string_view field = WriteFieldText(scratch_, entry.type, formula ? std::string_view() : entry.text,
-                                                  formula ? entry.text : std::string_view(), origin_, writing_, true);
-    if (formula) formulaFields_.Remember(entry.text, std::string(field));
-    return field;
+    const std::string_view field =
+        WriteFieldText(scratch_, entry.type, text, std::string_view(), origin_, writing_, true);
+    placer.Place(entry.row, entry.column, entry.type, field);
   }
 
  private:
+  const char* readable_;  // the end of the store's bytes
+  bool keepsQuotes_;      // texts of the origin carry no opening quote
   std::int16_t origin_;
   const FieldWriting& writing_;
   std::string scratch_;
@@ -68,7 +101,7 @@ void WriteRecords(const PackedCells& store, std::size_t first, std::size_t last,
       before = false;
       return;
     }
-    placer.Place(entry.row, entry.column, entry.type, writer.Field(entry));
+    writer.Write(entry, placer);
   });
   numbersAsTexts.swap(placer.numbersAsTexts);
 }
@@ -112,7 +145,7 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
   };
   HelperThread helper([&] {
     try {
-      PackedFieldWriter writer(origin, writing);
+      PackedFieldWriter writer(store, origin, writing);
       for (;;) {
         std::size_t s;
         {
@@ -147,7 +180,7 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
       changed.notify_all();
     }
   } stopHelper{mutex, changed, stopped};
-  PackedFieldWriter writer(origin, writing);
+  PackedFieldWriter writer(store, origin, writing);
   while (put < stretches) {
     std::unique_lock lock(mutex);
     Turn& next = turns[put % kTurns];
@@ -174,8 +207,7 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
 
 }  // namespace
 
-void FieldPlacer::Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
-  if ((type & 3) == CELL_NUMBER && field.starts_with('"')) numbersAsTexts.push_back({row, column});
+std::uint8_t* FieldPlacer::Lead(std::int32_t row, std::int32_t column, std::size_t size, std::size_t slack) {
   // Records out of order (which no reader gives) get no separators to
   // lead back to them.
   std::uint64_t rowEnds = 0;
@@ -186,23 +218,53 @@ void FieldPlacer::Place(std::int32_t row, std::int32_t column, std::int16_t type
   const auto tabs = static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{column} - previousColumn_ - 1, 0));
   previousRow_ = row;
   previousColumn_ = column;
-  // The whole text goes out, however long; the cell's 16-bit output
-  // length would wrap for texts beyond 65534 bytes.
-  if (rowEnds <= kFewSeparators && tabs <= kFewSeparators && field.size() <= kShortField) {
-    std::uint8_t* at = out_.Room(sizeof kRowEnd * rowEnds + tabs + field.size() + 1);
-    std::uint8_t* const start = at;
+  if (rowEnds <= kFewSeparators && tabs <= kFewSeparators) {
+    std::uint8_t* at = out_.Room(sizeof kRowEnd * rowEnds + tabs + size + slack);
+    start_ = at;
     for (std::uint64_t i = 0; i < rowEnds; ++i) at = std::copy(kRowEnd, kRowEnd + sizeof kRowEnd, at);
-    at = std::fill_n(at, tabs, '\t');
-    if (!field.empty()) std::memcpy(at, field.data(), field.size());
-    at += field.size();
-    *at++ = '\t';
-    out_.Advance(static_cast<std::size_t>(at - start));
-    return;
+    return std::fill_n(at, tabs, '\t');
   }
   for (std::uint64_t i = 0; i < rowEnds; ++i) out_.Put(kRowEnd, sizeof kRowEnd);
   out_.PutRepeated('\t', tabs);
-  out_.Put(field.data(), field.size());
-  out_.PutRepeated('\t', 1);
+  start_ = out_.Room(size + slack);
+  return start_;
+}
+
+void FieldPlacer::Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {
+  if ((type & 3) == CELL_NUMBER && field.starts_with('"')) numbersAsTexts.push_back({row, column});
+  // The whole text goes out, however long; the cell's 16-bit output
+  // length would wrap for texts beyond 65534 bytes.
+  std::uint8_t* at = Lead(row, column, field.size() + 1);
+  if (!field.empty()) std::memcpy(at, field.data(), field.size());
+  at += field.size();
+  *at++ = '\t';
+  Done(at);
+}
+
+void FieldPlacer::PlaceReadable(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field,
+                                const char* readable) {
+  constexpr std::size_t kCopy = 16;
+  if (field.size() > kCopy || readable - field.data() < static_cast<std::ptrdiff_t>(kCopy)) {
+    return Place(row, column, type, field);
+  }
+  if ((type & 3) == CELL_NUMBER && field.starts_with('"')) numbersAsTexts.push_back({row, column});
+  // A short field is copied in one move of a fixed size, which costs less
+  // than a copy of its own size; what goes beyond it is written over.
+  std::uint8_t* at = Lead(row, column, field.size() + 1, kCopy);
+  std::memcpy(at, field.data(), kCopy);
+  at += field.size();
+  *at++ = '\t';
+  Done(at);
+}
+
+void FieldPlacer::PlaceQuoted(std::int32_t row, std::int32_t column, std::string_view text) {
+  std::uint8_t* at = Lead(row, column, text.size() + 3);
+  *at++ = '"';
+  if (!text.empty()) std::memcpy(at, text.data(), text.size());
+  at += text.size();
+  *at++ = '"';
+  *at++ = '\t';
+  Done(at);
 }
 
 bool WritePackedRecords(const PackedCells& store, OutputPieces& out, std::int16_t origin,
@@ -212,7 +274,7 @@ bool WritePackedRecords(const PackedCells& store, OutputPieces& out, std::int16_
   if (store.Size() >= kWriteInTurns && !Tracing() && WriteInTurns(store, out, origin, writing, numbersAsTexts)) {
     return true;
   }
-  PackedFieldWriter writer(origin, writing);
+  PackedFieldWriter writer(store, origin, writing);
   std::vector<CellPosition> numbers;
   WriteRecords(store, 0, store.Size(), out, writer, numbers);
   numbersAsTexts(numbers);

@@ -27,6 +27,12 @@ class FieldPlacer {
       : out_(out), previousRow_(previousRow), previousColumn_(previousColumn) {}
 
   void Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field);
+  // The same for a field that is `text` enclosed in quotes.
+  void PlaceQuoted(std::int32_t row, std::int32_t column, std::string_view text);
+  // The same for a field whose bytes may be read a little beyond it: up
+  // to `readable`, at least.
+  void PlaceReadable(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field,
+                     const char* readable);
   // Goes on as after the record at the given position.
   void After(std::int32_t row, std::int32_t column) {
     previousRow_ = row;
@@ -40,7 +46,14 @@ class FieldPlacer {
   std::vector<CellPosition> numbersAsTexts;
 
  private:
+  // Puts the separators before a field of `size` bytes at the position,
+  // and returns where the field goes: Room for it and `slack` bytes more.
+  // Done() then counts in what was written up to the given place.
+  std::uint8_t* Lead(std::int32_t row, std::int32_t column, std::size_t size, std::size_t slack = 0);
+  void Done(std::uint8_t* at) { out_.Advance(static_cast<std::size_t>(at - start_)); }
+
   OutputPieces& out_;
+  std::uint8_t* start_ = nullptr;  // of the bytes Lead gave room for
   std::int32_t previousRow_;
   std::int32_t previousColumn_;
 };

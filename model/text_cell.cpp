@@ -114,7 +114,7 @@ bool WorkbookHoldsNumber(std::string_view number) {
                                         value->exponent <= kWorkbookMaxExponent));
 }
 
-const FieldWriting kPlainFieldWriting{AppendQuotedPlainText, [](std::string_view) { return true; }};
+const FieldWriting kPlainFieldWriting{AppendQuotedPlainText, nullptr};
 const FieldWriting kExchangeFieldWriting{AppendQuotedExchangeText, WorkbookHoldsNumber};
 
 std::string_view WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
@@ -126,7 +126,7 @@ std::string_view WriteFieldText(std::string& field, std::int16_t type, std::stri
       Trace("Code changed in mac version\n");
       // A number stands as written; what no reader would take for one
       // (damaged data) goes out as the text it is.
-      if ((readAsNumber || IsDecimalNumber(data)) && writing.holds(data)) return data;
+      if ((readAsNumber || IsDecimalNumber(data)) && writing.Holds(data)) return data;
       writing.quote(field, data);
       break;
     case CELL_TEXT: {

@@ -50,10 +50,12 @@ inline std::optional<FieldReading> ReadFieldAsItStands(std::string_view field,
 FieldReading ReadExchangeField(std::string_view field, std::string& changed);
 
 // How the cells of a text sheet write their records: texts quoted by
-// `quote`, and numbers that `holds` refuses as the texts stating them.
+// `quote`, and numbers that `holds` refuses (when there is one) as the
+// texts stating them.
 struct FieldWriting {
   void (*quote)(std::string& out, std::string_view text);
   bool (*holds)(std::string_view number);
+  bool Holds(std::string_view number) const { return holds == nullptr || holds(number); }
 };
 extern const FieldWriting kPlainFieldWriting;
 extern const FieldWriting kExchangeFieldWriting;

@@ -26,12 +26,13 @@ class TextMemo {
   }
 
   // Remembers the result for `text`, which must stay as it is while the
-  // memo is used.
-  void Remember(std::string_view text, Result result) {
+  // memo is used; returns it as remembered.
+  const Result& Remember(std::string_view text, Result result) {
     Slot& slot = slots_[SlotOf(text)];
     slot.text = text;
     slot.result = std::move(result);
     slot.used = true;
+    return slot.result;
   }
 
  private:
