@@ -6,6 +6,7 @@
 #include <new>
 
 #include "model/field_scan.h"
+#include "model/text_quoting.h"
 
 namespace gridlet {
 
@@ -121,11 +122,9 @@ PackedCells::Entry PackedCells::Next(Walk& walk) const {
       entry.text = ArenaText(arenaAddresses_[at.arena++]);
       entry.where = TextIn::kArena;
     } else {
-      // Within the quotes or not, without a branch: which it is follows
-      // no pattern.
-      const std::size_t quoted = (kind & kInQuotes) != 0;
-      entry.text = text.substr(quoted, text.size() - 2 * quoted);
-      entry.where = static_cast<TextIn>(quoted);
+      const bool inQuotes = (kind & kInQuotes) != 0;
+      entry.text = TextOfField(text, inQuotes);
+      entry.where = inQuotes ? TextIn::kQuotes : TextIn::kField;
     }
     return entry;
   }

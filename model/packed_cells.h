@@ -41,7 +41,7 @@ class PackedCells {
  public:
   // Where a record's text is: the field's own text within the bytes, the
   // field within its enclosing quotes, or a text of its own.
-  enum class TextIn : std::uint8_t { kField = 0, kQuotes = 1, kArena = 2 };
+  enum class TextIn : std::uint8_t { kField, kQuotes, kArena };
 
   // One record as the store holds it.
   struct Entry {

@@ -10,6 +10,7 @@
 #include "model/decimal_number.h"
 #include "model/packed_cells.h"
 #include "model/spreadsheet_cell.h"
+#include "model/text_quoting.h"
 #include "model/trace.h"
 
 namespace gridlet {
@@ -24,9 +25,7 @@ struct FieldReading {
   bool inQuotes = false;
 
   // The record's text, for a reading that did not change it.
-  std::string_view TextOf(std::string_view field) const {
-    return inQuotes ? field.substr(1, field.size() - 2) : field;
-  }
+  std::string_view TextOf(std::string_view field) const { return TextOfField(field, inQuotes); }
 };
 // A field of a plain tab-text file: "=" first makes a formula (its names
 // rewritten into intermediate names), a well-formed decimal number a

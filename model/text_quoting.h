@@ -12,6 +12,7 @@
 // application writes and reads it: enclosed in quotes, each quote doubled.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,13 @@ std::string UnquotePlainText(std::string_view field);
 // Whether a field is a text enclosed in quotes with none inside: both
 // kinds of tab text read it as the bytes between them.
 bool IsPlainlyQuoted(std::string_view field);
+// The text of a field read as it stands: the bytes between its quotes when
+// it is plainly quoted (inQuotes), otherwise the whole field. Without a
+// branch: which it is follows no pattern in most sheets.
+inline std::string_view TextOfField(std::string_view field, bool inQuotes) {
+  const std::size_t quote = inQuotes ? 1 : 0;
+  return field.substr(quote, field.size() - 2 * quote);
+}
 
 // A text as a field of the spreadsheet exchange.
 std::string QuoteExchangeText(std::string_view text);

@@ -33,14 +33,17 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 std::optional<ByteBuffer> ConversionContext::ReadSourceFile(HRESULT openFailureCode) {
   std::string why;
-  std::optional<ByteBuffer> bytes = services.files.ReadFile(request.inputPath, &why);
-  if (!bytes) services.messages.ReportError(openFailureCode, request.inputPath + ": " + why);
-  return bytes;
+  return ReportedUnread(services.files.ReadFile(request.inputPath, &why), why, openFailureCode);
 }
 
 std::optional<SourceBytes> ConversionContext::ReadLargeSourceFile(HRESULT openFailureCode) {
   std::string why;
-  std::optional<SourceBytes> bytes = services.files.ReadLargeFile(request.inputPath, &why);
+  return ReportedUnread(services.files.ReadLargeFile(request.inputPath, &why), why, openFailureCode);
+}
+
+template <class Bytes>
+std::optional<Bytes> ConversionContext::ReportedUnread(std::optional<Bytes> bytes, const std::string& why,
+                                                       HRESULT openFailureCode) {
   if (!bytes) services.messages.ReportError(openFailureCode, request.inputPath + ": " + why);
   return bytes;
 }

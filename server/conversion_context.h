@@ -89,6 +89,11 @@ class ConversionContext {
   }
 
  private:
+  // The bytes read; when there are none, reports the code with the path
+  // and the reason why.
+  template <class Bytes>
+  std::optional<Bytes> ReportedUnread(std::optional<Bytes> bytes, const std::string& why, HRESULT openFailureCode);
+
   std::unique_ptr<SpreadsheetFile> source_;
   std::unique_ptr<SpreadsheetFile> target_;
   std::unique_ptr<DeviceFileService> device_;
