@@ -55,9 +55,8 @@ class PackedFieldWriter {
         return placer.PlaceReadable(entry.row, entry.column, entry.type,
                                     std::string_view(text.data() - 1, text.size() + 2), readable_);
       case CELL_TEXT * 4 + static_cast<int>(TextIn::kField):
-      case CELL_TEXT * 4 + static_cast<int>(TextIn::kArena):
-        // A store's texts hold no TAB, CR or NUL; one without quotes
-        // either writing encloses in quotes as it stands.
+        // A field's own text holds no TAB, CR or NUL (it ends at them); one
+        // without quotes either writing encloses in quotes as it stands.
         if (!keepsQuotes_ || FindByte(text.data(), text.data() + text.size(), '"') != text.data() + text.size()) break;
         return placer.PlaceQuoted(entry.row, entry.column, text);
       case CELL_FORMULA * 4 + static_cast<int>(TextIn::kField):
