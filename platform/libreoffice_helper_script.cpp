@@ -476,6 +476,14 @@ def message(error):
     return "%s: %s" % (type(error).__name__, text)
 
 
+def office_gone(error):
+    # A disposed bridge means the office itself is gone: a DisposedException,
+    # or a RuntimeException when the bridge goes in the middle of a call.
+    name = type(error).__name__
+    text = getattr(error, "Message", "") or str(error)
+    return name.endswith("DisposedException") or (name == "RuntimeException" and "bridge disposed" in text)
+
+
 def main():
     try:
         helper = Helper(connect(sys.argv[1], float(sys.argv[2])))
@@ -491,8 +499,7 @@ def main():
                 raise ValueError("unknown request %s" % fields[0])
             reply("ok", *command(*fields[1:]))
         except Exception as error:
-            # A disposed bridge means the office itself is gone.
-            if type(error).__name__.endswith("DisposedException"):
+            if office_gone(error):
                 reply("gone", message(error))
                 return 3
             reply("err", message(error))

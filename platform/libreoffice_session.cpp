@@ -220,7 +220,9 @@ std::vector<std::string> LibreOfficeSession::Call(const std::vector<std::string>
     reply.erase(reply.begin());
     return reply;
   }
-  if (reply[0] == "gone") {
+  // A failure that came because soffice ended (however the bridge put it)
+  // is its ending, not a fault of the file.
+  if (reply[0] == "gone" || (soffice_ && soffice_->HasExited())) {
     Shutdown(false);
     throw ComError(LIBREOFFICE_E_DISCONNECTED,
                    "LibreOffice ended during " + request[0] + (reply.size() >= 2 ? ": " + reply[1] : std::string()));

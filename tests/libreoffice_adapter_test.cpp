@@ -22,6 +22,7 @@
 #include "bridge/workbook_exchange.h"
 #include "model/com_error.h"
 #include "model/trace.h"
+#include "platform/libreoffice_helper_script.h"
 #include "platform/libreoffice_launcher.h"
 #include "platform/libreoffice_protocol.h"
 #include "platform/reusing_launcher.h"
@@ -49,6 +50,53 @@ TEST(LibreOfficeProtocolTest, DecodesEdgeCases) {
   EXPECT_EQ(DecodeFields("ok\t"), (std::vector<std::string>{"ok", ""}));
   EXPECT_EQ(DecodeFields("a\\qb"), std::vector<std::string>{"aqb"});  // unknown escape
   EXPECT_EQ(DecodeFields("end\\"), std::vector<std::string>{"end\\"});  // lone backslash at the end
+}
+
+// The helper tells an office that went away in the middle of a call (so
+// that the request is retried elsewhere) from a file the office refused,
+// however the UNO bridge words it.
+TEST(LibreOfficeHelperTest, ABridgeDisposedInACallMeansTheOfficeIsGone) {
+  if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed";
+  const fs::path folder = fs::temp_directory_path() / ("gridlet-helper-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  std::ofstream(folder / "helper.py") << LibreOfficeHelperScript();
+  // The UNO modules are stood in for: only the helper's own judgement is
+  // looked at.
+  std::ofstream(folder / "check.py") << R"PY(import runpy, sys, types
+class Base: pass
+class XInteractionHandler2: pass
+class PropertyValue: pass
+for name, names in [("uno", {}), ("unohelper", {"Base": Base}), ("com", {}), ("com.sun", {}),
+                    ("com.sun.star", {}), ("com.sun.star.beans", {"PropertyValue": PropertyValue}),
+                    ("com.sun.star.task", {"XInteractionHandler2": XInteractionHandler2})]:
+    module = types.ModuleType(name)
+    module.__dict__.update(names)
+    sys.modules[name] = module
+helper = runpy.run_path(sys.argv[1], run_name="helper")
+class DisposedException(Exception): pass
+class RuntimeException(Exception):
+    def __init__(self, text):
+        super().__init__(text)
+        self.Message = text
+class IOException(RuntimeException): pass
+cases = [
+    (DisposedException("Binary URP bridge already disposed"), True),
+    (RuntimeException("Binary URP bridge disposed during call at ./binaryurp/source/bridge.cxx:615"), True),
+    (RuntimeException("the document could not be loaded"), False),
+    (IOException("bridge disposed"), False),
+    (ValueError("unknown request"), False),
+]
+wrong = [repr(error) for error, gone in cases if helper["office_gone"](error) != gone]
+print(wrong)
+sys.exit(1 if wrong else 0)
+)PY";
+  const std::string command = "python3 '" + (folder / "check.py").string() + "' '" + (folder / "helper.py").string() +
+                              "' > '" + (folder / "out.txt").string() + "' 2>&1";
+  const int status = std::system(command.c_str());
+  std::stringstream out;
+  out << std::ifstream(folder / "out.txt").rdbuf();
+  EXPECT_EQ(status, 0) << out.str();
+  fs::remove_all(folder);
 }
 
 // A folder of its own for each test, which is also where the adapter makes
