@@ -471,17 +471,19 @@ def connect(pipe, seconds):
             time.sleep(0.05)
 
 
+def error_text(error):
+    return getattr(error, "Message", "") or str(error)
+
+
 def message(error):
-    text = getattr(error, "Message", "") or str(error)
-    return "%s: %s" % (type(error).__name__, text)
+    return "%s: %s" % (type(error).__name__, error_text(error))
 
 
 def office_gone(error):
     # A disposed bridge means the office itself is gone: a DisposedException,
     # or a RuntimeException when the bridge goes in the middle of a call.
     name = type(error).__name__
-    text = getattr(error, "Message", "") or str(error)
-    return name.endswith("DisposedException") or (name == "RuntimeException" and "bridge disposed" in text)
+    return name.endswith("DisposedException") or (name == "RuntimeException" and "bridge disposed" in error_text(error))
 
 
 def main():
