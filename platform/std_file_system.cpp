@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/background_sync.h"
 #include "platform/engine_paths.h"
 #include "platform/large_pages.h"
 #include "platform/leftovers.h"
@@ -291,6 +292,7 @@ class PendingOutput : public OutputFile {
   int Open(const std::string& folderPrefix, const std::string& base) {
     error_ = pending_.Create(folderPrefix, base);
     if (error_ != 0) return error_;
+    sync_.emplace(pending_.fd());
     struct stat old_info;
     if (::stat(target_.c_str(), &old_info) == 0 && S_ISREG(old_info.st_mode)) {
       ::fchmod(pending_.fd(), old_info.st_mode & 07777);  // best effort: the content matters most
@@ -305,6 +307,12 @@ class PendingOutput : public OutputFile {
   }
 
   bool Commit(std::string* why) override {
+    if (sync_) {
+      // The system tells of a failed write once: when the background sync
+      // was told, the final sync would not be.
+      const int synced = sync_->Finish();
+      if (error_ == 0) error_ = synced;
+    }
     if (error_ == 0) error_ = SyncFile(pending_.fd());
     if (error_ == 0) error_ = pending_.Close();
     if (error_ == 0 && ::rename(pending_.path().c_str(), target_.c_str()) != 0) error_ = errno;
@@ -319,18 +327,20 @@ class PendingOutput : public OutputFile {
   }
 
  private:
-  // A large output is sent on to the disk while the rest of it is being
-  // made, so that the sync on Commit has little left to wait for.
-  void StartWriteback([[maybe_unused]] std::size_t size) {
-#if defined(__linux__)
+  // A large output is sent on to the disk, and synced, while the rest of
+  // it is being made, so that the sync on Commit has little left to wait
+  // for. (A small one is synced once, on Commit.)
+  void StartWriteback(std::size_t size) {
     constexpr std::size_t kWritebackStep = std::size_t{4} << 20;
     written_ += size;
     if (written_ - sentToDisk_ < kWritebackStep) return;
+#if defined(__linux__)
     // Best effort: the sync on Commit makes it durable whatever happens here.
     ::sync_file_range(pending_.fd(), static_cast<off_t>(sentToDisk_), static_cast<off_t>(written_ - sentToDisk_),
                       SYNC_FILE_RANGE_WRITE);
-    sentToDisk_ = written_;
 #endif
+    sentToDisk_ = written_;
+    if (sync_) sync_->Request();
   }
 
   PendingFile pending_;
@@ -339,6 +349,8 @@ class PendingOutput : public OutputFile {
   int error_ = 0;
   std::size_t written_ = 0;
   std::size_t sentToDisk_ = 0;
+  // Ends before the file is closed.
+  std::optional<BackgroundSync> sync_;
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/background_sync.h"
 #include "platform/leftovers.h"
 #include "platform/mapped_files.h"
 
@@ -122,6 +123,56 @@ TEST_F(StdFileSystemTest, AFileWrittenInPiecesShowsOnlyWhenCommitted) {
   EXPECT_EQ(files_.ReadFile(path), Bytes("piece,piece,piece,"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"pieces.txt"});
   EXPECT_EQ(files_.OpenOutput(PathOf("missing/x.txt")), nullptr);
+}
+
+// A large output is synced in the background while it is written: a file
+// given up while that goes on leaves nothing behind, and one committed is
+// whole.
+TEST_F(StdFileSystemTest, ALargeFileSyncedWhileWrittenIsWholeOnlyWhenCommitted) {
+  const std::string path = PathOf("large.txt");
+  ASSERT_TRUE(Write(path, "old"));
+  std::vector<std::uint8_t> piece(std::size_t{3} << 20);
+  for (int round = 0; round < 2; ++round) {
+    std::unique_ptr<OutputFile> output = files_.OpenOutput(path);
+    ASSERT_NE(output, nullptr);
+    std::vector<std::uint8_t> expected;
+    for (std::uint8_t i = 0; i < 5; ++i) {
+      std::fill(piece.begin(), piece.end(), static_cast<std::uint8_t>('a' + i + round));
+      ASSERT_TRUE(output->Write(piece.data(), piece.size()));
+      expected.insert(expected.end(), piece.begin(), piece.end());
+    }
+    if (round == 0) {
+      output.reset();  // given up
+      EXPECT_EQ(files_.ReadFile(path), Bytes("old"));
+    } else {
+      ASSERT_TRUE(output->Commit());
+      EXPECT_EQ(files_.ReadFile(path), expected);
+    }
+    EXPECT_EQ(Entries(), std::vector<std::string>{"large.txt"});
+  }
+}
+
+// The system reports a failed sync once: the background sync keeps the
+// error for the caller. (A pipe cannot be synced at all.)
+TEST(BackgroundSyncTest, KeepsTheFirstErrorOfASyncForTheCaller) {
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  {
+    BackgroundSync idle(pipeEnds[1]);
+    EXPECT_EQ(idle.Finish(), 0);  // nothing asked, nothing synced
+  }
+  {
+    BackgroundSync dropped(pipeEnds[1]);
+    dropped.Request();
+  }  // (waits for the sync, if it began)
+  BackgroundSync sync(pipeEnds[1]);
+  sync.Request();
+  sync.Request();
+  EXPECT_EQ(sync.Finish(), EINVAL);
+  sync.Request();  // after the end: ignored
+  EXPECT_EQ(sync.Finish(), EINVAL);
+  ::close(pipeEnds[0]);
+  ::close(pipeEnds[1]);
 }
 
 TEST_F(StdFileSystemTest, LargeFilesAreReadInPlaceOnlyWhereACutShortFileEndsTheProcessCleanly) {

@@ -1,0 +1,52 @@
+// Syncing a file to the disk on a thread of its own while more of it is
+// being written. A sync waits until the disk holds everything written so
+// far, however little of it was still on its way; on most machines that
+// wait is far longer for a large file than the writing itself. Syncs made
+// while the rest of the file is still being made leave the last one, which
+// makes the file durable, only the tail to wait for.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+namespace gridlet {
+
+class BackgroundSync {
+ public:
+  // For the open file `fd`, which must stay open until Stop.
+  explicit BackgroundSync(int fd) : fd_(fd) {}
+  // Waits for a sync under way; drops requests not yet taken up.
+  ~BackgroundSync() { End(false); }
+  BackgroundSync(const BackgroundSync&) = delete;
+  BackgroundSync& operator=(const BackgroundSync&) = delete;
+
+  // Asks for what has been written so far to be synced, without waiting.
+  // The first request starts the thread; when none can be started, the
+  // requests are left to the final sync.
+  void Request();
+
+  // Waits until every request has been met and ends the thread. Returns
+  // the first error a sync met (errno), or 0. The system reports such an
+  // error only once, so a later sync of the file may not see it again:
+  // the caller must take it as its own.
+  int Finish() { return End(true); }
+
+ private:
+  int End(bool meetRequests);
+  void Run();
+
+  const int fd_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::uint64_t requested_ = 0;  // requests made
+  std::uint64_t served_ = 0;     // requests met by a finished sync
+  bool stopping_ = false;
+  bool meetRequests_ = false;  // before stopping
+  bool started_ = false;  // (or tried)
+  int error_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace gridlet
