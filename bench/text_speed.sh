@@ -28,18 +28,17 @@ with open(sys.argv[1], newline="", encoding="latin-1") as f:
 print(fields)
 EOF
 
-# Runs a command once; prints "seconds peak-kB".
+# Runs a command once; prints "microseconds peak-kB": timed by
+# time_run.py, its memory measured by GNU time in a run of its own.
+TIME_RUN=$(dirname "$(realpath "$0")")/time_run.py
 run() {
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null 2> "$work/stderr" || {
+  local took
+  /usr/bin/time -f "%M" -o "$work/time" "$@" > /dev/null 2> "$work/stderr" &&
+    took=$("$PYTHON" "$TIME_RUN" "$work/stderr" "$@") || {
     cat "$work/stderr" >&2
     exit 1
   }
-  local start end
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1
-  end=$(date +%s%N)
-  read -r _ kb < "$work/time"
-  echo "$(((end - start) / 1000)) $kb"
+  echo "$took $(cat "$work/time")"
 }
 
 # The median of the numbers on standard input.
