@@ -1,9 +1,10 @@
 // Syncing a file to the disk on a thread of its own while more of it is
 // being written. A sync waits until the disk holds everything written so
-// far, however little of it was still on its way; on most machines that
-// wait is far longer for a large file than the writing itself. Syncs made
-// while the rest of the file is still being made leave the last one, which
-// makes the file durable, only the tail to wait for.
+// far, down to its own cache; for a large file that wait can be longer
+// than the writing itself, even when the system was asked to send the
+// bytes on early. Syncs made while the rest of the file is still being
+// made leave the last one, which makes the file durable, only the tail to
+// wait for.
 #pragma once
 
 #include <condition_variable>
@@ -15,7 +16,8 @@ namespace gridlet {
 
 class BackgroundSync {
  public:
-  // For the open file `fd`, which must stay open until Stop.
+  // For the open file `fd`, which must stay open until Finish, or until
+  // this is destroyed.
   explicit BackgroundSync(int fd) : fd_(fd) {}
   // Waits for a sync under way; drops requests not yet taken up.
   ~BackgroundSync() { End(false); }

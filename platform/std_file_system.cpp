@@ -307,11 +307,10 @@ class PendingOutput : public OutputFile {
   }
 
   bool Commit(std::string* why) override {
-    if (sync_) {
+    if (sync_ && error_ == 0) {
       // The system tells of a failed write once: when the background sync
       // was told, the final sync would not be.
-      const int synced = sync_->Finish();
-      if (error_ == 0) error_ = synced;
+      error_ = sync_->Finish();
     }
     if (error_ == 0) error_ = SyncFile(pending_.fd());
     if (error_ == 0) error_ = pending_.Close();
