@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -39,9 +38,16 @@ class BlockVector {
   BlockVector() = default;
   BlockVector(const BlockVector&) = delete;
   BlockVector& operator=(const BlockVector&) = delete;
-  ~BlockVector() {
-    for (std::size_t b = 0; b < blocks_.size(); ++b) DeleteBlock(blocks_[b], BlockLength(b) * sizeof(T));
+  // Moving takes the blocks over and leaves the other empty.
+  BlockVector(BlockVector&& other) noexcept { Take(other); }
+  BlockVector& operator=(BlockVector&& other) noexcept {
+    if (this != &other) {
+      Free();
+      Take(other);
+    }
+    return *this;
   }
+  ~BlockVector() { Free(); }
 
   void push_back(const T& value) {
     if (size_ == capacity_) Grow();
@@ -73,26 +79,17 @@ class BlockVector {
     const std::size_t stored = std::min(size_, blockStart + BlockLength(b));
     return {at, stored - i - 1};
   }
-  // Appends every element of `other`, in order.
-  void Append(const BlockVector& other) {
-    std::size_t left = other.size_;
-    for (std::size_t b = 0; left > 0; ++b) {
-      const std::size_t n = std::min(left, BlockLength(b));
-      AppendRun(other.blocks_[b], n);
-      left -= n;
-    }
-  }
   const T& back() const { return end_[-1]; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
 
-  // Calls f on every element in order.
+  // Calls f on every element in order, which it may change.
   template <class F>
-  void ForEach(F&& f) const {
+  void ForEach(F&& f) {
     std::size_t left = size_;
     for (std::size_t b = 0; left > 0; ++b) {
       const std::size_t n = std::min(left, BlockLength(b));
-      const T* block = blocks_[b];
+      T* block = blocks_[b];
       for (std::size_t i = 0; i < n; ++i) f(block[i]);
       left -= n;
     }
@@ -106,16 +103,16 @@ class BlockVector {
   static std::size_t BlockLength(std::size_t b) {
     return b < static_cast<std::size_t>(kGrowing) ? kFirst << b : kLast;
   }
-  void AppendRun(const T* from, std::size_t n) {
-    while (n > 0) {
-      if (size_ == capacity_) Grow();
-      const std::size_t part = std::min(n, capacity_ - size_);  // the room left in the last block
-      std::memcpy(static_cast<void*>(end_), from, part * sizeof(T));
-      end_ += part;
-      size_ += part;
-      from += part;
-      n -= part;
-    }
+  void Free() noexcept {
+    for (std::size_t b = 0; b < blocks_.size(); ++b) DeleteBlock(blocks_[b], BlockLength(b) * sizeof(T));
+    blocks_.clear();
+  }
+  void Take(BlockVector& other) noexcept {
+    blocks_ = std::move(other.blocks_);
+    other.blocks_.clear();
+    end_ = std::exchange(other.end_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
   }
   void Grow() {
     const std::size_t length = BlockLength(blocks_.size());
@@ -130,6 +127,66 @@ class BlockVector {
   T* end_ = nullptr;  // where the next element goes
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
+};
+
+// Block vectors joined end to end: one appended keeps its blocks, nothing
+// is copied. Elements are added to the last, which is held in place, so
+// that adding costs what it costs in a block vector.
+template <class T>
+class BlockChain {
+ public:
+  void push_back(const T& value) { last_.push_back(value); }
+  const T& operator[](std::size_t i) const {
+    if (i >= lastStart_) return last_[i - lastStart_];
+    const Link& link = LinkOf(i);
+    return link.values[i - link.start];
+  }
+  // As BlockVector::RunFrom: the run ends with its block.
+  std::pair<const T*, std::size_t> RunFrom(std::size_t i) const {
+    if (i >= lastStart_) return last_.RunFrom(i - lastStart_);
+    const Link& link = LinkOf(i);
+    return link.values.RunFrom(i - link.start);
+  }
+  std::size_t size() const { return lastStart_ + last_.size(); }
+  // Calls f on every element in order, which it may change.
+  template <class F>
+  void ForEach(F&& f) {
+    for (Link& link : earlier_) link.values.ForEach(f);
+    last_.ForEach(f);
+  }
+
+  // Takes over every element of `other`, after this chain's; `other` is
+  // left empty.
+  void Append(BlockChain&& other) {
+    AddLink(std::move(last_));
+    for (Link& link : other.earlier_) AddLink(std::move(link.values));
+    last_ = std::move(other.last_);
+    other.earlier_.clear();
+    other.lastStart_ = 0;
+  }
+
+ private:
+  struct Link {
+    BlockVector<T> values;
+    std::size_t start;  // the index of its first element in the chain
+  };
+  // Puts a full block vector after the links and before the last.
+  void AddLink(BlockVector<T>&& values) {
+    if (values.empty()) return;
+    const std::size_t size = values.size();
+    earlier_.push_back({std::move(values), lastStart_});
+    lastStart_ += size;
+  }
+  // The link before the last that holds element i: chains have few.
+  const Link& LinkOf(std::size_t i) const {
+    std::size_t l = earlier_.size() - 1;
+    while (earlier_[l].start > i) --l;
+    return earlier_[l];
+  }
+
+  std::vector<Link> earlier_;
+  std::size_t lastStart_ = 0;  // the index of last_'s first element
+  BlockVector<T> last_;
 };
 
 }  // namespace gridlet

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 #include "model/field_scan.h"
 #include "model/text_quoting.h"
@@ -14,13 +15,19 @@ namespace {
 
 constexpr int kChunkBits = 21;
 constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
+// An address's part is in its top 16 bits, then the chunk, then the offset.
+constexpr int kPartBits = 48;
+constexpr std::uint64_t kChunksOfPart = std::uint64_t{1} << (kPartBits - kChunkBits);
 static_assert(kChunkSize == kLargeBlock);
 // Texts longer than this get a chunk of their own.
 constexpr std::size_t kLongText = kChunkSize / 4;
 
 }  // namespace
 
-PackedCells::PackedCells(SourceBytes bytes, std::uint8_t state) : source_(std::move(bytes)), state_(state) {}
+PackedCells::PackedCells(SourceBytes bytes, std::uint8_t state, std::uint16_t part)
+    : source_(std::move(bytes)), state_(state), partStart_(std::size_t{part} + 1, SIZE_MAX), part_(part) {
+  partStart_[part] = 0;
+}
 
 PackedCells::~PackedCells() {
   for (const Chunk& chunk : chunks_) DeleteBlock(chunk.bytes, chunk.size);
@@ -49,11 +56,13 @@ std::uint64_t PackedCells::ArenaAddress(std::string_view text) {
   char* at = chunks_[chunk].bytes + offset;
   std::memcpy(at, text.data(), text.size());
   at[text.size()] = '\0';
-  return static_cast<std::uint64_t>(chunk) << kChunkBits | offset;
+  // (The store's own chunks come first, before those of any part appended.)
+  return part_ << kPartBits | static_cast<std::uint64_t>(chunk) << kChunkBits | offset;
 }
 
 std::string_view PackedCells::ArenaText(std::uint64_t address) const {
-  const char* text = chunks_[address >> kChunkBits].bytes + (address & (kChunkSize - 1));
+  const std::size_t chunk = partStart_[address >> kPartBits] + ((address >> kChunkBits) & (kChunksOfPart - 1));
+  const char* text = chunks_[chunk].bytes + (address & (kChunkSize - 1));
   return std::string_view(text, std::strlen(text));
 }
 
@@ -65,25 +74,45 @@ void PackedCells::AddCheckpoint(std::int64_t row, std::int64_t column, const std
 PackedCells::Walk PackedCells::Start(std::size_t record) const {
   Walk walk{Place{}, FieldStops(Begin(), End())};
   // The last checkpoint at or before the record.
-  const auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), record,
-                                      [](std::size_t r, const Place& place) { return r < place.record; });
-  if (after != checkpoints_.begin()) walk.place = *(after - 1);
+  std::size_t low = 0;
+  std::size_t high = checkpoints_.size();  // the first checkpoint after the record is in [low, high]
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (checkpoints_[middle].record <= record) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  if (low > 0) walk.place = checkpoints_[low - 1];
   return walk;
 }
 
 void PackedCells::Append(PackedCells&& following, std::int64_t rowsBefore) {
+  for (std::size_t p = 0; p < following.partStart_.size() && p < partStart_.size(); ++p) {
+    if (following.partStart_[p] != SIZE_MAX && partStart_[p] != SIZE_MAX) {
+      throw std::logic_error("a store appended holds a part of the arena that this store holds");
+    }
+  }
   const auto offset = static_cast<std::size_t>(following.Begin() - Begin());
-  for (Place place : following.checkpoints_) {
+  // The following store's places, counted from its own start, are
+  // counted from this store's (in place: nothing is copied).
+  following.checkpoints_.ForEach([&](Place& place) {
     place.offset += offset;
     place.field += kinds_.size();
     place.arena += arenaAddresses_.size();
     place.record += size_;
     place.row += rowsBefore;
-    checkpoints_.push_back(place);
+  });
+  checkpoints_.Append(std::move(following.checkpoints_));
+  // The following store's texts keep their addresses: only where its
+  // parts' chunks now start is new.
+  kinds_.Append(std::move(following.kinds_));
+  arenaAddresses_.Append(std::move(following.arenaAddresses_));
+  if (partStart_.size() < following.partStart_.size()) partStart_.resize(following.partStart_.size(), SIZE_MAX);
+  for (std::size_t p = 0; p < following.partStart_.size(); ++p) {
+    if (following.partStart_[p] != SIZE_MAX) partStart_[p] = chunks_.size() + following.partStart_[p];
   }
-  kinds_.Append(following.kinds_);
-  const std::uint64_t chunkBase = static_cast<std::uint64_t>(chunks_.size()) << kChunkBits;
-  following.arenaAddresses_.ForEach([&](std::uint64_t address) { arenaAddresses_.push_back(chunkBase + address); });
   chunks_.insert(chunks_.end(), following.chunks_.begin(), following.chunks_.end());
   following.chunks_.clear();  // they are this store's now
   size_ += following.size_;

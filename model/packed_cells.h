@@ -56,8 +56,10 @@ class PackedCells {
   };
 
   // Over the bytes of a tab-text file; `state` is the State every record
-  // of the sheet carries.
-  PackedCells(SourceBytes bytes, std::uint8_t state);
+  // of the sheet carries. A store read as a later part of a text, to be
+  // appended (see Append), numbers its arena as that part, so that its
+  // texts keep their addresses when it is.
+  PackedCells(SourceBytes bytes, std::uint8_t state, std::uint16_t part = 0);
   ~PackedCells();
   PackedCells(const PackedCells&) = delete;
   PackedCells& operator=(const PackedCells&) = delete;
@@ -112,6 +114,9 @@ class PackedCells {
   // Takes over the store of the fields that follow this store's bytes
   // (within the same bytes, from the start of a row): a large text is read
   // in parts at once. `rowsBefore` is how many rows this store's bytes end.
+  // Nothing is copied: the following store's blocks are joined to this
+  // store's, and its places kept along the way recounted where they are.
+  // The two stores' arenas must be of different parts (std::logic_error).
   void Append(PackedCells&& following, std::int64_t rowsBefore);
 
   // Fills a record with the values of entry `i`.
@@ -123,7 +128,8 @@ class PackedCells {
 
  private:
   // Where a walk through the fields stands: at the start of a field.
-  struct Place {
+  // (Of a size that is a power of two, as block vectors' elements are.)
+  struct alignas(64) Place {
     std::size_t offset = 0;  // in the bytes
     std::size_t field = 0;   // index of its kind byte
     std::size_t arena = 0;   // index of the next arena text's address
@@ -172,18 +178,22 @@ class PackedCells {
   std::uint8_t state_;
   std::size_t size_ = 0;
   std::size_t parts_ = 1;
-  BlockVector<std::uint8_t> kinds_;
-  BlockVector<std::uint64_t> arenaAddresses_;  // of the changed texts, in order
-  std::vector<Place> checkpoints_;
+  BlockChain<std::uint8_t> kinds_;
+  BlockChain<std::uint64_t> arenaAddresses_;  // of the changed texts, in order
+  BlockChain<Place> checkpoints_;  // in the order of their records
   mutable std::optional<Walk> last_;  // after the record last asked for
   // The arena: chunks growing from 4 KB to a large block, and a chunk of
   // its own for each long text; each text ends with a NUL. A text's address
-  // is its chunk's index and its offset.
+  // is its part, its chunk's index within the part and its offset.
   struct Chunk {
     char* bytes;
     std::size_t size;
   };
   std::vector<Chunk> chunks_;
+  // The chunks of part p are those from chunks_[partStart_[p]] on
+  // (SIZE_MAX: no part p here).
+  std::vector<std::size_t> partStart_;
+  std::uint64_t part_;  // of this store's own texts
   std::size_t current_ = SIZE_MAX;  // the chunk short texts go to
   std::size_t used_ = 0;            // bytes used of it
   std::size_t nextChunk_ = 4096;    // the size of the next one

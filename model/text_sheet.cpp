@@ -138,7 +138,8 @@ void TextSheet::Initialise() {
   if (split == end) {
     ReadRecords(*store, begin, end, kind);
   } else {
-    PackedCells second(SourceBytes(split, static_cast<std::size_t>(end - split), nullptr), kind.state);
+    // (Its arena is the text's second part.)
+    PackedCells second(SourceBytes(split, static_cast<std::size_t>(end - split), nullptr), kind.state, 1);
     HelperThread helper([&] { ReadRecords(second, split, end, kind); });
     const std::int64_t rows = ReadRecords(*store, begin, split, kind) - 1;
     helper.Join();

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <memory>
-#include <utility>
 #include <random>
-#include <tuple>
+#include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/block_vector.h"
@@ -315,6 +316,48 @@ TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {
     ASSERT_EQ(values[at], static_cast<std::uint32_t>(at * 2654435761u)) << at;
   }
   EXPECT_EQ(values.back(), static_cast<std::uint32_t>((count - 1) * 2654435761u));
+}
+
+// Chains joined whole, an empty one among them, and grown after the join,
+// give every element at its index, and runs that end with their blocks.
+TEST_F(PackedTextSheetTest, BlockChainIndexesEveryElementAcrossItsLinks) {
+  std::mt19937 random(5);
+  const auto valueAt = [](std::size_t i) { return static_cast<std::uint32_t>(i * 2654435761u); };
+  BlockChain<std::uint32_t> chain;
+  std::size_t count = 0;
+  for (const std::size_t length : {std::size_t{5000}, std::size_t{0}, std::size_t{700000}, std::size_t{1}}) {
+    BlockChain<std::uint32_t> link;
+    for (std::size_t i = 0; i < length; ++i) link.push_back(valueAt(count + i));
+    chain.Append(std::move(link));
+    EXPECT_EQ(link.size(), 0u);
+    count += length;
+  }
+  for (int i = 0; i < 3000; ++i) chain.push_back(valueAt(count++));
+  ASSERT_EQ(chain.size(), count);
+  std::size_t walked = 0;
+  while (walked < count) {
+    const auto [run, following] = chain.RunFrom(walked);
+    for (std::size_t i = 0; i <= following; ++i) ASSERT_EQ(run[i], valueAt(walked + i)) << walked + i;
+    walked += following + 1;
+  }
+  EXPECT_EQ(walked, count);
+  for (int probe = 0; probe < 20000; ++probe) {
+    const std::size_t at = random() % count;
+    ASSERT_EQ(chain[at], valueAt(at)) << at;
+  }
+}
+
+// A part keeps its texts' addresses when appended, so two stores of the
+// same part cannot be joined.
+TEST_F(PackedTextSheetTest, AStoreOfAPartAlreadyHeldIsNotAppended) {
+  const std::string text = "a\tb\r\nc\r\n";
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  PackedCells first(SourceBytes(bytes, 5, nullptr), 0);
+  PackedCells same(SourceBytes(bytes + 5, 3, nullptr), 0);
+  EXPECT_THROW(first.Append(std::move(same), 1), std::logic_error);
+  PackedCells later(SourceBytes(bytes + 5, 3, nullptr), 0, 1);
+  first.Append(std::move(later), 1);
+  EXPECT_EQ(first.Parts(), 2u);
 }
 
 TEST_F(PackedTextSheetTest, NumberTestAgreesWithTheNumberReader) {
