@@ -318,8 +318,9 @@ TEST_F(PackedTextSheetTest, BlockVectorIndexesEveryElementAcrossItsBlocks) {
   EXPECT_EQ(values.back(), static_cast<std::uint32_t>((count - 1) * 2654435761u));
 }
 
-// Chains joined whole, an empty one among them, and grown after the join,
-// give every element at its index, and runs that end with their blocks.
+// Chains joined whole (each itself of two joined, an empty one among
+// them), and grown after the join, give every element at its index, and
+// runs that end with their blocks.
 TEST_F(PackedTextSheetTest, BlockChainIndexesEveryElementAcrossItsLinks) {
   std::mt19937 random(5);
   const auto valueAt = [](std::size_t i) { return static_cast<std::uint32_t>(i * 2654435761u); };
@@ -327,7 +328,9 @@ TEST_F(PackedTextSheetTest, BlockChainIndexesEveryElementAcrossItsLinks) {
   std::size_t count = 0;
   for (const std::size_t length : {std::size_t{5000}, std::size_t{0}, std::size_t{700000}, std::size_t{1}}) {
     BlockChain<std::uint32_t> link;
-    for (std::size_t i = 0; i < length; ++i) link.push_back(valueAt(count + i));
+    BlockChain<std::uint32_t> tail;
+    for (std::size_t i = 0; i < length; ++i) (i < length / 3 ? link : tail).push_back(valueAt(count + i));
+    link.Append(std::move(tail));
     chain.Append(std::move(link));
     EXPECT_EQ(link.size(), 0u);
     count += length;
