@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <ranges>
 #include <stdexcept>
 
 #include "model/field_scan.h"
@@ -75,11 +74,17 @@ void PackedCells::AddCheckpoint(std::int64_t row, std::int64_t column, const std
 PackedCells::Walk PackedCells::Start(std::size_t record) const {
   Walk walk{Place{}, FieldStops(Begin(), End())};
   // The last checkpoint at or before the record.
-  const auto indexes = std::views::iota(std::size_t{0}, checkpoints_.size());
-  const auto after = std::ranges::upper_bound(indexes, record, {}, [this](std::size_t i) {
-    return checkpoints_[i].record;
-  });
-  if (after != indexes.begin()) walk.place = checkpoints_[*(after - 1)];
+  std::size_t low = 0;
+  std::size_t high = checkpoints_.size();  // the first checkpoint after the record is in [low, high]
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (checkpoints_[middle].record <= record) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  if (low > 0) walk.place = checkpoints_[low - 1];
   return walk;
 }
 
