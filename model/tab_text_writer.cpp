@@ -15,10 +15,6 @@ namespace gridlet {
 
 namespace {
 
-constexpr std::uint8_t kRowEnd[] = {'\t', '\r', '\n'};
-// The separators before a field are placed in one go when there are no
-// more than these.
-constexpr std::uint64_t kFewSeparators = 64;
 // Two threads write a store of this many records or more, a stretch of
 // kStretch records at a time.
 constexpr std::size_t kStretch = std::size_t{1} << 15;
@@ -46,19 +42,19 @@ class PackedFieldWriter {
         // it (traced as writing any number is).
         if (!writing_.Holds(text)) break;
         Trace("Code changed in mac version\n");
-        return placer.PlaceReadable(entry.row, entry.column, entry.type, text, readable_);
+        return placer.PlaceAsRead(entry.row, entry.column, text, readable_);
       case CELL_TEXT * 4 + static_cast<int>(TextIn::kQuotes):
         // Enclosed in quotes, without quotes of its own: either writing
         // makes of it the field it was read from. (A calculator's text
         // would first lose its opening quote.)
         if (!keepsQuotes_) break;
-        return placer.PlaceReadable(entry.row, entry.column, entry.type,
-                                    std::string_view(text.data() - 1, text.size() + 2), readable_);
+        return placer.PlaceAsRead(entry.row, entry.column, std::string_view(text.data() - 1, text.size() + 2),
+                                  readable_);
       case CELL_TEXT * 4 + static_cast<int>(TextIn::kField):
         // A field's own text holds no TAB, CR or NUL (it ends at them); one
         // without quotes either writing encloses in quotes as it stands.
         if (!keepsQuotes_ || FindByte(text.data(), text.data() + text.size(), '"') != text.data() + text.size()) break;
-        return placer.PlaceQuoted(entry.row, entry.column, text);
+        return placer.PlaceQuoted(entry.row, entry.column, text, readable_);
       case CELL_FORMULA * 4 + static_cast<int>(TextIn::kField):
       case CELL_FORMULA * 4 + static_cast<int>(TextIn::kArena): {
         // The same formula is written the same way each time.
@@ -206,26 +202,10 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
 
 }  // namespace
 
-std::uint8_t* FieldPlacer::Lead(std::int32_t row, std::int32_t column, std::size_t size, std::size_t slack) {
-  // Records out of order (which no reader gives) get no separators to
-  // lead back to them.
-  std::uint64_t rowEnds = 0;
-  if (row != previousRow_) {
-    rowEnds = static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{row} - previousRow_, 0));
-    previousColumn_ = 0;
-  }
-  const auto tabs = static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{column} - previousColumn_ - 1, 0));
-  previousRow_ = row;
-  previousColumn_ = column;
-  if (rowEnds <= kFewSeparators && tabs <= kFewSeparators) {
-    std::uint8_t* at = out_.Room(sizeof kRowEnd * rowEnds + tabs + size + slack);
-    start_ = at;
-    for (std::uint64_t i = 0; i < rowEnds; ++i) at = std::copy(kRowEnd, kRowEnd + sizeof kRowEnd, at);
-    return std::fill_n(at, tabs, '\t');
-  }
+std::uint8_t* FieldPlacer::LeadFar(std::uint64_t rowEnds, std::uint64_t tabs, std::size_t room) {
   for (std::uint64_t i = 0; i < rowEnds; ++i) out_.Put(kRowEnd, sizeof kRowEnd);
   out_.PutRepeated('\t', tabs);
-  start_ = out_.Room(size + slack);
+  start_ = out_.Room(room);
   return start_;
 }
 
@@ -236,32 +216,6 @@ void FieldPlacer::Place(std::int32_t row, std::int32_t column, std::int16_t type
   std::uint8_t* at = Lead(row, column, field.size() + 1);
   if (!field.empty()) std::memcpy(at, field.data(), field.size());
   at += field.size();
-  *at++ = '\t';
-  Done(at);
-}
-
-void FieldPlacer::PlaceReadable(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field,
-                                const char* readable) {
-  constexpr std::size_t kCopy = 16;
-  if (field.size() > kCopy || readable - field.data() < static_cast<std::ptrdiff_t>(kCopy)) {
-    return Place(row, column, type, field);
-  }
-  if ((type & 3) == CELL_NUMBER && field.starts_with('"')) numbersAsTexts.push_back({row, column});
-  // A short field is copied in one move of a fixed size, which costs less
-  // than a copy of its own size; what goes beyond it is written over.
-  std::uint8_t* at = Lead(row, column, field.size() + 1, kCopy);
-  std::memcpy(at, field.data(), kCopy);
-  at += field.size();
-  *at++ = '\t';
-  Done(at);
-}
-
-void FieldPlacer::PlaceQuoted(std::int32_t row, std::int32_t column, std::string_view text) {
-  std::uint8_t* at = Lead(row, column, text.size() + 3);
-  *at++ = '"';
-  if (!text.empty()) std::memcpy(at, text.data(), text.size());
-  at += text.size();
-  *at++ = '"';
   *at++ = '\t';
   Done(at);
 }

@@ -2,7 +2,9 @@
 // and TABs that lead to it from the record before, and a TAB after it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,12 @@ struct CellPosition {
 
 // Puts records' fields into an output, in row-major order.
 class FieldPlacer {
+  static constexpr std::uint8_t kRowEnd[] = {'\t', '\r', '\n'};
+  static constexpr std::uint8_t kTabs[] = {'\t', '\t', '\t', '\t', '\t', '\t', '\t', '\t'};
+  // The separators before a field are placed in one go when there are no
+  // more than these.
+  static constexpr std::uint64_t kFewSeparators = 64;
+
  public:
   // After the record at the given position (row 1, column 0 before the
   // first).
@@ -27,12 +35,24 @@ class FieldPlacer {
       : out_(out), previousRow_(previousRow), previousColumn_(previousColumn) {}
 
   void Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field);
+  // The same for a field as it was read (a number as it stands, or a text
+  // with its enclosing quotes: never a number as a text), whose bytes may
+  // be read a little beyond it: up to `readable`, at least.
+  void PlaceAsRead(std::int32_t row, std::int32_t column, std::string_view field, const char* readable) {
+    std::uint8_t* at = Lead(row, column, field.size() + 1, kCopy);
+    at = Copy(at, field, readable);
+    *at++ = '\t';
+    Done(at);
+  }
   // The same for a field that is `text` enclosed in quotes.
-  void PlaceQuoted(std::int32_t row, std::int32_t column, std::string_view text);
-  // The same for a field whose bytes may be read a little beyond it: up
-  // to `readable`, at least.
-  void PlaceReadable(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field,
-                     const char* readable);
+  void PlaceQuoted(std::int32_t row, std::int32_t column, std::string_view text, const char* readable) {
+    std::uint8_t* at = Lead(row, column, text.size() + 3, kCopy);
+    *at++ = '"';
+    at = Copy(at, text, readable);
+    *at++ = '"';
+    *at++ = '\t';
+    Done(at);
+  }
   // Goes on as after the record at the given position.
   void After(std::int32_t row, std::int32_t column) {
     previousRow_ = row;
@@ -46,10 +66,49 @@ class FieldPlacer {
   std::vector<CellPosition> numbersAsTexts;
 
  private:
+  // Copies `bytes`, readable up to `readable` at least, to `at`, which has
+  // room for kCopy bytes more than them; returns the end of the copy. A
+  // short text is copied in one move of a fixed size, which costs less
+  // than a copy of its own size; what goes beyond it is written over.
+  static constexpr std::size_t kCopy = 16;
+  static std::uint8_t* Copy(std::uint8_t* at, std::string_view bytes, const char* readable) {
+    if (bytes.size() <= kCopy && readable - bytes.data() >= static_cast<std::ptrdiff_t>(kCopy)) {
+      std::memcpy(at, bytes.data(), kCopy);
+    } else if (!bytes.empty()) {
+      std::memcpy(at, bytes.data(), bytes.size());
+    }
+    return at + bytes.size();
+  }
   // Puts the separators before a field of `size` bytes at the position,
   // and returns where the field goes: Room for it and `slack` bytes more.
   // Done() then counts in what was written up to the given place.
-  std::uint8_t* Lead(std::int32_t row, std::int32_t column, std::size_t size, std::size_t slack = 0);
+  [[gnu::always_inline]] std::uint8_t* Lead(std::int32_t row, std::int32_t column, std::size_t size,
+                                            std::size_t slack = 0) {
+    // Records out of order (which no reader gives) get no separators to
+    // lead back to them.
+    std::uint64_t rowEnds = 0;
+    if (row != previousRow_) {
+      rowEnds = static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{row} - previousRow_, 0));
+      previousColumn_ = 0;
+    }
+    const auto tabs =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{column} - previousColumn_ - 1, 0));
+    previousRow_ = row;
+    previousColumn_ = column;
+    if (rowEnds > kFewSeparators || tabs > kFewSeparators) return LeadFar(rowEnds, tabs, size + slack);
+    // Written in moves of a fixed size (quicker than a copy or a fill of
+    // the size itself), up to 8 bytes beyond them: room for those too.
+    std::uint8_t* at = out_.Room(sizeof kRowEnd * rowEnds + tabs + size + slack + sizeof kTabs);
+    start_ = at;
+    for (std::uint64_t i = 0; i < rowEnds; ++i) {
+      std::memcpy(at, kRowEnd, sizeof kRowEnd);
+      at += sizeof kRowEnd;
+    }
+    for (std::uint64_t i = 0; i < tabs; i += sizeof kTabs) std::memcpy(at + i, kTabs, sizeof kTabs);
+    return at + tabs;
+  }
+  // The same for many separators, put a piece at a time.
+  std::uint8_t* LeadFar(std::uint64_t rowEnds, std::uint64_t tabs, std::size_t room);
   void Done(std::uint8_t* at) { out_.Advance(static_cast<std::size_t>(at - start_)); }
 
   OutputPieces& out_;
