@@ -57,6 +57,48 @@ inline const char* FindByte(const char* p, const char* end, char byte) {
   return p;
 }
 
+// Sixteen bytes read at once and held to be stored elsewhere at once,
+// with a quick test for the quotes among them.
+class SixteenBytes {
+ public:
+  static constexpr std::size_t kSize = 16;
+
+  // The sixteen bytes from p on, which must all be readable.
+  explicit SixteenBytes(const char* p) {
+#if defined(__SSE2__)
+    bytes_ = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+#else
+    std::memcpy(bytes_, p, kSize);
+#endif
+  }
+
+  // Whether one of the first `count` bytes (at most 16) is a quote.
+  bool QuoteAmongFirst(std::size_t count) const {
+#if defined(__SSE2__)
+    const auto quotes =
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes_, _mm_set1_epi8('"'))));
+    return (quotes & ((std::uint32_t{1} << count) - 1)) != 0;
+#else
+    return std::memchr(bytes_, '"', count) != nullptr;
+#endif
+  }
+
+  void StoreTo(std::uint8_t* at) const {
+#if defined(__SSE2__)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes_);
+#else
+    std::memcpy(at, bytes_, kSize);
+#endif
+  }
+
+ private:
+#if defined(__SSE2__)
+  __m128i bytes_;
+#else
+  unsigned char bytes_[kSize];
+#endif
+};
+
 // The first TAB or CR in [p, end), or end.
 inline const std::uint8_t* FindFieldEnd(const std::uint8_t* p, const std::uint8_t* end) {
   p = FindFieldStop(p, end);

@@ -28,12 +28,14 @@ class PackedFieldWriter {
   PackedFieldWriter(const PackedCells& store, std::int16_t origin, const FieldWriting& writing)
       : readable_(reinterpret_cast<const char*>(store.End())),
         keepsQuotes_(!TextsCarryOpeningQuote(origin)),
+        numbersAsRead_(writing.holds == nullptr),
         origin_(origin),
         writing_(writing) {}
 
   // Most fields go out as they came, or as their text within quotes: those
   // are placed straight from the store, on one decision for each.
   void Write(const PackedCells::Entry& entry, FieldPlacer& placer) {
+    if (PlaceShort(entry, placer)) return;
     using TextIn = PackedCells::TextIn;
     const std::string_view text = entry.text;
     switch (entry.type * 4 + static_cast<int>(entry.where)) {
@@ -76,8 +78,34 @@ class PackedFieldWriter {
   }
 
  private:
+  // Places the field when it is one of the three common sorts below, and
+  // short: they are mixed in any order, and each would otherwise take a
+  // branch of its own.
+  bool PlaceShort(const PackedCells::Entry& entry, FieldPlacer& placer) {
+    using TextIn = PackedCells::TextIn;
+    const int sort = entry.type * 4 + static_cast<int>(entry.where);
+    // A text without quotes of its own goes out between quotes.
+    const bool quote = sort == CELL_TEXT * 4 + static_cast<int>(TextIn::kField) && keepsQuotes_;
+    // A number goes out as it came (when every number does, and none is
+    // traced); so does a text that came between quotes, with them.
+    const bool asRead = (sort == CELL_NUMBER * 4 + static_cast<int>(TextIn::kField) && numbersAsRead_ && !Tracing()) ||
+                        (sort == CELL_TEXT * 4 + static_cast<int>(TextIn::kQuotes) && keepsQuotes_);
+    const std::size_t quotes = entry.where == TextIn::kQuotes ? 1 : 0;
+    const char* field = entry.text.data() - quotes;
+    const std::size_t size = entry.text.size() + 2 * quotes;
+    if (!(quote || asRead) || size > SixteenBytes::kSize ||
+        readable_ - field < static_cast<std::ptrdiff_t>(SixteenBytes::kSize)) {
+      return false;
+    }
+    const SixteenBytes bytes(field);
+    if (quote && bytes.QuoteAmongFirst(size)) return false;
+    placer.PlaceShort(entry.row, entry.column, bytes, size, quote);
+    return true;
+  }
+
   const char* readable_;  // the end of the store's bytes
   bool keepsQuotes_;      // texts of the origin carry no opening quote
+  bool numbersAsRead_;    // the writing holds every number
   std::int16_t origin_;
   const FieldWriting& writing_;
   std::string scratch_;
