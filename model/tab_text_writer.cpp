@@ -44,14 +44,14 @@ class PackedFieldWriter {
         // it (traced as writing any number is).
         if (!writing_.Holds(text)) break;
         Trace("Code changed in mac version\n");
-        return placer.PlaceAsRead(entry.row, entry.column, text, readable_);
+        return placer.PlaceReadable(entry.row, entry.column, text, readable_);
       case CELL_TEXT * 4 + static_cast<int>(TextIn::kQuotes):
         // Enclosed in quotes, without quotes of its own: either writing
         // makes of it the field it was read from. (A calculator's text
         // would first lose its opening quote.)
         if (!keepsQuotes_) break;
-        return placer.PlaceAsRead(entry.row, entry.column, std::string_view(text.data() - 1, text.size() + 2),
-                                  readable_);
+        return placer.PlaceReadable(entry.row, entry.column, std::string_view(text.data() - 1, text.size() + 2),
+                                    readable_);
       case CELL_TEXT * 4 + static_cast<int>(TextIn::kField):
         // A field's own text holds no TAB, CR or NUL (it ends at them); one
         // without quotes either writing encloses in quotes as it stands.
@@ -64,9 +64,13 @@ class PackedFieldWriter {
         if (field == nullptr) {
           const std::string_view made =
               WriteFieldText(scratch_, CELL_FORMULA, std::string_view(), text, origin_, writing_);
-          field = &formulaFields_.Remember(text, std::string(made));
+          // With room to be read beyond its end by a move of fixed size.
+          std::string kept;
+          kept.reserve(made.size() + SixteenBytes::kSize);
+          kept.assign(made);
+          field = &formulaFields_.Remember(text, std::move(kept));
         }
-        return placer.Place(entry.row, entry.column, entry.type, *field);
+        return placer.PlaceReadable(entry.row, entry.column, *field, field->data() + field->capacity());
       }
       default:
         break;
