@@ -1,9 +1,6 @@
 #include "model/packed_cells.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
-#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -123,57 +120,7 @@ void PackedCells::Append(PackedCells&& following, std::int64_t rowsBefore) {
   last_.reset();
 }
 
-namespace {
-// Sets an entry's row and column in one store: callers copy the two at
-// once, and a load of both that met two separate stores still on their
-// way to the cache would wait for them.
-void StorePosition(PackedCells::Entry& entry, std::int64_t row, std::int64_t column) {
-  static_assert(offsetof(PackedCells::Entry, column) == offsetof(PackedCells::Entry, row) + sizeof entry.row);
-  const std::array<std::int32_t, 2> position{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column)};
-  const auto both = std::bit_cast<std::uint64_t>(position);
-  std::memcpy(&entry.row, &both, sizeof both);
-}
-}  // namespace
-
-PackedCells::Entry PackedCells::Next(Walk& walk) const {
-  Place& at = walk.place;
-  const std::uint8_t* p = Begin() + at.offset;
-  const std::uint8_t* const end = End();
-  for (;;) {
-    if (walk.kinds == 0) {
-      const auto [first, following] = kinds_.RunFrom(at.field);
-      walk.kind = first;
-      walk.kinds = following + 1;
-    }
-    const std::uint8_t kind = *walk.kind++;
-    --walk.kinds;
-    ++at.field;
-    const std::string_view text = walk.stops.Field(p);
-    const std::int64_t row = at.row;
-    const std::int64_t column = at.column++;
-    if (p < end && *p == '\r') {
-      ++p;
-      if (p < end && *p == '\n') ++p;
-      at.column = 1;
-      ++at.row;
-    }
-    if ((kind & kRecord) == 0) continue;
-    at.offset = static_cast<std::size_t>(p - Begin());
-    ++at.record;
-    Entry entry;
-    StorePosition(entry, row, column);
-    entry.type = static_cast<std::int16_t>(kind & 3);
-    if ((kind & kInArena) != 0) {
-      entry.text = ArenaText(arenaAddresses_[at.arena++]);
-      entry.where = TextIn::kArena;
-    } else {
-      const bool inQuotes = (kind & kInQuotes) != 0;
-      entry.text = TextOfField(text, inQuotes);
-      entry.where = inQuotes ? TextIn::kQuotes : TextIn::kField;
-    }
-    return entry;
-  }
-}
+PackedCells::Entry PackedCells::Next(Walk& walk) const { return Step(walk); }
 
 PackedCells::Entry PackedCells::At(std::size_t i) const {
   // Onwards from the last record asked for when that is on the way,

@@ -19,8 +19,11 @@
 // it. The records a store gives are those the text cells would have made.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +34,7 @@
 #include "model/field_scan.h"
 #include "model/intermediate_cell.h"
 #include "model/source_bytes.h"
+#include "model/text_quoting.h"
 #include "model/translatable.h"
 
 namespace gridlet {
@@ -106,9 +110,13 @@ class PackedCells {
   template <class F>
   void ForEachIn(std::size_t first, std::size_t last, F&& f) const {
     if (first >= last) return;
-    Walk walk = Start(first);
-    while (walk.place.record < first) Next(walk);
-    for (std::size_t i = first; i < last; ++i) f(Next(walk));
+    Walk start = Start(first);
+    while (start.place.record < first) Next(start);
+    // Walked on in a copy that nothing else sees, which the compiler can
+    // keep in registers: `f` writes bytes, which might be any variable
+    // that is seen elsewhere, and which would be read again after each.
+    Walk walk = start;
+    for (std::size_t i = first; i < last; ++i) f(Step(walk));
   }
 
   // Takes over the store of the fields that follow this store's bytes
@@ -169,7 +177,9 @@ class PackedCells {
   }
   void AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field);
   Walk Start(std::size_t record) const;
-  // The record at the walk's place or after it; moves past it.
+  // The record at the walk's place or after it; moves past it. Step is
+  // written out where it is used (see ForEachIn), Next is called.
+  [[gnu::always_inline]] inline Entry Step(Walk& walk) const;
   Entry Next(Walk& walk) const;
   std::uint64_t ArenaAddress(std::string_view text);
   std::string_view ArenaText(std::uint64_t address) const;
@@ -198,6 +208,58 @@ class PackedCells {
   std::size_t used_ = 0;            // bytes used of it
   std::size_t nextChunk_ = 4096;    // the size of the next one
 };
+
+namespace detail {
+// Sets an entry's row and column in one store: callers copy the two at
+// once, and a load of both that met two separate stores still on their
+// way to the cache would wait for them.
+inline void StorePosition(PackedCells::Entry& entry, std::int64_t row, std::int64_t column) {
+  static_assert(offsetof(PackedCells::Entry, column) == offsetof(PackedCells::Entry, row) + sizeof entry.row);
+  const std::array<std::int32_t, 2> position{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column)};
+  const auto both = std::bit_cast<std::uint64_t>(position);
+  std::memcpy(&entry.row, &both, sizeof both);
+}
+}  // namespace detail
+
+PackedCells::Entry PackedCells::Step(Walk& walk) const {
+  Place& at = walk.place;
+  const std::uint8_t* p = Begin() + at.offset;
+  const std::uint8_t* const end = End();
+  for (;;) {
+    if (walk.kinds == 0) {
+      const auto [first, following] = kinds_.RunFrom(at.field);
+      walk.kind = first;
+      walk.kinds = following + 1;
+    }
+    const std::uint8_t kind = *walk.kind++;
+    --walk.kinds;
+    ++at.field;
+    const std::string_view text = walk.stops.Field(p);
+    const std::int64_t row = at.row;
+    const std::int64_t column = at.column++;
+    if (p < end && *p == '\r') {
+      ++p;
+      if (p < end && *p == '\n') ++p;
+      at.column = 1;
+      ++at.row;
+    }
+    if ((kind & kRecord) == 0) continue;
+    at.offset = static_cast<std::size_t>(p - Begin());
+    ++at.record;
+    Entry entry;
+    detail::StorePosition(entry, row, column);
+    entry.type = static_cast<std::int16_t>(kind & 3);
+    if ((kind & kInArena) != 0) {
+      entry.text = ArenaText(arenaAddresses_[at.arena++]);
+      entry.where = TextIn::kArena;
+    } else {
+      const bool inQuotes = (kind & kInQuotes) != 0;
+      entry.text = TextOfField(text, inQuotes);
+      entry.where = inQuotes ? TextIn::kQuotes : TextIn::kField;
+    }
+    return entry;
+  }
+}
 
 // Sets a record to what a tab-text field makes of it: the text is the
 // formula (Data2, with an empty Data) or the Data; a text's Length is its

@@ -28,7 +28,8 @@ class PackedFieldWriter {
   PackedFieldWriter(const PackedCells& store, std::int16_t origin, const FieldWriting& writing)
       : readable_(reinterpret_cast<const char*>(store.End())),
         keepsQuotes_(!TextsCarryOpeningQuote(origin)),
-        numbersAsRead_(writing.holds == nullptr),
+        shortSorts_(ShortSorts(keepsQuotes_, writing.holds == nullptr)),
+        quotedSorts_(1u << Sort(CELL_TEXT, PackedCells::TextIn::kField)),
         origin_(origin),
         writing_(writing) {}
 
@@ -87,29 +88,42 @@ class PackedFieldWriter {
   // branch of its own.
   bool PlaceShort(const PackedCells::Entry& entry, FieldPlacer& placer) {
     using TextIn = PackedCells::TextIn;
-    const int sort = entry.type * 4 + static_cast<int>(entry.where);
-    // A text without quotes of its own goes out between quotes.
-    const bool quote = sort == CELL_TEXT * 4 + static_cast<int>(TextIn::kField) && keepsQuotes_;
-    // A number goes out as it came (when every number does, and none is
-    // traced); so does a text that came between quotes, with them.
-    const bool asRead = (sort == CELL_NUMBER * 4 + static_cast<int>(TextIn::kField) && numbersAsRead_ && !Tracing()) ||
-                        (sort == CELL_TEXT * 4 + static_cast<int>(TextIn::kQuotes) && keepsQuotes_);
+    // Worked out without a branch: the sorts come in any order.
+    const unsigned sort = static_cast<unsigned>((entry.type & 3) * 4 + static_cast<int>(entry.where));
+    const bool placed = ((shortSorts_ >> sort) & 1) != 0;
+    const bool quote = ((quotedSorts_ >> sort) & 1) != 0;
     const std::size_t quotes = entry.where == TextIn::kQuotes ? 1 : 0;
     const char* field = entry.text.data() - quotes;
     const std::size_t size = entry.text.size() + 2 * quotes;
-    if (!(quote || asRead) || size > SixteenBytes::kSize ||
-        readable_ - field < static_cast<std::ptrdiff_t>(SixteenBytes::kSize)) {
+    if (!placed | (size > SixteenBytes::kSize) |
+        (readable_ - field < static_cast<std::ptrdiff_t>(SixteenBytes::kSize))) {
       return false;
     }
     const SixteenBytes bytes(field);
-    if (quote && bytes.QuoteAmongFirst(size)) return false;
+    if (quote & bytes.QuoteAmongFirst(size)) return false;
     placer.PlaceShort(entry.row, entry.column, bytes, size, quote);
     return true;
   }
 
+  // The sorts of record (type * 4 + place of the text) that PlaceShort
+  // places, as bits: a number as it came (when every number goes so, and
+  // none is traced); a text without quotes of its own between quotes; a
+  // text that came between quotes as it came, with them.
+  static constexpr unsigned Sort(std::int16_t type, PackedCells::TextIn where) {
+    return static_cast<unsigned>(type * 4 + static_cast<int>(where));
+  }
+  static std::uint32_t ShortSorts(bool keepsQuotes, bool numbersAsRead) {
+    using TextIn = PackedCells::TextIn;
+    std::uint32_t sorts = 0;
+    if (numbersAsRead && !Tracing()) sorts |= 1u << Sort(CELL_NUMBER, TextIn::kField);
+    if (keepsQuotes) sorts |= 1u << Sort(CELL_TEXT, TextIn::kField) | 1u << Sort(CELL_TEXT, TextIn::kQuotes);
+    return sorts;
+  }
+
   const char* readable_;  // the end of the store's bytes
   bool keepsQuotes_;      // texts of the origin carry no opening quote
-  bool numbersAsRead_;    // the writing holds every number
+  std::uint32_t shortSorts_;   // see ShortSorts
+  std::uint32_t quotedSorts_;  // the one put between quotes
   std::int16_t origin_;
   const FieldWriting& writing_;
   std::string scratch_;
