@@ -22,6 +22,13 @@ constexpr std::size_t kWriteInTurns = 4 * kStretch;
 // Stretches may be written this far ahead of the one put into the output.
 constexpr std::size_t kTurns = 4;
 
+// A record's sort: its type and where its text is, as a number below 16.
+constexpr unsigned SortOf(int type, PackedCells::TextIn where) {
+  return static_cast<unsigned>(type * 4 + static_cast<int>(where));
+}
+// The sort of record placed between quotes, as a bit.
+constexpr std::uint32_t kQuotedSorts = 1u << SortOf(CELL_TEXT, PackedCells::TextIn::kField);
+
 // Writes each record of a store as its field.
 class PackedFieldWriter {
  public:
@@ -29,7 +36,6 @@ class PackedFieldWriter {
       : readable_(reinterpret_cast<const char*>(store.End())),
         keepsQuotes_(!TextsCarryOpeningQuote(origin)),
         shortSorts_(ShortSorts(keepsQuotes_, writing.holds == nullptr)),
-        quotedSorts_(1u << Sort(CELL_TEXT, PackedCells::TextIn::kField)),
         origin_(origin),
         writing_(writing) {}
 
@@ -39,27 +45,27 @@ class PackedFieldWriter {
     if (PlaceShort(entry, placer)) return;
     using TextIn = PackedCells::TextIn;
     const std::string_view text = entry.text;
-    switch (entry.type * 4 + static_cast<int>(entry.where)) {
-      case CELL_NUMBER * 4 + static_cast<int>(TextIn::kField):
+    switch (SortOf(entry.type, entry.where)) {
+      case SortOf(CELL_NUMBER, TextIn::kField):
         // Read as a number: it goes out as it came when the writing holds
         // it (traced as writing any number is).
         if (!writing_.Holds(text)) break;
         Trace("Code changed in mac version\n");
         return placer.PlaceReadable(entry.row, entry.column, text, readable_);
-      case CELL_TEXT * 4 + static_cast<int>(TextIn::kQuotes):
+      case SortOf(CELL_TEXT, TextIn::kQuotes):
         // Enclosed in quotes, without quotes of its own: either writing
         // makes of it the field it was read from. (A calculator's text
         // would first lose its opening quote.)
         if (!keepsQuotes_) break;
         return placer.PlaceReadable(entry.row, entry.column, std::string_view(text.data() - 1, text.size() + 2),
                                     readable_);
-      case CELL_TEXT * 4 + static_cast<int>(TextIn::kField):
+      case SortOf(CELL_TEXT, TextIn::kField):
         // A field's own text holds no TAB, CR or NUL (it ends at them); one
         // without quotes either writing encloses in quotes as it stands.
         if (!keepsQuotes_ || FindByte(text.data(), text.data() + text.size(), '"') != text.data() + text.size()) break;
         return placer.PlaceQuoted(entry.row, entry.column, text, readable_);
-      case CELL_FORMULA * 4 + static_cast<int>(TextIn::kField):
-      case CELL_FORMULA * 4 + static_cast<int>(TextIn::kArena): {
+      case SortOf(CELL_FORMULA, TextIn::kField):
+      case SortOf(CELL_FORMULA, TextIn::kArena): {
         // The same formula is written the same way each time.
         const std::string* field = formulaFields_.Find(text);
         if (field == nullptr) {
@@ -83,15 +89,14 @@ class PackedFieldWriter {
   }
 
  private:
-  // Places the field when it is one of the three common sorts below, and
-  // short: they are mixed in any order, and each would otherwise take a
-  // branch of its own.
+  // Places the field when it is short and of one of the sorts that
+  // ShortSorts gives. Those are mixed in any order, and a branch on the
+  // sort would often go the wrong way: it is worked out without one.
   bool PlaceShort(const PackedCells::Entry& entry, FieldPlacer& placer) {
     using TextIn = PackedCells::TextIn;
-    // Worked out without a branch: the sorts come in any order.
-    const unsigned sort = static_cast<unsigned>((entry.type & 3) * 4 + static_cast<int>(entry.where));
+    const unsigned sort = SortOf(entry.type & 3, entry.where);
     const bool placed = ((shortSorts_ >> sort) & 1) != 0;
-    const bool quote = ((quotedSorts_ >> sort) & 1) != 0;
+    const bool quote = ((kQuotedSorts >> sort) & 1) != 0;
     const std::size_t quotes = entry.where == TextIn::kQuotes ? 1 : 0;
     const char* field = entry.text.data() - quotes;
     const std::size_t size = entry.text.size() + 2 * quotes;
@@ -105,25 +110,21 @@ class PackedFieldWriter {
     return true;
   }
 
-  // The sorts of record (type * 4 + place of the text) that PlaceShort
-  // places, as bits: a number as it came (when every number goes so, and
-  // none is traced); a text without quotes of its own between quotes; a
-  // text that came between quotes as it came, with them.
-  static constexpr unsigned Sort(std::int16_t type, PackedCells::TextIn where) {
-    return static_cast<unsigned>(type * 4 + static_cast<int>(where));
-  }
+  // The sorts of record that PlaceShort places, as bits: a number as it
+  // came (when every number goes so, and none is traced); a text without
+  // quotes of its own between quotes (kQuotedSorts); a text that came
+  // between quotes as it came, with them.
   static std::uint32_t ShortSorts(bool keepsQuotes, bool numbersAsRead) {
     using TextIn = PackedCells::TextIn;
     std::uint32_t sorts = 0;
-    if (numbersAsRead && !Tracing()) sorts |= 1u << Sort(CELL_NUMBER, TextIn::kField);
-    if (keepsQuotes) sorts |= 1u << Sort(CELL_TEXT, TextIn::kField) | 1u << Sort(CELL_TEXT, TextIn::kQuotes);
+    if (numbersAsRead && !Tracing()) sorts |= 1u << SortOf(CELL_NUMBER, TextIn::kField);
+    if (keepsQuotes) sorts |= kQuotedSorts | 1u << SortOf(CELL_TEXT, TextIn::kQuotes);
     return sorts;
   }
 
   const char* readable_;  // the end of the store's bytes
   bool keepsQuotes_;      // texts of the origin carry no opening quote
-  std::uint32_t shortSorts_;   // see ShortSorts
-  std::uint32_t quotedSorts_;  // the one put between quotes
+  std::uint32_t shortSorts_;  // see ShortSorts
   std::int16_t origin_;
   const FieldWriting& writing_;
   std::string scratch_;

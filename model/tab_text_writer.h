@@ -36,8 +36,8 @@ class FieldPlacer {
       : out_(out), previousRow_(previousRow), previousColumn_(previousColumn) {}
 
   void Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field);
-  // The same for a field that is not a number's text (a number as it
-  // stands, a quoted text, a formula), whose bytes may be read a little
+  // The same for a field that is not a number put as a text (which
+  // numbersAsTexts would be told of), whose bytes may be read a little
   // beyond it: up to `readable`, at least.
   void PlaceReadable(std::int32_t row, std::int32_t column, std::string_view field, const char* readable) {
     std::uint8_t* at = Lead(row, column, field.size() + 1, kCopy);
