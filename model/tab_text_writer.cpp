@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -100,10 +101,11 @@ class PackedFieldWriter {
     const std::size_t quotes = entry.where == TextIn::kQuotes ? 1 : 0;
     const char* field = entry.text.data() - quotes;
     const std::size_t size = entry.text.size() + 2 * quotes;
-    if (!placed | (size > SixteenBytes::kSize) |
-        (readable_ - field < static_cast<std::ptrdiff_t>(SixteenBytes::kSize))) {
-      return false;
-    }
+    // (Told by addresses as numbers: the text of a record not placed here
+    // may lie elsewhere than the store's bytes.)
+    const bool readable = reinterpret_cast<std::uintptr_t>(readable_) - reinterpret_cast<std::uintptr_t>(field) >=
+                          SixteenBytes::kSize;
+    if (!placed | (size > SixteenBytes::kSize) | !readable) return false;
     const SixteenBytes bytes(field);
     if (quote & bytes.QuoteAmongFirst(size)) return false;
     placer.PlaceShort(entry.row, entry.column, bytes, size, quote);
