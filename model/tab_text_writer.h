@@ -49,7 +49,7 @@ class FieldPlacer {
   // `bytes`, put between quotes when `quote`. Numbers, texts and quoted
   // texts go the same way, with no branch between them to mispredict.
   void PlaceShort(std::int32_t row, std::int32_t column, const SixteenBytes& bytes, std::size_t size, bool quote) {
-    std::uint8_t* at = Lead(row, column, size + 3, SixteenBytes::kSize);
+    std::uint8_t* at = Lead(row, column, size + 3, kCopy);
     *at = '"';
     at += quote;
     bytes.StoreTo(at);
@@ -85,10 +85,10 @@ class FieldPlacer {
   // room for kCopy bytes more than them; returns the end of the copy. A
   // short text is copied in one move of a fixed size, which costs less
   // than a copy of its own size; what goes beyond it is written over.
-  static constexpr std::size_t kCopy = 16;
+  static constexpr std::size_t kCopy = SixteenBytes::kSize;
   static std::uint8_t* Copy(std::uint8_t* at, std::string_view bytes, const char* readable) {
     if (bytes.size() <= kCopy && readable - bytes.data() >= static_cast<std::ptrdiff_t>(kCopy)) {
-      std::memcpy(at, bytes.data(), kCopy);
+      SixteenBytes(bytes.data()).StoreTo(at);
     } else if (!bytes.empty()) {
       std::memcpy(at, bytes.data(), bytes.size());
     }
