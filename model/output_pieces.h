@@ -28,9 +28,12 @@ class OutputPieces {
   std::uint8_t* Room(std::size_t size) {
     if (buffer_.size() - used_ < size) {
       // Grown by what it holds, from 64 KB up to a piece at a time: a
-      // small output stays small.
+      // small output stays small. Room set aside beforehand is not
+      // outgrown before it is full: growing would copy the bytes.
       const std::size_t step = std::min(std::max(buffer_.size(), kFirstRoom), kPiece);
-      buffer_.resize(used_ + std::max(size, step));
+      std::size_t grown = used_ + std::max(size, step);
+      if (used_ + size <= buffer_.capacity()) grown = std::min(grown, buffer_.capacity());
+      buffer_.resize(grown);
     }
     return buffer_.data() + used_;
   }

@@ -166,6 +166,11 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
     bool written = false;
   };
   std::array<Turn, kTurns> turns;
+  // Each buffer starts with room for a stretch as large as the store's
+  // records make likely, and a quarter more: grown from small, the first
+  // stretches would copy, and touch afresh, about twice their bytes.
+  const auto perRecord = static_cast<std::size_t>(store.End() - store.Begin()) / size + 1;
+  for (Turn& turn : turns) turn.buffer.reserve(kStretch * perRecord * 5 / 4);
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t taken = 0;   // stretches taken by a thread
