@@ -22,6 +22,8 @@ constexpr std::size_t kStretch = std::size_t{1} << 15;
 constexpr std::size_t kWriteInTurns = 4 * kStretch;
 // Stretches may be written this far ahead of the one put into the output.
 constexpr std::size_t kTurns = 4;
+// The most room a stretch's buffer is given before it is written.
+constexpr std::size_t kMostRoomAtFirst = std::size_t{4} << 20;
 
 // A record's sort: its type and where its text is, as a number below 16.
 constexpr unsigned SortOf(int type, PackedCells::TextIn where) {
@@ -167,10 +169,11 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
   };
   std::array<Turn, kTurns> turns;
   // Each buffer starts with room for a stretch as large as the store's
-  // records make likely, and a quarter more: grown from small, the first
-  // stretches would copy, and touch afresh, about twice their bytes.
+  // records make likely, and a quarter more (up to a few megabytes): grown
+  // from small, the first stretches would copy, and touch afresh, about
+  // twice their bytes.
   const auto perRecord = static_cast<std::size_t>(store.End() - store.Begin()) / size + 1;
-  for (Turn& turn : turns) turn.buffer.reserve(kStretch * perRecord * 5 / 4);
+  for (Turn& turn : turns) turn.buffer.reserve(std::min(kStretch * perRecord * 5 / 4, kMostRoomAtFirst));
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t taken = 0;   // stretches taken by a thread
