@@ -12,7 +12,9 @@
 #include <future>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -29,52 +31,57 @@ using testing::ServedGridlet;
 using json = nlohmann::json;
 namespace fs = std::filesystem;
 
-// The state of a killed process once it has had a moment to end: '-' when
-// it is gone, 'Z' when it ended and waits for a parent to collect it (the
-// server's, gone with it, leaves that to the system's first process, which
-// may take its time).
-char StateAfterKill(pid_t pid) {
+// What /proc tells of a process: its name, its state letter and its parent.
+struct ProcessStat {
+  std::string name;
   char state = '?';
+  pid_t parent = 0;
+};
+
+std::optional<ProcessStat> ReadProcessStat(const fs::path& folder) {
+  std::ifstream stat(folder / "stat");
+  std::string line;
+  if (!std::getline(stat, line)) return std::nullopt;
+  // pid (name) state ppid ...; the name may hold spaces and parentheses.
+  const std::size_t open = line.find('(');
+  const std::size_t close = line.rfind(')');
+  if (open == std::string::npos || close == std::string::npos || close + 2 >= line.size()) return std::nullopt;
+  ProcessStat found;
+  found.name = line.substr(open + 1, close - open - 1);
+  std::istringstream rest(line.substr(close + 2));
+  rest >> found.state >> found.parent;
+  return found;
+}
+
+// Whether a killed process has ended once it has had a moment to: it is
+// gone, or it waits for a parent to collect it (the server's, gone with
+// it, leaves that to the system's first process, which may take its time).
+// `state` is the state it was last seen in ('-' when gone).
+bool EndsAfterKill(pid_t pid, char& state) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  do {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return '-';
-    const std::size_t close = line.rfind(')');
-    state = close != std::string::npos && close + 2 < line.size() ? line[close + 2] : '?';
-    if (state == 'Z' || state == 'X') return state;
+  for (;;) {
+    const std::optional<ProcessStat> stat = ReadProcessStat(fs::path("/proc") / std::to_string(pid));
+    state = stat ? stat->state : '-';
+    if (!stat || state == 'Z' || state == 'X') return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  } while (std::chrono::steady_clock::now() < deadline);
-  return state;
+  }
 }
 
 // The processes descended from a process, with their names.
 std::map<pid_t, std::string> Descendants(pid_t root) {
-  std::map<pid_t, pid_t> parents;
-  std::map<pid_t, std::string> names;
+  std::map<pid_t, ProcessStat> processes;
   for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
     const std::string pid = entry.path().filename().string();
     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    // pid (name) state ppid ...; the name may hold spaces and parentheses.
-    const std::size_t open = line.find('(');
-    const std::size_t close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 2));
-    std::string state;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    parents[std::stoi(pid)] = parent;
-    names[std::stoi(pid)] = line.substr(open + 1, close - open - 1);
+    if (std::optional<ProcessStat> stat = ReadProcessStat(entry.path())) processes[std::stoi(pid)] = *stat;
   }
   std::map<pid_t, std::string> found;
   for (bool grew = true; grew;) {
     grew = false;
-    for (const auto& [pid, parent] : parents) {
-      if ((parent == root || found.count(parent)) && !found.count(pid)) {
-        found[pid] = names[pid];
+    for (const auto& [pid, stat] : processes) {
+      if ((stat.parent == root || found.count(stat.parent)) && !found.count(pid)) {
+        found[pid] = stat.name;
         grew = true;
       }
     }
@@ -163,8 +170,8 @@ TEST(WebFaultTest, AKilledLibreOfficeFailsItsRequestAndTheNextOnesConvert) {
   }
   EXPECT_TRUE(left.empty()) << left.size() << " left, the first: " << left.front();
   for (pid_t pid : killed) {
-    const char state = StateAfterKill(pid);
-    EXPECT_TRUE(state == '-' || state == 'Z' || state == 'X') << pid << " still runs (state " << state << ")";
+    char state = '?';
+    EXPECT_TRUE(EndsAfterKill(pid, state)) << pid << " still runs (state " << state << ")";
   }
 }
 
