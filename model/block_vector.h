@@ -49,7 +49,7 @@ class BlockVector {
   }
   ~BlockVector() { Free(); }
 
-  void push_back(const T& value) {
+  [[gnu::always_inline]] void push_back(const T& value) {
     if (size_ == capacity_) Grow();
     T* at = end_;
     *at = value;
@@ -114,7 +114,7 @@ class BlockVector {
     size_ = std::exchange(other.size_, 0);
     capacity_ = std::exchange(other.capacity_, 0);
   }
-  void Grow() {
+  [[gnu::noinline]] void Grow() {
     const std::size_t length = BlockLength(blocks_.size());
     blocks_.reserve(blocks_.size() + 1);
     T* block = static_cast<T*>(NewBlock(length * sizeof(T)));
@@ -135,7 +135,7 @@ class BlockVector {
 template <class T>
 class BlockChain {
  public:
-  void push_back(const T& value) { last_.push_back(value); }
+  [[gnu::always_inline]] void push_back(const T& value) { last_.push_back(value); }
   const T& operator[](std::size_t i) const {
     if (i >= lastStart_) return last_[i - lastStart_];
     const Link& link = LinkOf(i);

@@ -67,6 +67,49 @@ inline bool IsDecimalNumber(std::string_view text) {
   return p == end;
 }
 
+#if defined(__SSE2__)
+// The bytes of a short text that may make a decimal number, one bit per
+// byte of the sixteen from its start.
+struct NumberMarks {
+  std::uint32_t digits;
+  std::uint32_t points;
+  std::uint32_t signs;
+  std::uint32_t exponents;  // E or e
+
+  explicit NumberMarks(__m128i v) {
+    const __m128i fromZero = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
+    const __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('-')));
+    const __m128i mark = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('e')), _mm_cmpeq_epi8(v, _mm_set1_epi8('E')));
+    digits = Bits(digit);
+    points = Bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
+    signs = Bits(sign);
+    exponents = Bits(mark);
+  }
+
+  // Whether the bytes in `text` (a run of low bits) are one decimal
+  // number, as IsDecimalNumber tells; worked out without a branch.
+  bool Number(std::uint32_t text) const {
+    // Before the first exponent mark (or without one, the whole text):
+    // digits with at most one point among them, a sign perhaps first.
+    const std::uint32_t marks = exponents & text;
+    const std::uint32_t mark = marks & (0 - marks);
+    const std::uint32_t mantissa = marks == 0 ? text : mark - 1;
+    const std::uint32_t d = digits & mantissa;
+    const std::uint32_t p = points & mantissa;
+    const bool mantissaIsNumber = (d != 0) & ((p & (p - 1)) == 0) & ((d | p | (signs & 1)) == mantissa);
+    // After the mark: a sign perhaps, then one digit or more.
+    const std::uint32_t after = text & ~(mantissa | mark);
+    const std::uint32_t exponentDigits = after & ~(signs & after & (0 - after));
+    const bool exponentIsNumber = (marks == 0) | ((exponentDigits != 0) & ((digits & exponentDigits) == exponentDigits));
+    return mantissaIsNumber & exponentIsNumber;
+  }
+
+ private:
+  static std::uint32_t Bits(__m128i m) { return static_cast<std::uint32_t>(_mm_movemask_epi8(m)); }
+};
+#endif
+
 // The same, for a text within a buffer that may be read up to
 // `readableEnd`: a text of at most 16 bytes with 16 readable bytes from its
 // start is judged all at once, without a branch per byte.
@@ -74,21 +117,8 @@ inline bool IsDecimalNumberWithin(std::string_view text, const char* readableEnd
 #if defined(__SSE2__)
   const std::size_t n = text.size();
   if (readableEnd != nullptr && n != 0 && n <= 16 && readableEnd - text.data() >= 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
-    const __m128i fromZero = _mm_sub_epi8(v, _mm_set1_epi8('0'));
-    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
-    const __m128i point = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
-    const __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('-')));
-    const __m128i mark = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('e')), _mm_cmpeq_epi8(v, _mm_set1_epi8('E')));
-    const auto bits = [](__m128i m) { return static_cast<std::uint32_t>(_mm_movemask_epi8(m)); };
-    const std::uint32_t field = (std::uint32_t{1} << n) - 1;
-    // With an exponent mark the text is judged byte by byte.
-    if ((bits(mark) & field) == 0) {
-      const std::uint32_t digits = bits(digit) & field;
-      const std::uint32_t points = bits(point) & field;
-      // Digits with at most one point among them, a sign perhaps first.
-      return digits != 0 && (points & (points - 1)) == 0 && (digits | points | (bits(sign) & 1)) == field;
-    }
+    const NumberMarks marks(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data())));
+    return marks.Number((std::uint32_t{1} << n) - 1);
   }
 #endif
   (void)readableEnd;

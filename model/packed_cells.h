@@ -80,7 +80,7 @@ class PackedCells {
   // std::bad_alloc when the store cannot grow.
   // Add returns where an arena text went (0 for a text in the bytes), so
   // that a later record of the same text can share it (AddArenaText).
-  void AddEmpty() { kinds_.push_back(0); }
+  void AddEmpty() { kinds_.push_back(FieldKind{0}); }
   std::uint64_t Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
                     std::string_view text, TextIn where) {
     const std::uint64_t address = where == TextIn::kArena ? ArenaAddress(text) : 0;
@@ -90,6 +90,15 @@ class PackedCells {
   void AddArenaText(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
                     std::uint64_t address) {
     AddRecord(row, column, field, type, TextIn::kArena, address);
+  }
+
+  // A field kept as it stands, of the given type, or an empty field when
+  // `record` is false: the same as Add or AddEmpty, without a branch
+  // between them.
+  void AddKept(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type, bool record) {
+    if ((size_ % kCheckpoint == 0) & record) AddCheckpoint(row, column, field);
+    kinds_.push_back(static_cast<FieldKind>((kRecord | (type & 3)) * record));
+    size_ += record;
   }
 
   std::size_t Size() const { return size_; }
@@ -135,6 +144,16 @@ class PackedCells {
   CellList* owner = nullptr;
 
  private:
+  // A field's kind byte (of a type of its own: a store through a pointer
+  // to bytes may change any variable, which the compiler would then read
+  // again after each), whether it makes a record, the low two bits of
+  // the record's kind, and whether its text is in the arena or within
+  // the field's quotes.
+  enum class FieldKind : std::uint8_t {};
+  static constexpr std::uint8_t kRecord = 8;
+  static constexpr std::uint8_t kInArena = 4;
+  static constexpr std::uint8_t kInQuotes = 16;
+
   // Where a walk through the fields stands: at the start of a field.
   // (Of a size that is a power of two, as block vectors' elements are.)
   struct alignas(64) Place {
@@ -148,19 +167,13 @@ class PackedCells {
   struct Walk {
     Place place;
     FieldStops stops;
-    const std::uint8_t* kind = nullptr;  // place.field's kind byte, and
-    std::size_t kinds = 0;               // how many follow it in its block
+    const FieldKind* kind = nullptr;  // place.field's kind byte, and
+    std::size_t kinds = 0;            // how many follow it in its block
   };
   // Every kCheckpoint-th record's place is kept (counted from the first
   // record of each part that was read on its own).
   static constexpr std::size_t kCheckpoint = 512;
 
-  // A field's kind byte: whether it makes a record, the low two bits of
-  // the record's kind, and whether its text is in the arena or within
-  // the field's quotes.
-  static constexpr std::uint8_t kRecord = 8;
-  static constexpr std::uint8_t kInArena = 4;
-  static constexpr std::uint8_t kInQuotes = 16;
 
   void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
                  TextIn where, std::uint64_t address) {
@@ -172,7 +185,7 @@ class PackedCells {
     } else if (where == TextIn::kQuotes) {
       kind |= kInQuotes;
     }
-    kinds_.push_back(kind);
+    kinds_.push_back(static_cast<FieldKind>(kind));
     ++size_;
   }
   void AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field);
@@ -188,7 +201,7 @@ class PackedCells {
   std::uint8_t state_;
   std::size_t size_ = 0;
   std::size_t parts_ = 1;
-  BlockChain<std::uint8_t> kinds_;
+  BlockChain<FieldKind> kinds_;
   BlockChain<std::uint64_t> arenaAddresses_;  // of the changed texts, in order
   BlockChain<Place> checkpoints_;  // in the order of their records
   mutable std::optional<Walk> last_;  // after the record last asked for
@@ -231,7 +244,7 @@ PackedCells::Entry PackedCells::Step(Walk& walk) const {
       walk.kind = first;
       walk.kinds = following + 1;
     }
-    const std::uint8_t kind = *walk.kind++;
+    const auto kind = static_cast<std::uint8_t>(*walk.kind++);
     --walk.kinds;
     ++at.field;
     const std::string_view text = walk.stops.Field(p);
