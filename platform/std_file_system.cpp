@@ -330,7 +330,7 @@ class PendingOutput : public OutputFile {
   // it is being made, so that the sync on Commit has little left to wait
   // for. (A small one is synced once, on Commit.)
   void StartWriteback(std::size_t size) {
-    constexpr std::size_t kWritebackStep = std::size_t{4} << 20;
+    constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
     written_ += size;
     if (written_ - sentToDisk_ < kWritebackStep) return;
 #if defined(__linux__)
