@@ -107,38 +107,57 @@ inline const std::uint8_t* FindFieldEnd(const std::uint8_t* p, const std::uint8_
 }
 
 // The TABs, CRs and NULs of a whole text, found 64 bytes at a time: one
-// bit per byte in a mask of the block, from which each next stop is one
-// bit scan. For walking a long text field by field.
+// bit per byte in a mask of the block. The stops are taken in order, each
+// the lowest bit left, which is then cleared: finding the next one does
+// not wait for the field before it to be measured. For walking a long
+// text field by field.
 class FieldStops {
  public:
-  FieldStops(const std::uint8_t* begin, const std::uint8_t* end) : begin_(begin), end_(end) {}
+  // Over the text [begin, end), from its start.
+  FieldStops(const std::uint8_t* begin, const std::uint8_t* end) : begin_(begin), end_(end) { Seek(begin); }
 
-  // Reads the field that starts at p: returns its text, up to its first
-  // TAB, CR or NUL (or the end), and moves p past the field, which goes on
-  // past NULs to its TAB (taken with it) or CR (left at p for the row end).
-  std::string_view Field(const std::uint8_t*& p) {
-    const std::uint8_t* const start = p;
-    const std::uint8_t* const textEnd = Next(p);
-    p = textEnd;
-    while (p < end_ && *p == 0) p = Next(p + 1);
-    if (p < end_ && *p == '\t') ++p;
-    return std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(textEnd - start));
+  // Goes on from p instead, the start of a field.
+  void Seek(const std::uint8_t* p) {
+    const auto offset = static_cast<std::size_t>(p - begin_);
+    Load(begin_ + (offset & ~std::size_t{63}));
+    mask_ &= ~std::uint64_t{0} << (offset & 63);
   }
 
-  // The first TAB, CR or NUL in [p, end), or end; p lies in the text.
-  const std::uint8_t* Next(const std::uint8_t* p) {
+  // Reads the field that starts at p, at or after where the field before
+  // it left p (the reader takes a row end's CR and LF): returns its text,
+  // up to its first TAB, CR or NUL (or the end), and moves p past the
+  // field, which goes on past NULs to its TAB (taken with it) or CR (left
+  // at p for the row end).
+  std::string_view Field(const std::uint8_t*& p) {
+    const std::uint8_t* const start = p;
+    const std::uint8_t* textEnd = NextStop();
+    // Stops the reader went past (a CR right after a TAB ends the row
+    // without a field) are passed over.
+    while (textEnd < start) textEnd = NextStop();
+    p = textEnd;
     while (p < end_) {
-      const std::uint8_t* base = begin_ + (static_cast<std::size_t>(p - begin_) & ~std::size_t{63});
-      if (base != base_) Load(base);
-      const std::uint64_t found = mask_ & (~std::uint64_t{0} << (p - base));
-      if (found != 0) return base + std::countr_zero(found);
-      p = base + 64;
+      if (*p != 0) {
+        if (*p == '\t') ++p;
+        break;
+      }
+      p = NextStop();
     }
-    return end_;
+    return std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(textEnd - start));
   }
 
  private:
   static bool IsStop(std::uint8_t c) { return c == '\t' || c == '\r' || c == 0; }
+
+  // The next TAB, CR or NUL not yet taken, or end.
+  const std::uint8_t* NextStop() {
+    while (mask_ == 0) {
+      if (end_ - base_ <= 64) return end_;
+      Load(base_ + 64);
+    }
+    const std::uint8_t* const stop = base_ + std::countr_zero(mask_);
+    mask_ &= mask_ - 1;
+    return stop;
+  }
 
   void Load(const std::uint8_t* base) {
     base_ = base;
@@ -165,7 +184,7 @@ class FieldStops {
   const std::uint8_t* begin_;
   const std::uint8_t* end_;
   const std::uint8_t* base_ = nullptr;  // the block whose mask is held
-  std::uint64_t mask_ = 0;
+  std::uint64_t mask_ = 0;              // its stops not yet taken
 };
 
 }  // namespace gridlet

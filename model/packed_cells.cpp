@@ -85,6 +85,7 @@ PackedCells::Walk PackedCells::Start(std::size_t record) const {
     }
   }
   if (low > 0) walk.place = checkpoints_[low - 1];
+  walk.stops.Seek(Begin() + walk.place.offset);
   return walk;
 }
 
