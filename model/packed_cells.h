@@ -19,8 +19,6 @@
 // it. The records a store gives are those the text cells would have made.
 #pragma once
 
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -222,17 +220,14 @@ class PackedCells {
   std::size_t nextChunk_ = 4096;    // the size of the next one
 };
 
-namespace detail {
-// Sets an entry's row and column in one store: callers copy the two at
-// once, and a load of both that met two separate stores still on their
-// way to the cache would wait for them.
-inline void StorePosition(PackedCells::Entry& entry, std::int64_t row, std::int64_t column) {
-  static_assert(offsetof(PackedCells::Entry, column) == offsetof(PackedCells::Entry, row) + sizeof entry.row);
-  const std::array<std::int32_t, 2> position{static_cast<std::int32_t>(row), static_cast<std::int32_t>(column)};
-  const auto both = std::bit_cast<std::uint64_t>(position);
-  std::memcpy(&entry.row, &both, sizeof both);
+// The value, which the compiler takes to be any value of its type.
+template <class T>
+[[gnu::always_inline]] inline T RangeUnknown(T value) {
+#if defined(__GNUC__)
+  asm("" : "+r"(value));
+#endif
+  return value;
 }
-}  // namespace detail
 
 PackedCells::Entry PackedCells::Step(Walk& walk) const {
   Place& at = walk.place;
@@ -244,7 +239,10 @@ PackedCells::Entry PackedCells::Step(Walk& walk) const {
       walk.kind = first;
       walk.kinds = following + 1;
     }
-    const auto kind = static_cast<std::uint8_t>(*walk.kind++);
+    // (Of a range the compiler cannot tell: known to fit a byte, it may be
+    // put aside as one and read back as a word, which then waits for the
+    // byte to reach the cache.)
+    const unsigned kind = RangeUnknown(static_cast<unsigned>(*walk.kind++));
     --walk.kinds;
     ++at.field;
     const std::string_view text = walk.stops.Field(p);
@@ -260,7 +258,8 @@ PackedCells::Entry PackedCells::Step(Walk& walk) const {
     at.offset = static_cast<std::size_t>(p - Begin());
     ++at.record;
     Entry entry;
-    detail::StorePosition(entry, row, column);
+    entry.row = static_cast<std::int32_t>(row);
+    entry.column = static_cast<std::int32_t>(column);
     entry.type = static_cast<std::int16_t>(kind & 3);
     if ((kind & kInArena) != 0) {
       entry.text = ArenaText(arenaAddresses_[at.arena++]);
