@@ -1,8 +1,11 @@
 #include "model/text_sheet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "model/field_scan.h"
@@ -32,10 +35,31 @@ constexpr std::size_t kReadInParts = std::size_t{4} << 20;
   throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
 }
 
-// Reads the records of the bytes from p to end, which start a row, into
-// the store; returns the number of the row they end in.
-std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::uint8_t* end,
-                         const TextCellKind& kind) {
+// A part of a text that one thread reads, from the start of a row to its
+// end, or to the row start that another thread sets `stop` to, offering
+// to read the rest itself (see ReadInTwoParts): the reader takes the
+// offer when it comes to that row start and finds it there; an offer that
+// comes late is passed by.
+struct TextPart {
+  TextPart(const std::uint8_t* from, const std::uint8_t* to) : begin(from), end(to), stop(to), reached(from) {}
+
+  const std::uint8_t* const begin;
+  const std::uint8_t* const end;
+  std::atomic<const std::uint8_t*> stop;
+  std::atomic<const std::uint8_t*> reached;  // the last row start read from
+};
+
+// How far the reading of a part went: the number of the row it ended in,
+// and where it stopped.
+struct PartRead {
+  std::int64_t row;
+  const std::uint8_t* stoppedAt;
+};
+
+// Reads the records of a part into the store.
+PartRead ReadRecords(PackedCells& store, TextPart& part, const TextCellKind& kind) {
+  const std::uint8_t* p = part.begin;
+  const std::uint8_t* const end = part.end;
   // Counted in 64 bits: positions are 32-bit, and a cell beyond them
   // (after gigabytes of row ends or TABs) cannot be numbered. The bytes
   // are read from the start of a row.
@@ -49,7 +73,8 @@ std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::u
   TextMemo<KnownFormula> formulas;
   FieldStops stops(p, end);
   const bool tracing = Tracing();
-  while (p < end) {
+  const std::uint8_t* stopAt = end;
+  while (p < stopAt) {
     const std::uint8_t* const field = p;
     const std::string_view text = stops.Field(p);
     const std::int64_t cellColumn = column++;
@@ -59,6 +84,8 @@ std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::u
       if (p < end && *p == LF) ++p;
       column = 1;
       ++row;
+      part.reached.store(p, std::memory_order_relaxed);
+      if (p == part.stop.load(std::memory_order_relaxed)) stopAt = p;
     }
     // Most fields are short numbers, texts and empty ones, mixed: read
     // without a branch between them.
@@ -105,7 +132,73 @@ std::int64_t ReadRecords(PackedCells& store, const std::uint8_t* p, const std::u
     }
     Trace("DONE WITH TELLG11");
   }
-  return row;
+  return {row, p};
+}
+
+// The rest of a part, from a row start on, read by another thread into a
+// store of its own.
+struct PartRest {
+  std::unique_ptr<PackedCells> store;
+  const std::uint8_t* from;
+  PartRead read;
+};
+
+// Takes over the second half of what another thread has left of its part,
+// from a row start on, when that is worth the while: reads it into a
+// store of the given arena part.
+std::optional<PartRest> TakeOver(TextPart& other, std::uint16_t arenaPart, const TextCellKind& kind) {
+  constexpr std::ptrdiff_t kWorthTakingOver = 256 << 10;
+  const std::uint8_t* const reached = other.reached.load(std::memory_order_relaxed);
+  if (other.end - reached < kWorthTakingOver) return std::nullopt;
+  const std::uint8_t* const middle = reached + (other.end - reached) / 2;
+  const auto* from =
+      static_cast<const std::uint8_t*>(std::memchr(middle, CR, static_cast<std::size_t>(other.end - middle)));
+  if (from == nullptr || ++from == other.end || (*from == LF && ++from == other.end)) return std::nullopt;
+  other.stop.store(from, std::memory_order_relaxed);
+  PartRest rest{std::make_unique<PackedCells>(SourceBytes(from, static_cast<std::size_t>(other.end - from), nullptr),
+                                              kind.state, arenaPart),
+                from, {}};
+  TextPart bytes(from, other.end);
+  rest.read = ReadRecords(*rest.store, bytes, kind);
+  return rest;
+}
+
+// Appends to the store the rest of a part that was taken over, when its
+// reader took the offer (otherwise it read the whole part, and the rest
+// read by the other thread is dropped). `rows` is how many rows the
+// store's bytes end, and counts those of the rest.
+void AppendRest(PackedCells& store, const PartRead& read, std::optional<PartRest>& taken, std::int64_t& rows) {
+  if (!taken || taken->from != read.stoppedAt) return;
+  store.Append(std::move(*taken->store), rows);
+  rows += taken->read.row - 1;
+}
+
+// Reads a text in two parts at once, the second from `split` (a row start)
+// on. The thread that ends first takes over the second half of what the
+// other has left, so that a thread slowed by other work on the machine
+// holds the reading up less.
+void ReadInTwoParts(PackedCells& store, const std::uint8_t* split, const TextCellKind& kind) {
+  TextPart parts[2]{{store.Begin(), split}, {split, store.End()}};
+  // (Its arena is the text's second part; the rests taken over are the
+  // third and fourth.)
+  PackedCells second(SourceBytes(split, static_cast<std::size_t>(store.End() - split), nullptr), kind.state, 1);
+  PackedCells* const stores[2]{&store, &second};
+  PartRead reads[2]{};
+  std::optional<PartRest> taken[2];
+  std::atomic<bool> takingOver{false};
+  const auto read = [&](int own) {
+    reads[own] = ReadRecords(*stores[own], parts[own], kind);
+    const int other = 1 - own;
+    if (!takingOver.exchange(true)) taken[other] = TakeOver(parts[other], static_cast<std::uint16_t>(2 + other), kind);
+  };
+  HelperThread helper([&] { read(1); });
+  read(0);
+  helper.Join();
+  std::int64_t rows = reads[0].row - 1;
+  AppendRest(store, reads[0], taken[0], rows);
+  store.Append(std::move(second), rows);
+  rows += reads[1].row - 1;
+  AppendRest(store, reads[1], taken[1], rows);
 }
 
 }  // namespace
@@ -151,14 +244,10 @@ void TextSheet::Initialise() {
     }
   }
   if (split == end) {
-    ReadRecords(*store, begin, end, kind);
+    TextPart whole(begin, end);
+    ReadRecords(*store, whole, kind);
   } else {
-    // (Its arena is the text's second part.)
-    PackedCells second(SourceBytes(split, static_cast<std::size_t>(end - split), nullptr), kind.state, 1);
-    HelperThread helper([&] { ReadRecords(second, split, end, kind); });
-    const std::int64_t rows = ReadRecords(*store, begin, split, kind) - 1;
-    helper.Join();
-    store->Append(std::move(second), rows);
+    ReadInTwoParts(*store, split, kind);
   }
   cells_->HoldPacked(std::move(store), kind.make);
 }

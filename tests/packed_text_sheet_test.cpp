@@ -250,7 +250,7 @@ TEST_F(PackedTextSheetTest, LargeTextsGiveTheSameByOneThreadOrTwo) {
   auto parted = ReadSheet<TextSheet>(text);
   const PackedCells* store = parted->GetCellList()->Packed();
   ASSERT_NE(store, nullptr);
-  EXPECT_EQ(store->Parts(), 2u);
+  EXPECT_GE(store->Parts(), 2u);  // (3 when one thread took over the rest of the other's part)
   std::unique_ptr<TextSheet> whole;
   traced([&] { whole = ReadSheet<TextSheet>(text); });
   EXPECT_GT(traces, store->Size());
@@ -295,7 +295,7 @@ TEST_F(PackedTextSheetTest, LargeTextsGiveTheSameByOneThreadOrTwo) {
   // Records as cell-by-cell reading makes them, for both kinds.
   EXPECT_EQ(Records(*parted), ReadCellByCell<TextCell>(text));
   auto exchange = ReadSheet<ExcelTextSheet>(text);
-  EXPECT_EQ(exchange->GetCellList()->Packed()->Parts(), 2u);
+  EXPECT_GE(exchange->GetCellList()->Packed()->Parts(), 2u);
   EXPECT_EQ(Records(*exchange), ReadCellByCell<ExcelTextCell>(text));
 }
 
@@ -348,6 +348,41 @@ TEST_F(PackedTextSheetTest, BlockChainIndexesEveryElementAcrossItsLinks) {
     const std::size_t at = random() % count;
     ASSERT_EQ(chain[at], valueAt(at)) << at;
   }
+}
+
+// The thread that ends its part first takes over the rest of the other's:
+// a text whose second half reads far quicker than its first (long fields
+// against short ones) is read in three parts, into the records of
+// cell-by-cell reading.
+TEST_F(PackedTextSheetTest, TheThreadThatEndsFirstTakesOverTheRestOfTheOther) {
+  std::mt19937 random(1210);
+  std::string text;
+  while (text.size() < (3u << 20)) text += RandomText(random, 1 + static_cast<int>(random() % 40)) + "\r\n";
+  const std::string longField(4000, 'x');
+  while (text.size() < (6u << 20)) text += longField + "\t" + RandomField(random) + "\r\n";
+  const std::vector<CellValues> expected = ReadCellByCell<TextCell>(text);
+  // (Threads may be held up by anything else on the machine: a few tries.)
+  bool tookOver = false;
+  for (int attempt = 0; attempt < 5 && !tookOver; ++attempt) {
+    auto sheet = ReadSheet<TextSheet>(text);
+    const PackedCells* store = sheet->GetCellList()->Packed();
+    ASSERT_NE(store, nullptr);
+    tookOver = store->Parts() == 3;
+    // Found again from the places kept along the way, recounted in each
+    // part appended, as walked from the start.
+    std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> walked;
+    store->ForEach([&](const PackedCells::Entry& entry) {
+      walked.emplace_back(entry.row, entry.column, std::string(entry.text));
+    });
+    for (int probe = 0; probe < 2000; ++probe) {
+      const std::size_t i = random() % walked.size();
+      const PackedCells::Entry entry = store->At(i);
+      ASSERT_EQ(std::make_tuple(entry.row, entry.column, std::string(entry.text)), walked[i]) << i;
+    }
+    // (Last: the records are taken out of the store.)
+    ASSERT_EQ(Records(*sheet), expected);
+  }
+  EXPECT_TRUE(tookOver);
 }
 
 // A part keeps its texts' addresses when appended, so two stores of the
