@@ -37,6 +37,14 @@ class OutputPieces {
     }
     return buffer_.data() + used_;
   }
+  // How many bytes may be written at the place that Room(asked) gave: all
+  // it has room for, or, when the output is sent on in pieces, no more
+  // than the piece being made takes (but never fewer than asked for).
+  std::size_t RoomLeft(std::size_t asked) const {
+    std::size_t left = buffer_.size() - used_;
+    if (sink_ && used_ < kPiece) left = std::min(left, kPiece - used_);
+    return std::max(left, asked);
+  }
   // Counts in the `size` bytes just written at Room.
   void Advance(std::size_t size) {
     used_ += size;

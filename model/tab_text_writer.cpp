@@ -149,6 +149,7 @@ void WriteRecords(const PackedCells& store, std::size_t first, std::size_t last,
     }
     writer.Write(entry, placer);
   });
+  placer.Finish();
   numbersAsTexts.swap(placer.numbersAsTexts);
 }
 
@@ -259,11 +260,21 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
 
 }  // namespace
 
+void FieldPlacer::TakeRoom(std::size_t size) {
+  // Taken a good deal at a time: each taking costs a few calls.
+  constexpr std::size_t kAtLeast = std::size_t{16} << 10;
+  Finish();
+  const std::size_t asked = std::max(size, kAtLeast);
+  taken_ = at_ = out_.Room(asked);
+  limit_ = at_ + out_.RoomLeft(asked);
+}
+
 std::uint8_t* FieldPlacer::LeadFar(std::uint64_t rowEnds, std::uint64_t tabs, std::size_t room) {
+  Finish();
   for (std::uint64_t i = 0; i < rowEnds; ++i) out_.Put(kRowEnd, sizeof kRowEnd);
   out_.PutRepeated('\t', tabs);
-  start_ = out_.Room(room);
-  return start_;
+  TakeRoom(room);
+  return at_;
 }
 
 void FieldPlacer::Place(std::int32_t row, std::int32_t column, std::int16_t type, std::string_view field) {

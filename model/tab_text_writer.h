@@ -68,6 +68,12 @@ class FieldPlacer {
     *at++ = '\t';
     Done(at);
   }
+  // Counts what was placed into the output: placing is done, or the output
+  // is used meanwhile.
+  void Finish() {
+    out_.Advance(static_cast<std::size_t>(at_ - taken_));
+    at_ = limit_ = taken_ = nullptr;
+  }
   // Goes on as after the record at the given position.
   void After(std::int32_t row, std::int32_t column) {
     previousRow_ = row;
@@ -95,8 +101,8 @@ class FieldPlacer {
     return at + bytes.size();
   }
   // Puts the separators before a field of `size` bytes at the position,
-  // and returns where the field goes: Room for it and `slack` bytes more.
-  // Done() then counts in what was written up to the given place.
+  // and returns where the field goes, with room for it and `slack` bytes
+  // more. Done() then takes the given place as the next.
   [[gnu::always_inline]] std::uint8_t* Lead(std::int32_t row, std::int32_t column, std::size_t size,
                                             std::size_t slack = 0) {
     // Records out of order (which no reader gives) get no separators to
@@ -113,8 +119,9 @@ class FieldPlacer {
     if (rowEnds > kFewSeparators || tabs > kFewSeparators) return LeadFar(rowEnds, tabs, size + slack);
     // Written in moves of a fixed size (quicker than a copy or a fill of
     // the size itself), up to 8 bytes beyond them: room for those too.
-    std::uint8_t* at = out_.Room(sizeof kRowEnd * rowEnds + tabs + size + slack + sizeof kTabs);
-    start_ = at;
+    const std::size_t room = sizeof kRowEnd * rowEnds + tabs + size + slack + sizeof kTabs;
+    if (static_cast<std::size_t>(limit_ - at_) < room) TakeRoom(room);
+    std::uint8_t* at = at_;
     for (std::uint64_t i = 0; i < rowEnds; ++i) {
       std::memcpy(at, kRowEnd, sizeof kRowEnd);
       at += sizeof kRowEnd;
@@ -124,10 +131,18 @@ class FieldPlacer {
   }
   // The same for many separators, put a piece at a time.
   std::uint8_t* LeadFar(std::uint64_t rowEnds, std::uint64_t tabs, std::size_t room);
-  void Done(std::uint8_t* at) { out_.Advance(static_cast<std::size_t>(at - start_)); }
+  void Done(std::uint8_t* at) { at_ = at; }
+  // Counts what was placed, and takes room for `size` bytes or more.
+  void TakeRoom(std::size_t size);
 
   OutputPieces& out_;
-  std::uint8_t* start_ = nullptr;  // of the bytes Lead gave room for
+  // The room taken from the output (kept here rather than asked for at
+  // each field: the bytes written might be anything, so that what the
+  // output holds would be read again after each): where it starts, where
+  // the next byte goes, and where it ends.
+  std::uint8_t* taken_ = nullptr;
+  std::uint8_t* at_ = nullptr;
+  std::uint8_t* limit_ = nullptr;
   std::int32_t previousRow_;
   std::int32_t previousColumn_;
 };

@@ -300,6 +300,7 @@ void TextSheet::WriteOutput() {
       }
       cell.ReleaseText();
     }
+    placer.Finish();
     numbersAsTexts(placer.numbersAsTexts);
   }
   outputLength_ = static_cast<std::int32_t>(out.Finish());
