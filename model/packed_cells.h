@@ -172,7 +172,6 @@ class PackedCells {
   // record of each part that was read on its own).
   static constexpr std::size_t kCheckpoint = 512;
 
-
   void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
                  TextIn where, std::uint64_t address) {
     if (size_ % kCheckpoint == 0) AddCheckpoint(row, column, field);
