@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace gridlet {
@@ -90,8 +91,14 @@ class LiteralCursor {
  public:
   explicit LiteralCursor(std::string_view text) : text_(text) {}
   bool Inside(std::size_t at) {
-    for (; position_ < at; ++position_) {
-      if (text_[position_] == '"') inside_ = !inside_;
+    while (position_ < at) {
+      const auto* quote = static_cast<const char*>(std::memchr(text_.data() + position_, '"', at - position_));
+      if (quote == nullptr) {
+        position_ = at;
+        break;
+      }
+      inside_ = !inside_;
+      position_ = static_cast<std::size_t>(quote - text_.data()) + 1;
     }
     return inside_;
   }
@@ -113,6 +120,14 @@ class EscapeCursor {
   explicit EscapeCursor(std::string_view text) : text_(text) {}
   bool Inside(std::size_t at) {
     while (next_ <= at) {
+      // Escapes begin only at an underscore.
+      const auto* underscore =
+          static_cast<const char*>(std::memchr(text_.data() + next_, '_', at + 1 - next_));
+      if (underscore == nullptr) {
+        next_ = at + 1;
+        break;
+      }
+      next_ = static_cast<std::size_t>(underscore - text_.data());
       const std::size_t end = EscapeEnd(next_);
       if (end != 0) {
         start_ = next_;
