@@ -31,6 +31,16 @@ constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
 // where the whole would not).
 constexpr std::size_t kReadInParts = std::size_t{4} << 20;
 
+// The start of the row after the first row end at p or after it (a CR,
+// with the LF after it), or end when there is none.
+const std::uint8_t* NextRowStart(const std::uint8_t* p, const std::uint8_t* end) {
+  const auto* rowEnd = static_cast<const std::uint8_t*>(std::memchr(p, CR, static_cast<std::size_t>(end - p)));
+  if (rowEnd == nullptr) return end;
+  const std::uint8_t* next = rowEnd + 1;
+  if (next < end && *next == LF) ++next;
+  return next;
+}
+
 [[noreturn]] void ThrowBeyondPositions() {
   throw SheetDataError("the text has a cell beyond row or field " + std::to_string(kLastPosition));
 }
@@ -151,9 +161,8 @@ std::optional<PartRest> TakeOver(TextPart& other, std::uint16_t arenaPart, const
   const std::uint8_t* const reached = other.reached.load(std::memory_order_relaxed);
   if (other.end - reached < kWorthTakingOver) return std::nullopt;
   const std::uint8_t* const middle = reached + (other.end - reached) / 2;
-  const auto* from =
-      static_cast<const std::uint8_t*>(std::memchr(middle, CR, static_cast<std::size_t>(other.end - middle)));
-  if (from == nullptr || ++from == other.end || (*from == LF && ++from == other.end)) return std::nullopt;
+  const std::uint8_t* const from = NextRowStart(middle, other.end);
+  if (from == other.end) return std::nullopt;
   other.stop.store(from, std::memory_order_relaxed);
   PartRest rest{std::make_unique<PackedCells>(SourceBytes(from, static_cast<std::size_t>(other.end - from), nullptr),
                                               kind.state, arenaPart),
@@ -236,12 +245,7 @@ void TextSheet::Initialise() {
   const std::uint8_t* split = end;
   const auto size = static_cast<std::size_t>(end - begin);
   if (size >= kReadInParts && size < kLastPosition && !Tracing()) {
-    split = static_cast<const std::uint8_t*>(std::memchr(begin + size / 2, CR, size - size / 2));
-    if (split == nullptr) {
-      split = end;
-    } else if (++split < end && *split == LF) {
-      ++split;
-    }
+    split = NextRowStart(begin + size / 2, end);
   }
   if (split == end) {
     TextPart whole(begin, end);
