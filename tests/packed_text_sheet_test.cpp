@@ -88,6 +88,18 @@ std::vector<CellValues> ReadCellByCell(const std::string& text) {
   return out;
 }
 
+// A store's record as its position, kind and text.
+using EntryValues = std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>;
+EntryValues ValuesOf(const PackedCells::Entry& entry) {
+  return {entry.row, entry.column, entry.type, std::string(entry.text)};
+}
+// Every record of a store, walked from the start.
+std::vector<EntryValues> Walked(const PackedCells& store) {
+  std::vector<EntryValues> walked;
+  store.ForEach([&](const PackedCells::Entry& entry) { walked.push_back(ValuesOf(entry)); });
+  return walked;
+}
+
 // The output of a destination of kind DestinationT built from a source of
 // kind SourceT read from `text`; `cellByCell` makes the source's cells
 // first, so that the destination takes them one by one.
@@ -210,20 +222,14 @@ TEST_F(PackedTextSheetTest, StoreFindsEveryRecordInAnyOrder) {
   auto sheet = ReadSheet<TextSheet>(text);
   const PackedCells* store = sheet->GetCellList()->Packed();
   ASSERT_NE(store, nullptr);
-  std::vector<std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>> walked;
-  store->ForEach([&](const PackedCells::Entry& entry) {
-    walked.emplace_back(entry.row, entry.column, entry.type, std::string(entry.text));
-  });
+  const std::vector<EntryValues> walked = Walked(*store);
   ASSERT_EQ(walked.size(), store->Size());
   ASSERT_GT(walked.size(), 2000u);
   std::vector<std::size_t> order(walked.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::shuffle(order.begin(), order.end(), random);
   order.insert(order.end(), {0, 1, 2, walked.size() - 1, 0});
-  for (const std::size_t i : order) {
-    const PackedCells::Entry entry = store->At(i);
-    ASSERT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), walked[i]) << i;
-  }
+  for (const std::size_t i : order) ASSERT_EQ(ValuesOf(store->At(i)), walked[i]) << i;
   EXPECT_EQ(Records(*sheet), ReadCellByCell<TextCell>(text));
 }
 
@@ -257,15 +263,11 @@ TEST_F(PackedTextSheetTest, LargeTextsGiveTheSameByOneThreadOrTwo) {
   EXPECT_EQ(whole->GetCellList()->Packed()->Parts(), 1u);
 
   // Any record is found again across the parts.
-  std::vector<std::tuple<std::int32_t, std::int32_t, std::int16_t, std::string>> walked;
-  whole->GetCellList()->Packed()->ForEach([&](const PackedCells::Entry& entry) {
-    walked.emplace_back(entry.row, entry.column, entry.type, std::string(entry.text));
-  });
+  const std::vector<EntryValues> walked = Walked(*whole->GetCellList()->Packed());
   ASSERT_EQ(walked.size(), store->Size());
   for (int probe = 0; probe < 20000; ++probe) {
     const std::size_t i = random() % walked.size();
-    const PackedCells::Entry entry = store->At(i);
-    ASSERT_EQ(std::make_tuple(entry.row, entry.column, entry.type, std::string(entry.text)), walked[i]) << i;
+    ASSERT_EQ(ValuesOf(store->At(i)), walked[i]) << i;
   }
 
   for (const FieldWriting* writing : {&kPlainFieldWriting, &kExchangeFieldWriting}) {
@@ -370,14 +372,10 @@ TEST_F(PackedTextSheetTest, TheThreadThatEndsFirstTakesOverTheRestOfTheOther) {
     tookOver = store->Parts() == 3;
     // Found again from the places kept along the way, recounted in each
     // part appended, as walked from the start.
-    std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> walked;
-    store->ForEach([&](const PackedCells::Entry& entry) {
-      walked.emplace_back(entry.row, entry.column, std::string(entry.text));
-    });
+    const std::vector<EntryValues> walked = Walked(*store);
     for (int probe = 0; probe < 2000; ++probe) {
       const std::size_t i = random() % walked.size();
-      const PackedCells::Entry entry = store->At(i);
-      ASSERT_EQ(std::make_tuple(entry.row, entry.column, std::string(entry.text)), walked[i]) << i;
+      ASSERT_EQ(ValuesOf(store->At(i)), walked[i]) << i;
     }
     // (Last: the records are taken out of the store.)
     ASSERT_EQ(Records(*sheet), expected);
