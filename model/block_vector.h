@@ -81,6 +81,19 @@ class BlockVector {
   }
   const T& back() const { return end_[-1]; }
   std::size_t size() const { return size_; }
+
+  // Appending through a cursor of the caller's, which it can keep in a
+  // register: Room gives where the next element goes and where the room
+  // of the last block ends (after a new block when it is full); Appended
+  // takes the cursor's place as the end.
+  std::pair<T*, T*> Room() {
+    if (size_ == capacity_) Grow();
+    return {end_, end_ + (capacity_ - size_)};
+  }
+  void Appended(T* end) {
+    size_ += static_cast<std::size_t>(end - end_);
+    end_ = end;
+  }
   bool empty() const { return size_ == 0; }
 
   // Calls f on every element in order, which it may change.
@@ -148,6 +161,9 @@ class BlockChain {
     return link.values.RunFrom(i - link.start);
   }
   std::size_t size() const { return lastStart_ + last_.size(); }
+  // As in a block vector.
+  std::pair<T*, T*> Room() { return last_.Room(); }
+  void Appended(T* end) { last_.Appended(end); }
   // Calls f on every element in order, which it may change.
   template <class F>
   void ForEach(F&& f) {

@@ -26,6 +26,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/block_vector.h"
@@ -69,35 +71,8 @@ class PackedCells {
   const std::uint8_t* Begin() const { return source_.data(); }
   const std::uint8_t* End() const { return source_.data() + source_.size(); }
 
-  // The fields of the bytes are added in order, as FieldStops splits them
-  // and rows end at CR (with an LF after it): each empty one with
-  // AddEmpty, each other one with Add, which gives the field's place (for
-  // finding it again quickly), its kind and its text: in the bytes as
-  // `where` says, or one of its own without NUL bytes (copied into the
-  // arena). Fields after the last record may be left out. Raise
-  // std::bad_alloc when the store cannot grow.
-  // Add returns where an arena text went (0 for a text in the bytes), so
-  // that a later record of the same text can share it (AddArenaText).
-  void AddEmpty() { kinds_.push_back(FieldKind{0}); }
-  std::uint64_t Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-                    std::string_view text, TextIn where) {
-    const std::uint64_t address = where == TextIn::kArena ? ArenaAddress(text) : 0;
-    AddRecord(row, column, field, type, where, address);
-    return address;
-  }
-  void AddArenaText(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-                    std::uint64_t address) {
-    AddRecord(row, column, field, type, TextIn::kArena, address);
-  }
-
-  // A field kept as it stands, of the given type, or an empty field when
-  // `record` is false: the same as Add or AddEmpty, without a branch
-  // between them.
-  void AddKept(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type, bool record) {
-    if ((size_ % kCheckpoint == 0) & record) AddCheckpoint(row, column, field);
-    kinds_.push_back(static_cast<FieldKind>((kRecord | (type & 3)) * record));
-    size_ += record;
-  }
+  // Adds the fields of the bytes (see below).
+  class Filler;
 
   std::size_t Size() const { return size_; }
   // How many parts the store was read in (see Append).
@@ -172,19 +147,6 @@ class PackedCells {
   // record of each part that was read on its own).
   static constexpr std::size_t kCheckpoint = 512;
 
-  void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
-                 TextIn where, std::uint64_t address) {
-    if (size_ % kCheckpoint == 0) AddCheckpoint(row, column, field);
-    std::uint8_t kind = kRecord | (type & 3);
-    if (where == TextIn::kArena) {
-      arenaAddresses_.push_back(address);
-      kind |= kInArena;
-    } else if (where == TextIn::kQuotes) {
-      kind |= kInQuotes;
-    }
-    kinds_.push_back(static_cast<FieldKind>(kind));
-    ++size_;
-  }
   void AddCheckpoint(std::int64_t row, std::int64_t column, const std::uint8_t* field);
   Walk Start(std::size_t record) const;
   // The record at the walk's place or after it; moves past it. Step is
@@ -217,6 +179,90 @@ class PackedCells {
   std::size_t current_ = SIZE_MAX;  // the chunk short texts go to
   std::size_t used_ = 0;            // bytes used of it
   std::size_t nextChunk_ = 4096;    // the size of the next one
+};
+
+// Adds the fields of a store's bytes in order, as FieldStops splits them
+// and rows end at CR (with an LF after it): each empty one with AddEmpty,
+// each other one with Add, which gives the field's place (for finding it
+// again quickly), its kind and its text: in the bytes as `where` says, or
+// one of its own without NUL bytes (copied into the arena). Fields after
+// the last record may be left out. Raise std::bad_alloc when the store
+// cannot grow.
+//
+// The filler keeps where the next kind byte goes, and the count of
+// records, in members of its own, which the compiler can hold in
+// registers: kept in the store, they would be read from memory and written
+// back for every field. The store takes them when the filler goes; nothing
+// else may use the store until then.
+class PackedCells::Filler {
+ public:
+  explicit Filler(PackedCells& store) : store_(store), records_(store.size_) {
+    std::tie(at_, limit_) = store.kinds_.Room();
+  }
+  ~Filler() { Hand(store_, at_, records_); }
+  Filler(const Filler&) = delete;
+  Filler& operator=(const Filler&) = delete;
+
+  void AddEmpty() { Put(FieldKind{0}); }
+  // Returns where an arena text went (0 for a text in the bytes), so that
+  // a later record of the same text can share it (AddArenaText).
+  std::uint64_t Add(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                    std::string_view text, TextIn where) {
+    const std::uint64_t address = where == TextIn::kArena ? store_.ArenaAddress(text) : 0;
+    AddRecord(row, column, field, type, where, address);
+    return address;
+  }
+  void AddArenaText(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type,
+                    std::uint64_t address) {
+    AddRecord(row, column, field, type, TextIn::kArena, address);
+  }
+  // A field kept as it stands, of the given type, or an empty field when
+  // `record` is false: the same as Add or AddEmpty, without a branch
+  // between them.
+  void AddKept(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type, bool record) {
+    if ((records_ % kCheckpoint == 0) & record) Checkpoint(store_, at_, records_, row, column, field);
+    Put(static_cast<FieldKind>((kRecord | (type & 3)) * record));
+    records_ += record;
+  }
+
+ private:
+  void AddRecord(std::int64_t row, std::int64_t column, const std::uint8_t* field, std::int16_t type, TextIn where,
+                 std::uint64_t address) {
+    if (records_ % kCheckpoint == 0) Checkpoint(store_, at_, records_, row, column, field);
+    std::uint8_t kind = kRecord | (type & 3);
+    if (where == TextIn::kArena) {
+      store_.arenaAddresses_.push_back(address);
+      kind |= kInArena;
+    } else if (where == TextIn::kQuotes) {
+      kind |= kInQuotes;
+    }
+    Put(static_cast<FieldKind>(kind));
+    ++records_;
+  }
+  [[gnu::always_inline]] void Put(FieldKind kind) {
+    if (at_ == limit_) std::tie(at_, limit_) = NextBlock(store_, at_);
+    *at_++ = kind;
+  }
+  // (Given the values, not the filler: a filler whose address is taken
+  // stays in memory.)
+  static void Hand(PackedCells& store, FieldKind* at, std::size_t records) {
+    store.kinds_.Appended(at);
+    store.size_ = records;
+  }
+  [[gnu::noinline]] static std::pair<FieldKind*, FieldKind*> NextBlock(PackedCells& store, FieldKind* at) {
+    store.kinds_.Appended(at);
+    return store.kinds_.Room();
+  }
+  [[gnu::noinline]] static void Checkpoint(PackedCells& store, FieldKind* at, std::size_t records, std::int64_t row,
+                                           std::int64_t column, const std::uint8_t* field) {
+    Hand(store, at, records);
+    store.AddCheckpoint(row, column, field);
+  }
+
+  PackedCells& store_;
+  FieldKind* at_;
+  FieldKind* limit_;
+  std::size_t records_;
 };
 
 // The value, which the compiler takes to be any value of its type.

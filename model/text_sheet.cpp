@@ -82,6 +82,7 @@ PartRead ReadRecords(PackedCells& store, TextPart& part, const TextCellKind& kin
   };
   TextMemo<KnownFormula> formulas;
   FieldStops stops(p, end);
+  PackedCells::Filler fill(store);
   const bool tracing = Tracing();
   const std::uint8_t* stopAt = end;
   while (p < stopAt) {
@@ -105,12 +106,12 @@ PartRead ReadRecords(PackedCells& store, TextPart& part, const TextCellKind& kin
       if (type >= 0) {
         const bool record = !text.empty();
         if (((cellRow > kLastPosition) | (cellColumn > kLastPosition)) & record) ThrowBeyondPositions();
-        store.AddKept(cellRow, cellColumn, field, static_cast<std::int16_t>(type), record);
+        fill.AddKept(cellRow, cellColumn, field, static_cast<std::int16_t>(type), record);
         continue;
       }
     }
     if (text.empty()) {
-      store.AddEmpty();
+      fill.AddEmpty();
       continue;
     }
     if (cellRow > kLastPosition || cellColumn > kLastPosition) ThrowBeyondPositions();
@@ -122,19 +123,19 @@ PartRead ReadRecords(PackedCells& store, TextPart& part, const TextCellKind& kin
     const KnownFormula* known = nullptr;
     if (const std::optional<FieldReading> asItStands =
             ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
-      store.Add(cellRow, cellColumn, field, asItStands->type, text, PackedCells::TextIn::kField);
+      fill.Add(cellRow, cellColumn, field, asItStands->type, text, PackedCells::TextIn::kField);
     } else if (formula && (known = formulas.Find(text)) != nullptr) {
       if (known->inSource) {
-        store.Add(cellRow, cellColumn, field, CELL_FORMULA, text, PackedCells::TextIn::kField);
+        fill.Add(cellRow, cellColumn, field, CELL_FORMULA, text, PackedCells::TextIn::kField);
       } else {
-        store.AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
+        fill.AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
       }
       Trace("TextCell::TranslateToIntermediate4\n");  // as when read afresh
     } else {
       const FieldReading reading = kind.read(text, changed);
       using TextIn = PackedCells::TextIn;
       const std::uint64_t address =
-          store.Add(cellRow, cellColumn, field, reading.type, reading.changed ? std::string_view(changed) : text,
+          fill.Add(cellRow, cellColumn, field, reading.type, reading.changed ? std::string_view(changed) : text,
                     reading.changed    ? TextIn::kArena
                     : reading.inQuotes ? TextIn::kQuotes
                                        : TextIn::kField);
