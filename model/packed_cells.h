@@ -101,6 +101,17 @@ class PackedCells {
     for (std::size_t i = first; i < last; ++i) f(Step(walk));
   }
 
+  // Walks records first to last - 1 for writing them out, field by field,
+  // counting the row ends and the empty fields that lead from the record
+  // before to each: `w.Near(type, where, field, rowEnds, emptyFields)`
+  // is given the field as it stands in the bytes (within its quotes, when
+  // it came within them), and places it when it can; when it does not (or
+  // the record's text is in the arena), `w.Far(entry, rowEnds,
+  // emptyFields)` places it. Quicker than ForEachIn for the many fields
+  // that go out as they came: it makes no entry for them.
+  template <class W>
+  void WalkForWriting(std::size_t first, std::size_t last, W& w) const;
+
   // Takes over the store of the fields that follow this store's bytes
   // (within the same bytes, from the start of a row): a large text is read
   // in parts at once. `rowsBefore` is how many rows this store's bytes end.
@@ -315,6 +326,78 @@ PackedCells::Entry PackedCells::Step(Walk& walk) const {
       entry.where = inQuotes ? TextIn::kQuotes : TextIn::kField;
     }
     return entry;
+  }
+}
+
+template <class W>
+void PackedCells::WalkForWriting(std::size_t first, std::size_t last, W& w) const {
+  if (first >= last) return;
+  // From just after the record before the first (or from the first): what
+  // leads from it to the next field.
+  Walk walk = Start(first > 0 ? first - 1 : 0);
+  // (Before the first record, the position is row 1, column 0.)
+  std::int64_t row = 1;
+  std::int64_t column = 0;
+  if (first > 0) {
+    while (walk.place.record < first - 1) Next(walk);
+    const Entry before = Next(walk);
+    row = before.row;
+    column = before.column;
+  }
+  Place at = walk.place;
+  std::uint64_t rowEnds = static_cast<std::uint64_t>(at.row - row);
+  std::uint64_t emptyFields = static_cast<std::uint64_t>(rowEnds > 0 ? at.column - 1 : at.column - column - 1);
+  FieldStops stops(Begin(), End());
+  stops.Seek(Begin() + at.offset);
+  const std::uint8_t* p = Begin() + at.offset;
+  const std::uint8_t* const end = End();
+  const FieldKind* kinds = nullptr;
+  std::size_t kindsLeft = 0;
+  for (;;) {
+    if (kindsLeft == 0) {
+      const auto [firstKind, following] = kinds_.RunFrom(at.field);
+      kinds = firstKind;
+      kindsLeft = following + 1;
+    }
+    const unsigned kind = RangeUnknown(static_cast<unsigned>(*kinds++));
+    --kindsLeft;
+    ++at.field;
+    const std::string_view field = stops.Field(p);
+    bool rowEnd = false;
+    if (p < end && *p == '\r') {
+      ++p;
+      if (p < end && *p == '\n') ++p;
+      rowEnd = true;
+    }
+    if ((kind & kRecord) != 0) {
+      const auto type = static_cast<std::int16_t>(kind & 3);
+      const TextIn where = (kind & kInArena) != 0    ? TextIn::kArena
+                           : (kind & kInQuotes) != 0 ? TextIn::kQuotes
+                                                     : TextIn::kField;
+      if (where == TextIn::kArena || !w.Near(type, where, field, rowEnds, emptyFields)) {
+        Entry entry;
+        entry.row = static_cast<std::int32_t>(at.row);
+        entry.column = static_cast<std::int32_t>(at.column);
+        entry.type = type;
+        entry.where = where;
+        entry.text = where == TextIn::kArena ? ArenaText(arenaAddresses_[at.arena++])
+                                             : TextOfField(field, where == TextIn::kQuotes);
+        w.Far(entry, rowEnds, emptyFields);
+      }
+      rowEnds = 0;
+      emptyFields = 0;
+      if (++at.record == last) return;
+    } else {
+      ++emptyFields;
+    }
+    if (rowEnd) {
+      ++rowEnds;
+      emptyFields = 0;
+      ++at.row;
+      at.column = 1;
+    } else {
+      ++at.column;
+    }
   }
 }
 

@@ -43,9 +43,9 @@ class PackedFieldWriter {
         writing_(writing) {}
 
   // Most fields go out as they came, or as their text within quotes: those
-  // are placed straight from the store, on one decision for each.
+  // are placed straight from the store's bytes, on one decision for each
+  // (see PlaceNear); Write places the others.
   void Write(const PackedCells::Entry& entry, FieldPlacer& placer) {
-    if (PlaceShort(entry, placer)) return;
     using TextIn = PackedCells::TextIn;
     const std::string_view text = entry.text;
     switch (SortOf(entry.type, entry.where)) {
@@ -91,30 +91,27 @@ class PackedFieldWriter {
     placer.Place(entry.row, entry.column, entry.type, field);
   }
 
- private:
-  // Places the field when it is short and of one of the sorts that
-  // ShortSorts gives. Those are mixed in any order, and a branch on the
-  // sort would often go the wrong way: it is worked out without one.
-  bool PlaceShort(const PackedCells::Entry& entry, FieldPlacer& placer) {
-    using TextIn = PackedCells::TextIn;
-    const unsigned sort = SortOf(entry.type & 3, entry.where);
+  // Places a record's field, as it stands in the store's bytes (with its
+  // quotes when it came within them), after the given separators, when it
+  // is short and of one of the sorts that ShortSorts gives; returns
+  // whether it did. Those are mixed in any order, and a branch on the sort
+  // would often go the wrong way: it is worked out without one.
+  [[gnu::always_inline]] bool PlaceNear(std::int16_t type, PackedCells::TextIn where, std::string_view field,
+                                        std::uint64_t rowEnds, std::uint64_t emptyFields, FieldPlacer& placer) {
+    const unsigned sort = SortOf(type & 3, where);
     const bool placed = ((shortSorts_ >> sort) & 1) != 0;
     const bool quote = ((kQuotedSorts >> sort) & 1) != 0;
-    const std::size_t quotes = entry.where == TextIn::kQuotes ? 1 : 0;
-    const char* field = entry.text.data() - quotes;
-    const std::size_t size = entry.text.size() + 2 * quotes;
-    // (Told by addresses as numbers: the text of a record not placed here
-    // may lie elsewhere than the store's bytes.)
-    const bool readable = reinterpret_cast<std::uintptr_t>(readable_) - reinterpret_cast<std::uintptr_t>(field) >=
-                          SixteenBytes::kSize;
+    const std::size_t size = field.size();
+    const bool readable = readable_ - field.data() >= static_cast<std::ptrdiff_t>(SixteenBytes::kSize);
     if (!placed | (size > SixteenBytes::kSize) | !readable) return false;
-    const SixteenBytes bytes(field);
+    const SixteenBytes bytes(field.data());
     if (quote & bytes.QuoteAmongFirst(size)) return false;
-    placer.PlaceShort(entry.row, entry.column, bytes, size, quote);
+    placer.PlaceShortAfter(rowEnds, emptyFields, bytes, size, quote);
     return true;
   }
 
-  // The sorts of record that PlaceShort places, as bits: a number as it
+ private:
+  // The sorts of record that PlaceNear places, as bits: a number as it
   // came (when every number goes so, and none is traced); a text without
   // quotes of its own between quotes (kQuotedSorts); a text that came
   // between quotes as it came, with them.
@@ -139,16 +136,21 @@ class PackedFieldWriter {
 void WriteRecords(const PackedCells& store, std::size_t first, std::size_t last, OutputPieces& out,
                   PackedFieldWriter& writer, std::vector<CellPosition>& numbersAsTexts) {
   FieldPlacer placer(out);
-  // The fields placed follow the record before the first.
-  bool before = first > 0;
-  store.ForEachIn(before ? first - 1 : first, last, [&](const PackedCells::Entry& entry) {
-    if (before) {
-      placer.After(entry.row, entry.column);
-      before = false;
-      return;
+  struct Placing {
+    PackedFieldWriter& writer;
+    FieldPlacer& placer;
+    [[gnu::always_inline]] bool Near(std::int16_t type, PackedCells::TextIn where, std::string_view field,
+                                     std::uint64_t rowEnds, std::uint64_t emptyFields) {
+      return writer.PlaceNear(type, where, field, rowEnds, emptyFields, placer);
     }
-    writer.Write(entry, placer);
-  });
+    // (The separators put, the placer goes on as after the field before.)
+    void Far(const PackedCells::Entry& entry, std::uint64_t rowEnds, std::uint64_t emptyFields) {
+      placer.PutSeparators(rowEnds, emptyFields);
+      placer.After(entry.row, entry.column - 1);
+      writer.Write(entry, placer);
+    }
+  } placing{writer, placer};
+  store.WalkForWriting(first, last, placing);
   placer.Finish();
   numbersAsTexts.swap(placer.numbersAsTexts);
 }

@@ -46,10 +46,14 @@ class FieldPlacer {
     Done(at);
   }
   // The same for a field of `size` bytes (at most 16), the first of
-  // `bytes`, put between quotes when `quote`. Numbers, texts and quoted
-  // texts go the same way, with no branch between them to mispredict.
-  void PlaceShort(std::int32_t row, std::int32_t column, const SixteenBytes& bytes, std::size_t size, bool quote) {
-    std::uint8_t* at = Lead(row, column, size + 3, kCopy);
+  // `bytes`, put between quotes when `quote`, after `rowEnds` row ends and
+  // `emptyFields` TABs more than the one after the field before (the
+  // position is not kept: After tells it when it is needed again).
+  // Numbers, texts and quoted texts go the same way, with no branch
+  // between them to mispredict.
+  void PlaceShortAfter(std::uint64_t rowEnds, std::uint64_t emptyFields, const SixteenBytes& bytes,
+                       std::size_t size, bool quote) {
+    std::uint8_t* at = LeadBy(rowEnds, emptyFields, size + 3, kCopy);
     *at = '"';
     at += quote;
     bytes.StoreTo(at);
@@ -73,6 +77,10 @@ class FieldPlacer {
   void Finish() {
     out_.Advance(static_cast<std::size_t>(at_ - taken_));
     at_ = limit_ = taken_ = nullptr;
+  }
+  // Puts row ends and TABs, as PlaceShortAfter does before its field.
+  void PutSeparators(std::uint64_t rowEnds, std::uint64_t emptyFields) {
+    if ((rowEnds | emptyFields) != 0) Done(LeadBy(rowEnds, emptyFields, 0));
   }
   // Goes on as after the record at the given position.
   void After(std::int32_t row, std::int32_t column) {
@@ -116,6 +124,11 @@ class FieldPlacer {
         static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{column} - previousColumn_ - 1, 0));
     previousRow_ = row;
     previousColumn_ = column;
+    return LeadBy(rowEnds, tabs, size, slack);
+  }
+  // The same for the given row ends and TABs.
+  [[gnu::always_inline]] std::uint8_t* LeadBy(std::uint64_t rowEnds, std::uint64_t tabs, std::size_t size,
+                                              std::size_t slack = 0) {
     if (rowEnds > kFewSeparators || tabs > kFewSeparators) return LeadFar(rowEnds, tabs, size + slack);
     // Written in moves of a fixed size (quicker than a copy or a fill of
     // the size itself), up to 8 bytes beyond them: room for those too.
