@@ -106,6 +106,15 @@ inline const std::uint8_t* FindFieldEnd(const std::uint8_t* p, const std::uint8_
   return p;
 }
 
+// Takes the row end at p, if one is there (a CR, with the LF after it):
+// moves p past it and returns true.
+[[gnu::always_inline]] inline bool TakeRowEnd(const std::uint8_t*& p, const std::uint8_t* end) {
+  if (p >= end || *p != '\r') return false;
+  ++p;
+  if (p < end && *p == '\n') ++p;
+  return true;
+}
+
 // The TABs, CRs and NULs of a whole text, found 64 bytes at a time: one
 // bit per byte in a mask of the block. The stops are taken in order, each
 // the lowest bit left, which is then cleared: finding the next one does

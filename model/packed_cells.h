@@ -163,6 +163,15 @@ class PackedCells {
   // The record at the walk's place or after it; moves past it. Step is
   // written out where it is used (see ForEachIn), Next is called.
   [[gnu::always_inline]] inline Entry Step(Walk& walk) const;
+  // Where the text of a record of the given kind is.
+  static TextIn WhereOf(unsigned kind) {
+    return (kind & kInArena) != 0 ? TextIn::kArena : (kind & kInQuotes) != 0 ? TextIn::kQuotes : TextIn::kField;
+  }
+  // The entry of a record of the given kind, at the given position, read
+  // from `field` as it stands in the bytes; `arena` is the index of the
+  // next arena text's address, which an arena text takes.
+  [[gnu::always_inline]] inline Entry EntryOf(std::int64_t row, std::int64_t column, unsigned kind,
+                                              std::string_view field, std::size_t& arena) const;
   Entry Next(Walk& walk) const;
   std::uint64_t ArenaAddress(std::string_view text);
   std::string_view ArenaText(std::uint64_t address) const;
@@ -304,29 +313,27 @@ PackedCells::Entry PackedCells::Step(Walk& walk) const {
     const std::string_view text = walk.stops.Field(p);
     const std::int64_t row = at.row;
     const std::int64_t column = at.column++;
-    if (p < end && *p == '\r') {
-      ++p;
-      if (p < end && *p == '\n') ++p;
+    if (TakeRowEnd(p, end)) {
       at.column = 1;
       ++at.row;
     }
     if ((kind & kRecord) == 0) continue;
     at.offset = static_cast<std::size_t>(p - Begin());
     ++at.record;
-    Entry entry;
-    entry.row = static_cast<std::int32_t>(row);
-    entry.column = static_cast<std::int32_t>(column);
-    entry.type = static_cast<std::int16_t>(kind & 3);
-    if ((kind & kInArena) != 0) {
-      entry.text = ArenaText(arenaAddresses_[at.arena++]);
-      entry.where = TextIn::kArena;
-    } else {
-      const bool inQuotes = (kind & kInQuotes) != 0;
-      entry.text = TextOfField(text, inQuotes);
-      entry.where = inQuotes ? TextIn::kQuotes : TextIn::kField;
-    }
-    return entry;
+    return EntryOf(row, column, kind, text, at.arena);
   }
+}
+
+PackedCells::Entry PackedCells::EntryOf(std::int64_t row, std::int64_t column, unsigned kind, std::string_view field,
+                                        std::size_t& arena) const {
+  Entry entry;
+  entry.row = static_cast<std::int32_t>(row);
+  entry.column = static_cast<std::int32_t>(column);
+  entry.type = static_cast<std::int16_t>(kind & 3);
+  entry.where = WhereOf(kind);
+  entry.text = entry.where == TextIn::kArena ? ArenaText(arenaAddresses_[arena++])
+                                             : TextOfField(field, entry.where == TextIn::kQuotes);
+  return entry;
 }
 
 template <class W>
@@ -347,8 +354,7 @@ void PackedCells::WalkForWriting(std::size_t first, std::size_t last, W& w) cons
   Place at = walk.place;
   std::uint64_t rowEnds = static_cast<std::uint64_t>(at.row - row);
   std::uint64_t emptyFields = static_cast<std::uint64_t>(rowEnds > 0 ? at.column - 1 : at.column - column - 1);
-  FieldStops stops(Begin(), End());
-  stops.Seek(Begin() + at.offset);
+  FieldStops stops = walk.stops;
   const std::uint8_t* p = Begin() + at.offset;
   const std::uint8_t* const end = End();
   const FieldKind* kinds = nullptr;
@@ -363,26 +369,11 @@ void PackedCells::WalkForWriting(std::size_t first, std::size_t last, W& w) cons
     --kindsLeft;
     ++at.field;
     const std::string_view field = stops.Field(p);
-    bool rowEnd = false;
-    if (p < end && *p == '\r') {
-      ++p;
-      if (p < end && *p == '\n') ++p;
-      rowEnd = true;
-    }
+    const bool rowEnd = TakeRowEnd(p, end);
     if ((kind & kRecord) != 0) {
-      const auto type = static_cast<std::int16_t>(kind & 3);
-      const TextIn where = (kind & kInArena) != 0    ? TextIn::kArena
-                           : (kind & kInQuotes) != 0 ? TextIn::kQuotes
-                                                     : TextIn::kField;
-      if (where == TextIn::kArena || !w.Near(type, where, field, rowEnds, emptyFields)) {
-        Entry entry;
-        entry.row = static_cast<std::int32_t>(at.row);
-        entry.column = static_cast<std::int32_t>(at.column);
-        entry.type = type;
-        entry.where = where;
-        entry.text = where == TextIn::kArena ? ArenaText(arenaAddresses_[at.arena++])
-                                             : TextOfField(field, where == TextIn::kQuotes);
-        w.Far(entry, rowEnds, emptyFields);
+      const TextIn where = WhereOf(kind);
+      if (where == TextIn::kArena || !w.Near(static_cast<std::int16_t>(kind & 3), where, field, rowEnds, emptyFields)) {
+        w.Far(EntryOf(at.row, at.column, kind, field, at.arena), rowEnds, emptyFields);
       }
       rowEnds = 0;
       emptyFields = 0;

@@ -24,7 +24,6 @@ constexpr std::uint8_t CR = '\r';
 const ChangeKind kNumberAsText{
     "These numbers lie beyond what a spreadsheet holds as numbers (1E-307 to "
     "9.9999999999999E307) and were kept as texts stating them"};
-constexpr std::uint8_t LF = '\n';
 constexpr std::int32_t kLastPosition = std::numeric_limits<std::int32_t>::max();
 // A text of this size or more is read in two parts at once (up to
 // kLastPosition bytes, so that no part numbers its cells within range
@@ -34,10 +33,9 @@ constexpr std::size_t kReadInParts = std::size_t{4} << 20;
 // The start of the row after the first row end at p or after it (a CR,
 // with the LF after it), or end when there is none.
 const std::uint8_t* NextRowStart(const std::uint8_t* p, const std::uint8_t* end) {
-  const auto* rowEnd = static_cast<const std::uint8_t*>(std::memchr(p, CR, static_cast<std::size_t>(end - p)));
-  if (rowEnd == nullptr) return end;
-  const std::uint8_t* next = rowEnd + 1;
-  if (next < end && *next == LF) ++next;
+  const auto* next = static_cast<const std::uint8_t*>(std::memchr(p, CR, static_cast<std::size_t>(end - p)));
+  if (next == nullptr) return end;
+  TakeRowEnd(next, end);
   return next;
 }
 
@@ -90,9 +88,7 @@ PartRead ReadRecords(PackedCells& store, TextPart& part, const TextCellKind& kin
     const std::string_view text = stops.Field(p);
     const std::int64_t cellColumn = column++;
     const std::int64_t cellRow = row;
-    if (p < end && *p == CR) {
-      ++p;
-      if (p < end && *p == LF) ++p;
+    if (TakeRowEnd(p, end)) {
       column = 1;
       ++row;
       part.reached.store(p, std::memory_order_relaxed);
