@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -17,9 +18,15 @@ bool IsAlnum(char c) { return IsNameLetter(c) || IsNameDigit(c); }
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Folded(std::string_view text) {
-  std::string out(text);
+// Sets `out` to the text with its letters folded.
+void FoldInto(std::string& out, std::string_view text) {
+  out.assign(text);
   for (char& c : out) c = Fold(c);
+}
+
+std::string Folded(std::string_view text) {
+  std::string out;
+  FoldInto(out, text);
   return out;
 }
 
@@ -187,6 +194,27 @@ bool AfterAllows(const RewriteRule& rule, std::string_view after) {
   return true;
 }
 
+// Whether a match of the rule may stand right after the byte `c`: false
+// when BeforeAllows refuses every text that ends with it. (An underscore
+// may close an escape, which may or may not end an operand.)
+bool MayPrecede(const RewriteRule& rule, char c) {
+  const bool mayEndOperand = IsAlnum(c) || c == '.' || c == ')' || c == ']' || c == '}' || c == '"' ||
+                             c == '%' || c == '_';
+  switch (rule.before) {
+    case Before::Operand: return mayEndOperand;
+    case Before::NoOperand: return !mayEndOperand || c == '_';
+    case Before::Digit: return IsNameDigit(c) || c == '.';
+    case Before::NameBoundary: break;
+  }
+  const char first = rule.find.front();
+  if (IsNameLetter(first)) return !IsNameLetter(c);
+  if (IsNameDigit(first)) return !IsAlnum(c) && c != '.';
+  return true;
+}
+
+// Whether a match of the rule may stand at the start of a text.
+bool MayStartText(const RewriteRule& rule) { return BeforeAllows(rule, std::string_view()); }
+
 // How many characters before a match its context looks at, at most: the
 // longest escape that ends no operand.
 constexpr std::size_t kContextLength = 8;
@@ -240,16 +268,18 @@ template <class Filter>
 bool ApplyFiltered(std::string& text, std::span<const RewriteRule> table, RewriteOptions options,
                    Filter& filter) {
   bool changed = false;
-  std::string rewritten;
+  // Kept from call to call by each thread, so that rewriting the many
+  // formulas of a sheet allocates nothing for most of them.
+  thread_local std::string rewritten;
   // The folded text is made when a rule first needs it, and again only
   // after a rule changed the text.
-  std::string folded;
+  thread_local std::string folded;
   bool foldedCurrent = false;
-  for (std::size_t i = 0; i < table.size(); ++i) {
+  for (std::size_t i = filter.Next(0); i < table.size(); i = filter.Next(i + 1)) {
     const RewriteRule& rule = table[i];
-    if (rule.find.empty() || !filter.MayMatch(i)) continue;
+    if (rule.find.empty()) continue;
     if (options.ignoreLetterCase && !foldedCurrent) {
-      folded = Folded(text);
+      FoldInto(folded, text);
       foldedCurrent = true;
     }
     if (!ApplyRule(text, folded, rule, options, rewritten)) continue;
@@ -257,6 +287,10 @@ bool ApplyFiltered(std::string& text, std::span<const RewriteRule> table, Rewrit
     filter.Changed(text, rule);
     changed = true;
   }
+  // (A long text's buffers are not kept.)
+  constexpr std::size_t kKeptScratch = 4096;
+  if (rewritten.capacity() > kKeptScratch) std::string().swap(rewritten);
+  if (folded.capacity() > kKeptScratch) std::string().swap(folded);
   return changed;
 }
 
@@ -265,7 +299,11 @@ class ByteSetFilter {
  public:
   ByteSetFilter(std::string_view text, std::span<const RewriteRule> table, bool fold)
       : present_(text, fold), table_(table) {}
-  bool MayMatch(std::size_t i) const { return present_.HasAll(table_[i].find); }
+  // The first rule from i on that may match (table size when none).
+  std::size_t Next(std::size_t i) const {
+    while (i < table_.size() && !present_.HasAll(table_[i].find)) ++i;
+    return i;
+  }
   void Changed(std::string_view, const RewriteRule& rule) { present_.Add(rule.replace); }
 
  private:
@@ -277,7 +315,13 @@ class ByteSetFilter {
 class IndexFilter {
  public:
   IndexFilter(const RewriteIndex& index, std::uint64_t candidates) : index_(index), candidates_(candidates) {}
-  bool MayMatch(std::size_t i) const { return (candidates_ >> std::min<std::size_t>(i, 63) & 1) != 0; }
+  // The first rule from i on that may match (64 or more when none: every
+  // rule from 63 on may, when bit 63 is set).
+  std::size_t Next(std::size_t i) const {
+    if (i >= 63) return (candidates_ >> 63) != 0 ? i : index_.Rules().size();
+    const std::uint64_t left = candidates_ >> i << i;
+    return left == 0 ? index_.Rules().size() : static_cast<std::size_t>(std::countr_zero(left));
+  }
   void Changed(std::string_view text, const RewriteRule&) { candidates_ = index_.Candidates(text); }
 
  private:
@@ -305,15 +349,24 @@ RewriteIndex::RewriteIndex(std::span<const RewriteRule> table, RewriteOptions op
     return both;
   };
   for (std::size_t i = 0; i < table.size(); ++i) {
-    const std::string_view find = table[i].find;
+    const RewriteRule& rule = table[i];
+    const std::string_view find = rule.find;
     if (find.empty()) continue;
     const std::uint64_t bit = std::uint64_t{1} << std::min<std::size_t>(i, 63);
-    for (const unsigned char b : forms(find[0])) first_[b] |= bit;
-    if (find.size() == 1) {
-      oneByte_ |= bit;
-      for (std::uint64_t& next : second_) next |= bit;
-    } else {
+    if (find.size() > 1) {
+      for (const unsigned char b : forms(find[0])) first_[b] |= bit;
       for (const unsigned char b : forms(find[1])) second_[b] |= bit;
+      continue;
+    }
+    // A one-byte find text is told by the byte before it, which its rule's
+    // context may rule out (a number's exponent "E" follows a digit), or by
+    // its standing first.
+    for (int b = 0; b < 256; ++b) {
+      if (MayPrecede(rule, static_cast<char>(b))) first_[b] |= bit;
+    }
+    for (const unsigned char b : forms(find[0])) {
+      second_[b] |= bit;
+      if (MayStartText(rule)) start_[b] |= bit;
     }
   }
 }
@@ -321,9 +374,9 @@ RewriteIndex::RewriteIndex(std::span<const RewriteRule> table, RewriteOptions op
 std::uint64_t RewriteIndex::Candidates(std::string_view text) const {
   if (text.empty()) return 0;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  std::uint64_t candidates = 0;
+  std::uint64_t candidates = start_[bytes[0]];
   for (std::size_t i = 0; i + 1 < text.size(); ++i) candidates |= first_[bytes[i]] & second_[bytes[i + 1]];
-  return candidates | (first_[bytes[text.size() - 1]] & oneByte_);
+  return candidates;
 }
 
 bool ApplyRewrites(std::string& text, const RewriteIndex& table) {

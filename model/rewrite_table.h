@@ -79,11 +79,13 @@ class RewriteIndex {
  private:
   std::span<const RewriteRule> table_;
   RewriteOptions options_;
-  // By byte: the rules whose find text may begin with it, and those whose
-  // find text may continue with it (every one-byte find text does).
+  // By byte, for a pair of adjacent bytes: the rules whose find text may
+  // begin with the first and continue with the second; a rule whose find
+  // text is one byte, when it may follow the first and is the second.
   std::array<std::uint64_t, 256> first_{};
   std::array<std::uint64_t, 256> second_{};
-  std::uint64_t oneByte_ = 0;  // the rules whose find text is one byte
+  // By byte: the rules whose one-byte find text may be a text's first.
+  std::array<std::uint64_t, 256> start_{};
 };
 
 // The same as ApplyRewrites over the index's table and options.

@@ -70,17 +70,14 @@ class PackedFieldWriter {
       case SortOf(CELL_FORMULA, TextIn::kField):
       case SortOf(CELL_FORMULA, TextIn::kArena): {
         // The same formula is written the same way each time.
-        const std::string* field = formulaFields_.Find(text);
-        if (field == nullptr) {
-          const std::string_view made =
-              WriteFieldText(scratch_, CELL_FORMULA, std::string_view(), text, origin_, writing_);
-          // With room to be read beyond its end by a move of fixed size.
-          std::string kept;
-          kept.reserve(made.size() + SixteenBytes::kSize);
-          kept.assign(made);
-          field = &formulaFields_.Remember(text, std::move(kept));
+        const WrittenFormula* written = formulaFields_.Find(text);
+        if (written == nullptr) written = &WriteFormula(text);
+        if (!written->asItStands) {
+          return placer.PlaceReadable(entry.row, entry.column, written->field,
+                                      written->field.data() + written->field.capacity());
         }
-        return placer.PlaceReadable(entry.row, entry.column, *field, field->data() + field->capacity());
+        const bool inBytes = entry.where == TextIn::kField;
+        return placer.PlaceReadable(entry.row, entry.column, text, inBytes ? readable_ : text.data() + text.size());
       }
       default:
         break;
@@ -111,6 +108,26 @@ class PackedFieldWriter {
   }
 
  private:
+  // How a formula is written: as it stands (most are), or as `field`.
+  struct WrittenFormula {
+    bool asItStands = false;
+    std::string field;
+  };
+
+  // Writes a formula not met before, and remembers how.
+  const WrittenFormula& WriteFormula(std::string_view text) {
+    WrittenFormula& written = formulaFields_.Renew(text);
+    written.asItStands = FormulaWritesAsItStands(text);
+    if (!written.asItStands) {
+      const std::string_view made = WriteFieldText(scratch_, CELL_FORMULA, std::string_view(), text, origin_, writing_);
+      // With room to be read beyond its end by a move of fixed size (the
+      // slot's string from an earlier formula mostly has it).
+      written.field.reserve(made.size() + SixteenBytes::kSize);
+      written.field.assign(made);
+    }
+    return written;
+  }
+
   // The sorts of record that PlaceNear places, as bits: a number as it
   // came (when every number goes so, and none is traced); a text without
   // quotes of its own between quotes (kQuotedSorts); a text that came
@@ -129,7 +146,7 @@ class PackedFieldWriter {
   std::int16_t origin_;
   const FieldWriting& writing_;
   std::string scratch_;
-  TextMemo<std::string> formulaFields_;
+  TextMemo<WrittenFormula> formulaFields_;
 };
 
 // Writes records first to last - 1 of the store.

@@ -49,6 +49,10 @@ std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
   return stops.Field(p);
 }
 
+bool FormulaReadsAsItStands(std::string_view field) {
+  return ExcelNamesToIntermediateIndex().Candidates(field) == 0;
+}
+
 FieldReading ReadPlainField(std::string_view field, std::string& changed) {
   if (const std::optional<FieldReading> asItStands = ReadFieldAsItStands(field)) return *asItStands;
   FieldReading reading{CELL_TEXT, false};
@@ -147,6 +151,10 @@ std::string_view WriteFieldText(std::string& field, std::int16_t type, std::stri
       break;
   }
   return field;
+}
+
+bool FormulaWritesAsItStands(std::string_view formula) {
+  return IntermediateNamesToExcelIndex().Candidates(formula) == 0;
 }
 
 void TextCell::TextFromRecord(std::int16_t origin, const FieldWriting& writing) {

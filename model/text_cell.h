@@ -32,15 +32,22 @@ struct FieldReading {
 // number, anything else a text (its quotes read back as QuotePlainText
 // writes them).
 FieldReading ReadPlainField(std::string_view field, std::string& changed);
+// Whether a formula field holds none of the spreadsheet names that reading
+// respells (most hold none: they are read as they stand).
+bool FormulaReadsAsItStands(std::string_view field);
 // How both kinds of sheet read a field that they keep as it stands: one
-// that opens with neither "=" nor a quote is a number or a text. Nothing
-// for the others. Inline: most fields of a file are of this sort.
-// The bytes from the field on may be read up to `readableEnd` (see
-// IsDecimalNumberWithin).
+// that opens with neither "=" nor a quote is a number or a text; a formula
+// that FormulaReadsAsItStands is a formula. Nothing for the others. Inline:
+// most fields of a file are of this sort. The bytes from the field on may
+// be read up to `readableEnd` (see IsDecimalNumberWithin).
 inline std::optional<FieldReading> ReadFieldAsItStands(std::string_view field,
                                                        const char* readableEnd = nullptr) {
-  if (field.empty() || field.front() == '=' || field.front() == '"') return std::nullopt;
-  const FieldReading reading{IsDecimalNumberWithin(field, readableEnd) ? CELL_NUMBER : CELL_TEXT, false};
+  if (field.empty() || field.front() == '"') return std::nullopt;
+  if (field.front() == '=' && !FormulaReadsAsItStands(field)) return std::nullopt;
+  const FieldReading reading{field.front() == '='                          ? CELL_FORMULA
+                             : IsDecimalNumberWithin(field, readableEnd) ? CELL_NUMBER
+                                                                         : CELL_TEXT,
+                             false};
   Trace("TextCell::TranslateToIntermediate4\n");
   return reading;
 }
@@ -86,6 +93,9 @@ extern const FieldWriting kExchangeFieldWriting;
 std::string_view WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
                                 std::string_view formula, std::int16_t origin, const FieldWriting& writing,
                                 bool readAsNumber = false);
+// Whether WriteFieldText writes the formula as it stands: it holds none of
+// the intermediate names that writing respells (most hold none).
+bool FormulaWritesAsItStands(std::string_view formula);
 
 class TextCell : public SpreadsheetCell {
  public:

@@ -27,10 +27,13 @@ class TextMemo {
 
   // Remembers the result for `text`, which must stay as it is while the
   // memo is used; returns it as remembered.
-  const Result& Remember(std::string_view text, Result result) {
+  const Result& Remember(std::string_view text, Result result) { return Renew(text) = std::move(result); }
+
+  // The same, for a result set by the caller in place: the one the slot
+  // held before (for another text), whose storage it may reuse.
+  Result& Renew(std::string_view text) {
     Slot& slot = slots_[SlotOf(text)];
     slot.text = text;
-    slot.result = std::move(result);
     slot.used = true;
     return slot.result;
   }
