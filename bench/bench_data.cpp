@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <random>
+#include <string_view>
 
 #include "calc/sheet68k.h"
 #include "calc/xb_sheet.h"
@@ -41,12 +42,33 @@ std::string Text(std::mt19937& random) {
   return text;
 }
 
-// One field by kind: numbers half the time, texts, formulas, empty fields.
-std::string Field(std::mt19937& random) {
+// The formula with each cell reference's row moved down by `rows` ("A1"
+// becomes "A8" for 7), as a formula copied down a column reads.
+std::string MovedDown(std::string_view formula, std::size_t rows) {
+  std::string out;
+  for (std::size_t i = 0; i < formula.size();) {
+    const bool reference = formula[i] >= 'A' && formula[i] <= 'Z' && i + 1 < formula.size() &&
+                           formula[i + 1] >= '0' && formula[i + 1] <= '9' &&
+                           (i == 0 || formula[i - 1] < 'A' || formula[i - 1] > 'Z');
+    out += formula[i++];
+    if (!reference) continue;
+    std::size_t row = 0;
+    while (i < formula.size() && formula[i] >= '0' && formula[i] <= '9') row = row * 10 + (formula[i++] - '0');
+    out += std::to_string(row + rows);
+  }
+  return out;
+}
+
+// One field by kind: numbers half the time, texts, formulas (moved down
+// to the row, when `byRow`), empty fields.
+std::string Field(std::mt19937& random, bool byRow, std::size_t row) {
   const unsigned kind = random() % 10;
   if (kind < 5) return Number(random);
   if (kind < 8) return Text(random);
-  if (kind < 9) return kFormulas[random() % kFormulas.size()];
+  if (kind < 9) {
+    const std::string_view formula = kFormulas[random() % kFormulas.size()];
+    return byRow ? MovedDown(formula, row) : std::string(formula);
+  }
   return {};
 }
 
@@ -99,14 +121,14 @@ std::string FullSheetText(int rows, int columns, std::size_t outputOffset) {
 QuietTrace::QuietTrace() : previous_(SetTraceSink(nullptr)) {}
 QuietTrace::~QuietTrace() { SetTraceSink(previous_); }
 
-std::string GenerateTabText(std::size_t size, std::uint32_t seed) {
+std::string GenerateTabText(std::size_t size, std::uint32_t seed, bool formulasByRow) {
   std::mt19937 random(seed);
   std::string text;
   text.reserve(size + 256);
-  while (text.size() < size) {
+  for (std::size_t row = 0; text.size() < size; ++row) {
     for (int column = 0; column < 12; ++column) {
       if (column) text += '\t';
-      text += Field(random);
+      text += Field(random, formulasByRow, row);
     }
     text += "\r\n";
   }

@@ -17,7 +17,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Tab text of at least `size` bytes: rows of 12 fields mixing numbers,
 // texts (some quoted), formulas and empty fields, rows ending in CR LF.
-std::string GenerateTabText(std::size_t size, std::uint32_t seed = 1);
+// The formulas come from a short list; with `formulasByRow`, each refers
+// to cells moved down by its row's number from the first, so that rows
+// seldom repeat one another's formulas, as in a sheet whose formulas were
+// copied down its columns.
+std::string GenerateTabText(std::size_t size, std::uint32_t seed = 1, bool formulasByRow = false);
 
 // Reads tab text into a translated source sheet (traces must be silenced
 // by the caller).

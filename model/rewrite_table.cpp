@@ -12,21 +12,38 @@ namespace gridlet {
 bool IsNameLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsNameDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Eight bytes at a time: each byte of 'A' to 'Z' is given the bit 0x20.
+// The high bit of the two sums below tells, for the low seven bits of each
+// byte, that they reach 'A' and that they pass 'Z' (neither sum carries
+// into the next byte); a byte whose own high bit is set is left alone.
+void FoldLetters(std::string& out, std::string_view text) {
+  out.assign(text);
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHigh = 0x8080808080808080u;
+  std::size_t i = 0;
+  for (; i + 8 <= out.size(); i += 8) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, out.data() + i, 8);
+    const std::uint64_t low = bytes & ~kHigh;
+    const std::uint64_t fromA = low + kOnes * (0x80 - 'A');
+    const std::uint64_t pastZ = low + kOnes * (0x80 - 'Z' - 1);
+    bytes |= (fromA & ~pastZ & ~bytes & kHigh) >> 2;
+    std::memcpy(out.data() + i, &bytes, 8);
+  }
+  for (; i < out.size(); ++i) {
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+  }
+}
+
 namespace {
 
 bool IsAlnum(char c) { return IsNameLetter(c) || IsNameDigit(c); }
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Sets `out` to the text with its letters folded.
-void FoldInto(std::string& out, std::string_view text) {
-  out.assign(text);
-  for (char& c : out) c = Fold(c);
-}
-
 std::string Folded(std::string_view text) {
   std::string out;
-  FoldInto(out, text);
+  FoldLetters(out, text);
   return out;
 }
 
@@ -279,7 +296,7 @@ bool ApplyFiltered(std::string& text, std::span<const RewriteRule> table, Rewrit
     const RewriteRule& rule = table[i];
     if (rule.find.empty()) continue;
     if (options.ignoreLetterCase && !foldedCurrent) {
-      FoldInto(folded, text);
+      FoldLetters(folded, text);
       foldedCurrent = true;
     }
     if (!ApplyRule(text, folded, rule, options, rewritten)) continue;
@@ -380,7 +397,10 @@ std::uint64_t RewriteIndex::Candidates(std::string_view text) const {
 }
 
 bool ApplyRewrites(std::string& text, const RewriteIndex& table) {
-  const std::uint64_t candidates = table.Candidates(text);
+  return ApplyRewrites(text, table, table.Candidates(text));
+}
+
+bool ApplyRewrites(std::string& text, const RewriteIndex& table, std::uint64_t candidates) {
   if (candidates == 0) return false;
   IndexFilter filter(table, candidates);
   return ApplyFiltered(text, table.Rules(), table.Options(), filter);

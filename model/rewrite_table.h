@@ -90,9 +90,14 @@ class RewriteIndex {
 
 // The same as ApplyRewrites over the index's table and options.
 bool ApplyRewrites(std::string& text, const RewriteIndex& table);
+// The same, given the text's candidates (table.Candidates(text)).
+bool ApplyRewrites(std::string& text, const RewriteIndex& table, std::uint64_t candidates);
 
 // The character classes the matching rule is built on.
 bool IsNameLetter(char c);
 bool IsNameDigit(char c);
+// Sets `out` to the text with its letters A to Z in lower case, as texts
+// are matched when letter case is ignored.
+void FoldLetters(std::string& out, std::string_view text);
 
 }  // namespace gridlet

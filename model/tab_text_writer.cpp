@@ -117,9 +117,9 @@ class PackedFieldWriter {
   // Writes a formula not met before, and remembers how.
   const WrittenFormula& WriteFormula(std::string_view text) {
     WrittenFormula& written = formulaFields_.Renew(text);
-    written.asItStands = FormulaWritesAsItStands(text);
+    const std::string_view made = WriteFieldText(scratch_, CELL_FORMULA, std::string_view(), text, origin_, writing_);
+    written.asItStands = made.data() == text.data();
     if (!written.asItStands) {
-      const std::string_view made = WriteFieldText(scratch_, CELL_FORMULA, std::string_view(), text, origin_, writing_);
       // With room to be read beyond its end by a move of fixed size (the
       // slot's string from an earlier formula mostly has it).
       written.field.reserve(made.size() + SixteenBytes::kSize);

@@ -49,20 +49,18 @@ std::string_view ReadField(const std::uint8_t*& p, const std::uint8_t* end) {
   return stops.Field(p);
 }
 
-bool FormulaReadsAsItStands(std::string_view field) {
-  return ExcelNamesToIntermediateIndex().Candidates(field) == 0;
-}
-
 FieldReading ReadPlainField(std::string_view field, std::string& changed) {
   if (const std::optional<FieldReading> asItStands = ReadFieldAsItStands(field)) return *asItStands;
   FieldReading reading{CELL_TEXT, false};
   if (!field.empty() && field[0] == '=') {
     reading.type = CELL_FORMULA;
     // Spreadsheet names become intermediate names on every path, so that
-    // reading accepts what writing writes.
-    changed.assign(field);
-    reading.changed =
-        ApplyRewrites(changed, ExcelNamesToIntermediateIndex());
+    // reading accepts what writing writes. Most formulas hold none.
+    const RewriteIndex& names = ExcelNamesToIntermediateIndex();
+    if (const std::uint64_t candidates = names.Candidates(field)) {
+      changed.assign(field);
+      reading.changed = ApplyRewrites(changed, names, candidates);
+    }
   } else if (field.starts_with('"')) {
     // Most texts are not quoted: they move over as they are. A text is
     // kept whole; the formats that hold less say what they cut.
@@ -143,18 +141,19 @@ std::string_view WriteFieldText(std::string& field, std::int16_t type, std::stri
       }
       break;
     }
-    case CELL_FORMULA:
+    case CELL_FORMULA: {
+      // Most formulas hold none of the names that writing respells.
+      const RewriteIndex& names = IntermediateNamesToExcelIndex();
+      const std::uint64_t candidates = names.Candidates(formula);
+      if (candidates == 0) return formula;
       field.assign(formula);
-      if (!field.empty()) ApplyRewrites(field, IntermediateNamesToExcelIndex());
+      ApplyRewrites(field, names, candidates);
       break;
+    }
     default:  // never produced: an empty field
       break;
   }
   return field;
-}
-
-bool FormulaWritesAsItStands(std::string_view formula) {
-  return IntermediateNamesToExcelIndex().Candidates(formula) == 0;
 }
 
 void TextCell::TextFromRecord(std::int16_t origin, const FieldWriting& writing) {

@@ -32,22 +32,15 @@ struct FieldReading {
 // number, anything else a text (its quotes read back as QuotePlainText
 // writes them).
 FieldReading ReadPlainField(std::string_view field, std::string& changed);
-// Whether a formula field holds none of the spreadsheet names that reading
-// respells (most hold none: they are read as they stand).
-bool FormulaReadsAsItStands(std::string_view field);
 // How both kinds of sheet read a field that they keep as it stands: one
-// that opens with neither "=" nor a quote is a number or a text; a formula
-// that FormulaReadsAsItStands is a formula. Nothing for the others. Inline:
-// most fields of a file are of this sort. The bytes from the field on may
-// be read up to `readableEnd` (see IsDecimalNumberWithin).
+// that opens with neither "=" nor a quote is a number or a text. Nothing
+// for the others. Inline: most fields of a file are of this sort.
+// The bytes from the field on may be read up to `readableEnd` (see
+// IsDecimalNumberWithin).
 inline std::optional<FieldReading> ReadFieldAsItStands(std::string_view field,
                                                        const char* readableEnd = nullptr) {
-  if (field.empty() || field.front() == '"') return std::nullopt;
-  if (field.front() == '=' && !FormulaReadsAsItStands(field)) return std::nullopt;
-  const FieldReading reading{field.front() == '='                          ? CELL_FORMULA
-                             : IsDecimalNumberWithin(field, readableEnd) ? CELL_NUMBER
-                                                                         : CELL_TEXT,
-                             false};
+  if (field.empty() || field.front() == '=' || field.front() == '"') return std::nullopt;
+  const FieldReading reading{IsDecimalNumberWithin(field, readableEnd) ? CELL_NUMBER : CELL_TEXT, false};
   Trace("TextCell::TranslateToIntermediate4\n");
   return reading;
 }
@@ -87,15 +80,13 @@ extern const FieldWriting kExchangeFieldWriting;
 // The text a record of a sheet of the given origin is written as (see
 // TextCharacters): a number as written, a text quoted, a formula
 // (`formula`) with its names in the spreadsheet's spelling. That is `data`
-// itself when it goes out as it stands, otherwise `field`, which is set to
-// it. `readAsNumber` tells that a number's data is known to be a
-// well-formed number (it was read as one and has not changed since).
+// (or `formula`) itself when it goes out as it stands, otherwise `field`,
+// which is set to it. `readAsNumber` tells that a number's data is known
+// to be a well-formed number (it was read as one and has not changed
+// since).
 std::string_view WriteFieldText(std::string& field, std::int16_t type, std::string_view data,
                                 std::string_view formula, std::int16_t origin, const FieldWriting& writing,
                                 bool readAsNumber = false);
-// Whether WriteFieldText writes the formula as it stands: it holds none of
-// the intermediate names that writing respells (most hold none).
-bool FormulaWritesAsItStands(std::string_view formula);
 
 class TextCell : public SpreadsheetCell {
  public:

@@ -117,17 +117,16 @@ PartRead ReadRecords(PackedCells& store, TextPart& part, const TextCellKind& kin
     // rewritten one shares its text with the first.
     const bool formula = text.front() == '=';
     const KnownFormula* known = nullptr;
-    if (formula && (known = formulas.Find(text)) != nullptr) {
+    if (const std::optional<FieldReading> asItStands =
+            ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
+      fill.Add(cellRow, cellColumn, field, asItStands->type, text, PackedCells::TextIn::kField);
+    } else if (formula && (known = formulas.Find(text)) != nullptr) {
       if (known->inSource) {
         fill.Add(cellRow, cellColumn, field, CELL_FORMULA, text, PackedCells::TextIn::kField);
       } else {
         fill.AddArenaText(cellRow, cellColumn, field, CELL_FORMULA, known->address);
       }
       Trace("TextCell::TranslateToIntermediate4\n");  // as when read afresh
-    } else if (const std::optional<FieldReading> asItStands =
-                   ReadFieldAsItStands(text, reinterpret_cast<const char*>(end))) {
-      fill.Add(cellRow, cellColumn, field, asItStands->type, text, PackedCells::TextIn::kField);
-      if (formula) formulas.Remember(text, {true, 0});
     } else {
       const FieldReading reading = kind.read(text, changed);
       using TextIn = PackedCells::TextIn;
