@@ -12,6 +12,10 @@ namespace gridlet {
 bool IsNameLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsNameDigit(char c) { return c >= '0' && c <= '9'; }
 
+namespace {
+char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
 // Eight bytes at a time: each byte of 'A' to 'Z' is given the bit 0x20.
 // The high bit of the two sums below tells, for the low seven bits of each
 // byte, that they reach 'A' and that they pass 'Z' (neither sum carries
@@ -30,16 +34,12 @@ void FoldLetters(std::string& out, std::string_view text) {
     bytes |= (fromA & ~pastZ & ~bytes & kHigh) >> 2;
     std::memcpy(out.data() + i, &bytes, 8);
   }
-  for (; i < out.size(); ++i) {
-    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
-  }
+  for (; i < out.size(); ++i) out[i] = Fold(out[i]);
 }
 
 namespace {
 
 bool IsAlnum(char c) { return IsNameLetter(c) || IsNameDigit(c); }
-
-char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string Folded(std::string_view text) {
   std::string out;
@@ -212,21 +212,11 @@ bool AfterAllows(const RewriteRule& rule, std::string_view after) {
 }
 
 // Whether a match of the rule may stand right after the byte `c`: false
-// when BeforeAllows refuses every text that ends with it. (An underscore
-// may close an escape, which may or may not end an operand.)
+// when BeforeAllows refuses every text that ends with it. The last byte
+// alone decides, but for an underscore that closes an escape ("_pi_"),
+// which ends an operand where a lone one does not.
 bool MayPrecede(const RewriteRule& rule, char c) {
-  const bool mayEndOperand = IsAlnum(c) || c == '.' || c == ')' || c == ']' || c == '}' || c == '"' ||
-                             c == '%' || c == '_';
-  switch (rule.before) {
-    case Before::Operand: return mayEndOperand;
-    case Before::NoOperand: return !mayEndOperand || c == '_';
-    case Before::Digit: return IsNameDigit(c) || c == '.';
-    case Before::NameBoundary: break;
-  }
-  const char first = rule.find.front();
-  if (IsNameLetter(first)) return !IsNameLetter(c);
-  if (IsNameDigit(first)) return !IsAlnum(c) && c != '.';
-  return true;
+  return BeforeAllows(rule, std::string_view(&c, 1)) || (c == '_' && rule.before == Before::Operand);
 }
 
 // Whether a match of the rule may stand at the start of a text.
