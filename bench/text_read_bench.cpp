@@ -12,7 +12,7 @@
 #include "bench/bench_data.h"
 #include "model/field_scan.h"
 #include "model/fresh_memory.h"
-#include "platform/large_pages.h"
+#include "platform/fresh_pages.h"
 #include "model/tab_text_writer.h"
 #include "model/text_sheet.h"
 #include "platform/builtin_error_text_service.h"
@@ -42,12 +42,12 @@ std::size_t ResidentBytes() {
 }
 
 // The fresh-memory advice of the command, for the time of a benchmark.
-class LargePages {
+class CommandMemoryAdvice {
  public:
-  LargePages() : previous_(SetFreshMemoryAdvice(AdviseLargePages)) {}
-  ~LargePages() { SetFreshMemoryAdvice(previous_); }
-  LargePages(const LargePages&) = delete;
-  LargePages& operator=(const LargePages&) = delete;
+  CommandMemoryAdvice() : previous_(SetFreshMemoryAdvice(AdviseFreshPages)) {}
+  ~CommandMemoryAdvice() { SetFreshMemoryAdvice(previous_); }
+  CommandMemoryAdvice(const CommandMemoryAdvice&) = delete;
+  CommandMemoryAdvice& operator=(const CommandMemoryAdvice&) = delete;
 
  private:
   FreshMemoryAdvice previous_;
@@ -57,7 +57,7 @@ void BM_TextSheetRead(benchmark::State& state) {
   const bool cold = state.range(0) != 0;
   const std::string& text = FiftyMegabytes();
   QuietTrace quiet;
-  LargePages largePages;
+  CommandMemoryAdvice advice;
   // The memory that the translated sheet holds, per byte of input,
   // measured once outside the timed loop.
   std::size_t cells = 0;
@@ -176,7 +176,7 @@ void BM_TabTextToNull(benchmark::State& state) {
   request.outputLocation = folder.Path();
   request.saveInternalName = "sheet";
   request.toType = QZ_GRIDLET_NULL;
-  LargePages largePages;
+  CommandMemoryAdvice advice;
   for (auto _ : state) {
     std::optional<std::string> written;
     const HRESULT result = driver.Convert(request, &written);

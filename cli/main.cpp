@@ -12,7 +12,7 @@
 #include "cli/usage_error.h"
 #include "model/fresh_memory.h"
 #include "model/trace.h"
-#include "platform/large_pages.h"
+#include "platform/fresh_pages.h"
 #include "platform/mapped_files.h"
 #include "platform/termination_signals.h"
 
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   // numbers keep their C form).
   std::setlocale(LC_CTYPE, "");
   // Long texts are read and written through large buffers.
-  gridlet::SetFreshMemoryAdvice(gridlet::AdviseLargePages);
+  gridlet::SetFreshMemoryAdvice(gridlet::AdviseFreshPages);
 
   CLI::App app{
       "Converts spreadsheets between workbooks (xls, xlsx, ods, csv), tab-delimited text (txt) and "

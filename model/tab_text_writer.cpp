@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "model/fresh_memory.h"
 #include "model/helper_thread.h"
 #include "model/text_memo.h"
 #include "model/trace.h"
@@ -191,9 +192,12 @@ bool WriteInTurns(const PackedCells& store, OutputPieces& out, std::int16_t orig
   // Each buffer starts with room for a stretch as large as the store's
   // records make likely, and a quarter more (up to a few megabytes): grown
   // from small, the first stretches would copy, and touch afresh, about
-  // twice their bytes.
+  // twice their bytes. That room is about to be filled.
   const auto perRecord = static_cast<std::size_t>(store.End() - store.Begin()) / size + 1;
-  for (Turn& turn : turns) turn.buffer.reserve(std::min(kStretch * perRecord * 5 / 4, kMostRoomAtFirst));
+  for (Turn& turn : turns) {
+    turn.buffer.reserve(std::min(kStretch * perRecord * 5 / 4, kMostRoomAtFirst));
+    AdviseFreshMemory(turn.buffer.data(), turn.buffer.capacity(), FreshUse::kFilledWhole);
+  }
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t taken = 0;   // stretches taken by a thread

@@ -285,7 +285,7 @@ void TextSheet::WriteOutput() {
       // Fields grow by their quotes: room for that, which costs nothing
       // until it is written.
       output_.reserve(static_cast<std::size_t>(store->End() - store->Begin()) * 3 / 2 + 64);
-      AdviseFreshMemory(output_.data(), output_.capacity());
+      AdviseFreshMemory(output_.data(), output_.capacity(), FreshUse::kFilledInTime);
     }
     WritePackedRecords(*store, out, origin, writing, numbersAsTexts);
   } else {

@@ -8,12 +8,12 @@
 #include "cli/usage_error.h"
 #include "model/fresh_memory.h"
 #include "model/trace.h"
-#include "platform/large_pages.h"
+#include "platform/fresh_pages.h"
 #include "web/serve_command.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "");
-  gridlet::SetFreshMemoryAdvice(gridlet::AdviseLargePages);
+  gridlet::SetFreshMemoryAdvice(gridlet::AdviseFreshPages);
   CLI::App app{"The Gridlet conversion web page and HTTP API; started by `gridlet serve`."};
   bool trace = false;
   app.add_flag("--trace", trace, "Show the engine's diagnostic trace on stderr");
