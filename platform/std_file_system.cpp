@@ -12,9 +12,10 @@
 
 #include "platform/background_sync.h"
 #include "platform/engine_paths.h"
-#include "platform/large_pages.h"
+#include "platform/fresh_pages.h"
 #include "platform/leftovers.h"
 #include "platform/mapped_files.h"
+#include "platform/replaced_file.h"
 
 namespace gridlet {
 
@@ -185,7 +186,7 @@ class OpenFile {
 std::optional<std::vector<std::uint8_t>> ReadAll(int fd, std::size_t expected, std::string* why) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(expected);
-  AdviseLargePages(bytes.data(), bytes.capacity());
+  AdviseFreshPages(bytes.data(), bytes.capacity(), FreshUse::kFilledInTime);
   std::uint8_t block[65536];
   for (;;) {
     const ssize_t got = ::read(fd, block, sizeof block);
@@ -314,10 +315,17 @@ class PendingOutput : public OutputFile {
     }
     if (error_ == 0) error_ = SyncFile(pending_.fd());
     if (error_ == 0) error_ = pending_.Close();
-    if (error_ == 0 && ::rename(pending_.path().c_str(), target_.c_str()) != 0) error_ = errno;
     if (error_ != 0) {
       SetWhy(why, ErrorText(error_));
       return false;  // the pending file removes itself
+    }
+    // The older file's space is given back once the folder is synced: a
+    // sync would wait for that too.
+    const ReplacedFile older(target_);
+    if (::rename(pending_.path().c_str(), target_.c_str()) != 0) {
+      error_ = errno;
+      SetWhy(why, ErrorText(error_));
+      return false;
     }
     pending_.Committed();
     SyncFolder(folder_);
