@@ -1,6 +1,7 @@
 #include "platform/replaced_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <system_error>
@@ -16,6 +17,13 @@ ReplacedFile::ReplacedFile(const std::string& path)
 ReplacedFile::~ReplacedFile() {
   if (fd_ < 0) return;
   const int fd = fd_;
+  // A small file is let go quicker than a thread starts.
+  constexpr off_t kWorthAThread = off_t{1} << 20;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || info.st_size < kWorthAThread) {
+    ::close(fd);
+    return;
+  }
   try {
     // Nothing waits for it: the process ends only once every thread has,
     // so the file is always let go.
