@@ -35,6 +35,7 @@ void AdviseFreshPages(void* start, std::size_t size, FreshUse use) {
     }
   }
 #endif
+  // (Unused where the system has neither advice.)
   (void)start;
   (void)size;
   (void)use;

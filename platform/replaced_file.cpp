@@ -9,10 +9,22 @@
 
 namespace gridlet {
 
-ReplacedFile::ReplacedFile(const std::string& path)
-    // A path-only reference needs no right to read, and opens neither a
-    // device nor a pipe.
-    : fd_(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)) {}
+namespace {
+// A reference to what the path names, or -1.
+int Hold(const std::string& path) {
+#ifdef O_PATH
+  // A path-only reference needs no right to read, and opens neither a
+  // device nor a pipe.
+  return ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+#else
+  // Without one, the rename gives the file back itself.
+  (void)path;
+  return -1;
+#endif
+}
+}  // namespace
+
+ReplacedFile::ReplacedFile(const std::string& path) : fd_(Hold(path)) {}
 
 ReplacedFile::~ReplacedFile() {
   if (fd_ < 0) return;
