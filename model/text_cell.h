@@ -54,7 +54,7 @@ inline int ShortFieldType(const char* field, std::size_t size) {
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field));
   const auto first = static_cast<unsigned char>(_mm_cvtsi128_si32(bytes));
   const int type = NumberMarks(bytes).Number((std::uint32_t{1} << size) - 1) ? CELL_NUMBER : CELL_TEXT;
-  return (first != '=') & (first != '"') ? type : -1;
+  return ((first != '=') & (first != '"')) ? type : -1;
 #else
   if (size == 0) return CELL_TEXT;
   const std::string_view text(field, size);
