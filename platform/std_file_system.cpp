@@ -315,17 +315,13 @@ class PendingOutput : public OutputFile {
     }
     if (error_ == 0) error_ = SyncFile(pending_.fd());
     if (error_ == 0) error_ = pending_.Close();
-    if (error_ != 0) {
-      SetWhy(why, ErrorText(error_));
-      return false;  // the pending file removes itself
-    }
     // The older file's space is given back once the folder is synced: a
     // sync would wait for that too.
     const ReplacedFile older(target_);
-    if (::rename(pending_.path().c_str(), target_.c_str()) != 0) {
-      error_ = errno;
+    if (error_ == 0 && ::rename(pending_.path().c_str(), target_.c_str()) != 0) error_ = errno;
+    if (error_ != 0) {
       SetWhy(why, ErrorText(error_));
-      return false;
+      return false;  // the pending file removes itself
     }
     pending_.Committed();
     SyncFolder(folder_);
