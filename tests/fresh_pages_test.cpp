@@ -10,6 +10,8 @@
 namespace gridlet {
 namespace {
 
+std::size_t PageSize() { return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)); }
+
 // A fresh anonymous mapping, unmapped at the end.
 class FreshMapping {
  public:
@@ -25,14 +27,13 @@ class FreshMapping {
   void* Start() const { return start_; }
   // How many of its pages are made (resident).
   std::size_t MadePages() const {
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    std::vector<unsigned char> made(size_ / page);
+    std::vector<unsigned char> made(Pages());
     if (::mincore(start_, size_, made.data()) != 0) return SIZE_MAX;
     std::size_t count = 0;
     for (unsigned char m : made) count += m & 1;
     return count;
   }
-  std::size_t Pages() const { return size_ / static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)); }
+  std::size_t Pages() const { return size_ / PageSize(); }
 
  private:
   std::size_t size_;
@@ -54,7 +55,7 @@ TEST(FreshPagesTest, ABufferFilledWholeHasItsPagesMadeAtOnceAndOneFilledInTimeHa
 }
 
 TEST(FreshPagesTest, OnlyWholePagesInsideTheBufferAreMade) {
-  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const std::size_t page = PageSize();
   FreshMapping mapping(8 * page);
   ASSERT_TRUE(mapping.Ok());
   // From the middle of the first page to the middle of the last: the six
