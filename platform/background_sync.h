@@ -34,6 +34,9 @@ class BackgroundSync {
   // error only once, so a later sync of the file may not see it again:
   // the caller must take it as its own.
   int Finish() { return End(true); }
+  // As Finish, but drops requests not yet taken up: for a caller that has
+  // synced the whole file itself since its last write.
+  int Stop() { return End(false); }
 
  private:
   int End(bool meetRequests);

@@ -308,12 +308,16 @@ class PendingOutput : public OutputFile {
   }
 
   bool Commit(std::string* why) override {
-    if (sync_ && error_ == 0) {
-      // The system tells of a failed write once: when the background sync
-      // was told, the final sync would not be.
-      error_ = sync_->Finish();
-    }
+    // The final sync starts at once, beside a background sync that may be
+    // under way: it waits for the same writes, and more, and a request the
+    // background has not taken up yet is met by it.
     if (error_ == 0) error_ = SyncFile(pending_.fd());
+    if (sync_) {
+      // The system tells of a failed write once: when the background sync
+      // was told, the final sync was not.
+      const int background = sync_->Stop();
+      if (error_ == 0) error_ = background;
+    }
     if (error_ == 0) error_ = pending_.Close();
     // The older file's space is given back once the folder is synced: a
     // sync would wait for that too.
