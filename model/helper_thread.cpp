@@ -1,41 +1,30 @@
 #include "model/helper_thread.h"
 
-#include <system_error>
 #include <utility>
+
+#include "model/spare_threads.h"
 
 namespace gridlet {
 
 HelperThread::HelperThread(std::function<void()> work) : work_(std::move(work)) {
-  try {
-    thread_ = std::thread([this] { Run(); });
-  } catch (const std::system_error&) {
-    // No thread to be had: Join does the work.
-  }
+  // Without a thread, Join does the work.
+  ended_ = StartOnSpareThread([this] { work_(); });
 }
 
 HelperThread::~HelperThread() {
   // Reached without Join only when the caller is leaving with an error of
   // its own: work not yet done is not started.
-  if (thread_.joinable()) thread_.join();
-}
-
-void HelperThread::Run() noexcept {
-  try {
-    work_();
-  } catch (...) {
-    error_ = std::current_exception();
-  }
+  if (ended_.valid()) ended_.wait();
 }
 
 void HelperThread::Join() {
-  if (done_) return;
-  done_ = true;
-  if (thread_.joinable()) {
-    thread_.join();
+  if (joined_) return;
+  joined_ = true;
+  if (ended_.valid()) {
+    std::exchange(ended_, {}).get();
   } else {
-    Run();
+    work_();
   }
-  if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
 }
 
 }  // namespace gridlet

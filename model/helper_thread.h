@@ -3,9 +3,8 @@
 // is done by Join, on the caller's thread: the result is the same.
 #pragma once
 
-#include <exception>
 #include <functional>
-#include <thread>
+#include <future>
 
 namespace gridlet {
 
@@ -19,17 +18,14 @@ class HelperThread {
   HelperThread& operator=(const HelperThread&) = delete;
 
   // Whether the work is done on a thread of its own.
-  bool Running() const { return thread_.joinable(); }
+  bool Running() const { return ended_.valid(); }
   // Waits for the work to end, or does it; throws what it threw.
   void Join();
 
  private:
-  void Run() noexcept;
-
   std::function<void()> work_;
-  std::thread thread_;
-  std::exception_ptr error_;
-  bool done_ = false;
+  std::future<void> ended_;  // of the work on a spare thread
+  bool joined_ = false;
 };
 
 }  // namespace gridlet

@@ -3,7 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
+
+#include "model/spare_threads.h"
 
 namespace gridlet {
 
@@ -14,11 +15,8 @@ void BackgroundSync::Request() {
     ++requested_;
     if (!started_) {
       started_ = true;
-      try {
-        thread_ = std::thread([this] { Run(); });
-      } catch (const std::system_error&) {
-        // No thread to be had: the final sync does it all.
-      }
+      // Without a thread, the final sync does it all.
+      ended_ = StartOnSpareThread([this] { Run(); });
     }
   }
   wake_.notify_one();
@@ -31,7 +29,7 @@ int BackgroundSync::End(bool meetRequests) {
     stopping_ = true;
   }
   wake_.notify_one();
-  if (thread_.joinable()) thread_.join();
+  if (ended_.valid()) ended_.wait();
   return error_;
 }
 

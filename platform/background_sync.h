@@ -9,8 +9,8 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <future>
 #include <mutex>
-#include <thread>
 
 namespace gridlet {
 
@@ -51,7 +51,7 @@ class BackgroundSync {
   bool meetRequests_ = false;  // before stopping
   bool started_ = false;  // (or tried)
   int error_ = 0;
-  std::thread thread_;
+  std::future<void> ended_;  // of the thread
 };
 
 }  // namespace gridlet

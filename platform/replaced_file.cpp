@@ -4,8 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <system_error>
-#include <thread>
+#include "model/spare_threads.h"
 
 namespace gridlet {
 
@@ -36,13 +35,9 @@ ReplacedFile::~ReplacedFile() {
     ::close(fd);
     return;
   }
-  try {
-    // Nothing waits for it: the process ends only once every thread has,
-    // so the file is always let go.
-    std::thread([fd] { ::close(fd); }).detach();
-  } catch (const std::system_error&) {
-    ::close(fd);
-  }
+  // Nothing waits for it: the process ends only once every thread has
+  // stopped, so the file is always let go.
+  if (!RunOnSpareThread([fd] { ::close(fd); })) ::close(fd);
 }
 
 }  // namespace gridlet
