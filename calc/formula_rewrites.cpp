@@ -330,7 +330,9 @@ void UpperCaseForXb(std::string& formula) {
   }
 }
 
-constexpr RewriteOptions kFormula{.skipStringLiterals = true};
+// Only the escapes of named characters are passed over: a calculator's
+// name may hold an underscore ("_m", a unit) right after one.
+constexpr RewriteOptions kFormula{.skipStringLiterals = true, .escapeLength = EscapeLengthAt};
 
 }  // namespace
 

@@ -138,10 +138,11 @@ class LiteralCursor {
 // underscore, a space nor a quote, and an underscore ("_pi_", "_^-1_"). A
 // match may begin at an escape's first underscore but not within it, so
 // the "-" of "_^-1_" is no minus sign. Escapes are found from the start of
-// the text on, so "_chi__^2_" is two of them.
+// the text on, so "_chi__^2_" is two of them. With the names of the
+// escapes, only those count.
 class EscapeCursor {
  public:
-  explicit EscapeCursor(std::string_view text) : text_(text) {}
+  EscapeCursor(std::string_view text, EscapeLength named) : text_(text), named_(named) {}
   bool Inside(std::size_t at) {
     while (next_ <= at) {
       // Escapes begin only at an underscore.
@@ -168,6 +169,10 @@ class EscapeCursor {
   // The position after the escape that begins at `at`, or 0.
   std::size_t EscapeEnd(std::size_t at) const {
     if (text_[at] != '_') return 0;
+    if (named_ != nullptr) {
+      const std::size_t length = named_(text_, at);
+      return length == 0 ? 0 : at + length;
+    }
     for (std::size_t i = at + 1; i < text_.size() && i <= at + 12; ++i) {
       const char c = text_[i];
       if (c == '_') return i > at + 1 ? i + 1 : 0;
@@ -177,6 +182,7 @@ class EscapeCursor {
   }
 
   std::string_view text_;
+  EscapeLength named_;
   std::size_t next_ = 0;   // where the search for the next escape goes on
   std::size_t start_ = 0;  // the last escape found
   std::size_t end_ = 0;
@@ -236,7 +242,7 @@ bool ApplyRule(std::string& text, const std::string& foldedText, const RewriteRu
   const std::string_view haystack = options.ignoreLetterCase ? std::string_view(foldedText) : text;
 
   LiteralCursor literals(text);
-  EscapeCursor escapes(text);
+  EscapeCursor escapes(text, options.escapeLength);
   std::string context;
   bool changed = false;
   std::size_t from = 0;  // text before this is in `rewritten`

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -45,6 +46,9 @@ struct RewriteRule {
   After after = After::NameBoundary;
 };
 
+// The length of the named escape that begins at `at` in `text`, or 0.
+using EscapeLength = std::size_t (*)(std::string_view text, std::size_t at);
+
 struct RewriteOptions {
   // Formulas: nothing between a pair of double quotes (a string literal,
   // with "" standing for a quote inside) is matched.
@@ -52,6 +56,11 @@ struct RewriteOptions {
   // Letters match whatever their case, except inside the escapes of a find
   // text ("_pi_" and "_PI_" stay different characters).
   bool ignoreLetterCase = false;
+  // Which escapes there are. Without it, an underscore, one to eleven
+  // characters that are neither an underscore, a space nor a quote, and an
+  // underscore make one; given the names, an underscore that begins none
+  // is a character of its own ("_O^__a1" is "_O^_" and the name "_a1").
+  EscapeLength escapeLength = nullptr;
 };
 
 // Applies the rules in table order. Each rule replaces every match of its

@@ -14,6 +14,7 @@
 
 #include "calc/named_char_table.h"
 #include "model/spreadsheet_text_rewrites.h"
+#include "support/formula_vocabulary.h"
 
 namespace gridlet {
 namespace {
@@ -268,6 +269,23 @@ TEST(Sheet68kRewrites, ReadingDeviceBytes) {
   EXPECT_EQ(From68k("=\xA8(a1)"), "=SQRT(A1)");
   EXPECT_EQ(From68k("=a\xBB" "b"), "=A_->_B");
   EXPECT_EQ(From68k("=\x01"), "=\x01");
+}
+
+// A calculator's name may hold an underscore ("_m", a unit), also right
+// after a character that reads as an escape ("\xD2_a1" reads "_O^__A1"):
+// such an underscore pairs with no other, and every function, operator and
+// constant of the vocabulary reads and writes beside it as it does alone.
+TEST(Sheet68kRewrites, TheVocabularyBesideUnderscoresOfNames) {
+  for (const std::string& alone : testing::Sheet68kVocabulary()) {
+    const std::string read = From68k(alone);
+    ASSERT_EQ(To68k(read), alone);
+    for (const std::string_view before : {"\xD2_a1,", "\x8C_r*", "_m*_s+", "a_b,"}) {
+      const std::string device = "=" + std::string(before) + alone.substr(1);
+      const std::string beside = From68k(device);
+      EXPECT_TRUE(beside.ends_with(read.substr(1))) << device << " reads " << beside;
+      EXPECT_EQ(To68k(beside), device);
+    }
+  }
 }
 
 // ---- The indexed tables -----------------------------------------------------
