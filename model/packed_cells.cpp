@@ -45,7 +45,8 @@ std::uint64_t PackedCells::ArenaAddress(std::string_view text) {
     chunk = newChunk(text.size() + 1);
   } else {
     if (current_ == SIZE_MAX || used_ + text.size() + 1 > chunks_[current_].size) {
-      current_ = newChunk(nextChunk_);
+      // The chunks double in size; a text may be longer than the next.
+      current_ = newChunk(std::max(nextChunk_, text.size() + 1));
       nextChunk_ = std::min(nextChunk_ * 2, kChunkSize);
       used_ = 0;
     }
