@@ -7,11 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "model/rewrite_table.h"
+
 namespace gridlet {
 
 // The length of the named escape ("_pi_", "_<=_") that begins at `at`, or
 // 0 when none does.
 std::size_t EscapeLengthAt(std::string_view text, std::size_t at);
+
+// Rewrites of calculator texts pass over these escapes alone: an
+// underscore that begins none is a character of its own, also right after
+// one ("_O^__a1").
+inline constexpr RewriteOptions kNamedEscapesOnly{.escapeLength = EscapeLengthAt};
 
 enum class LetterCase { Upper, Lower };
 

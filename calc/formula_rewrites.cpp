@@ -330,9 +330,9 @@ void UpperCaseForXb(std::string& formula) {
   }
 }
 
-// Only the escapes of named characters are passed over: a calculator's
-// name may hold an underscore ("_m", a unit) right after one.
-constexpr RewriteOptions kFormula{.skipStringLiterals = true, .escapeLength = EscapeLengthAt};
+// Only the named escapes are passed over: a calculator's name may hold an
+// underscore ("_m", a unit) right after one.
+constexpr RewriteOptions kFormula{.skipStringLiterals = true, .escapeLength = kNamedEscapesOnly.escapeLength};
 
 }  // namespace
 

@@ -76,7 +76,7 @@ std::string Text68kBytes(std::string_view characters, std::size_t capacity, Cell
   for (char& c : text) {
     if (c == kLineFeed) c = kNewline68k;
   }
-  ApplyRewrites(text, kOwnEscapes);
+  ApplyRewrites(text, kOwnEscapes, kNamedEscapesOnly);
   std::string bytes;
   if (Translator68k().Translate(kOpUnescape, text, kSubUnescapeInto68k, bytes) < 0) bytes = text;
   // An escape left is a character the calculators do not have.

@@ -99,14 +99,14 @@ std::string ForTokenizing(std::string_view text) {
 
 std::string XbTextCharacters(const std::uint8_t* tokens, std::size_t count) {
   std::string text = TokenText(tokens, count);
-  ApplyRewrites(text, kNamesToCharacters);
+  ApplyRewrites(text, kNamesToCharacters, kNamedEscapesOnly);
   return text;
 }
 
 std::vector<std::uint8_t> XbTextTokens(std::string_view characters, std::size_t capacity,
                                        CellChanges& changes) {
   std::string named(characters);
-  ApplyRewrites(named, kCharactersToNames);
+  ApplyRewrites(named, kCharactersToNames, kNamedEscapesOnly);
   // Curly quotes, dashes, the euro sign: the nearest the calculator has.
   if (ReplaceWindows1252Only(named)) changes.Add(CellChange::CharactersReplaced);
   const std::string upper = Capitals(named);

@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "calc/cell_changes.h"
 #include "calc/named_char_table.h"
+#include "calc/text68k.h"
 #include "model/spreadsheet_text_rewrites.h"
 #include "support/formula_vocabulary.h"
 
@@ -285,6 +287,23 @@ TEST(Sheet68kRewrites, TheVocabularyBesideUnderscoresOfNames) {
       EXPECT_TRUE(beside.ends_with(read.substr(1))) << device << " reads " << beside;
       EXPECT_EQ(To68k(beside), device);
     }
+  }
+}
+
+// The same for texts: a text of the 68k class whose underscores stand
+// beside characters that read as escapes (a tab, the exponent sign) is
+// stored again as it was, and no change is named. (Random texts of
+// letters that spell no escape's name, seeded.)
+TEST(Sheet68kTexts, UnderscoresBesideEscapedCharactersAreStoredAgainAsTheyWere) {
+  std::mt19937 random(20261211);
+  const std::string alphabet = "abmx_\t\x95";
+  for (int round = 0; round < 3000; ++round) {
+    std::string stored;
+    for (std::size_t n = random() % 12; n > 0; --n) stored += alphabet[random() % alphabet.size()];
+    CellChanges changes;
+    const std::string read = Text68kCharacters(stored);
+    EXPECT_EQ(Text68kBytes(read, 1000, changes), stored) << "read as " << read;
+    EXPECT_FALSE(changes.Has(CellChange::CharactersReplaced)) << read;
   }
 }
 
