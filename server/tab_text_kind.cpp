@@ -1,6 +1,7 @@
 #include "server/tab_text_kind.h"
 
 #include "encoding/cp1252.h"
+#include "encoding/line_feed_rows.h"
 #include "model/text_sheet.h"
 
 namespace gridlet {
@@ -29,8 +30,13 @@ HRESULT TabTextKind::ReadSource(ConversionContext& context) {
     messages.ReportError(GRIDLET_E_SOURCE_TOO_SHORT, request.inputPath);
     return CONVERT_SOURCE_TOO_SHORT;
   }
+  const std::string_view decodedText =
+      decoded.asIs ? std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())
+                   : std::string_view(decoded.text);
   SourceBytes text;
-  if (decoded.asIs) {
+  if (auto withRowEnds = WithCarriageReturnRowEnds(decodedText)) {
+    text = std::move(*withRowEnds);  // rows ended by line feeds alone
+  } else if (decoded.asIs) {
     text = std::move(*bytes);  // the sheet takes the file's bytes over rather than copying them
   } else {
     text = ByteBuffer(decoded.text.begin(), decoded.text.end());

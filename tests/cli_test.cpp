@@ -109,6 +109,16 @@ TEST(CliTest, ConvertsTextAndPrintsTheFileWritten) {
   EXPECT_EQ(result.err, "");  // the engine's traces stay silent
 }
 
+// A text file made on a Unix-like system ends its rows with line feeds.
+TEST(CliTest, RowsEndedByLineFeedsAloneAreRows) {
+  ScratchFolder folder;
+  folder.Write("unix.txt", "1\t\"a\nb\"\n2\tx\n");
+  auto result = RunCli(folder, "convert unix.txt --to txt --name copy");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(folder.Read("copy.txt"), "1\t\"a\nb\"\t\t\r\n2\t\"x\"\t");
+  EXPECT_EQ(result.err, "");
+}
+
 TEST(CliTest, ExistingFilesAreSkippedUnlessReplacingIsAsked) {
   ScratchFolder folder;
   folder.Write("in.txt", "5");
