@@ -9,24 +9,27 @@
 
 namespace gridlet {
 
-enum class CellChange : std::uint8_t {
+enum class CellChange : std::uint16_t {
   TextCut = 1 << 0,             // the text is longer than a record holds
   CharactersReplaced = 1 << 1,  // characters the calculator has no form for
   Capitals = 1 << 2,            // small letters put in capitals
   NumberOutOfRange = 1 << 3,    // kept as the text stating the number
   FormulaTooLong = 1 << 4,      // left out
   UnknownFunction = 1 << 5,     // left out
+  FormulaCharacters = 1 << 6,   // left out: characters without a token outside strings
+  FormulaStrings = 1 << 7,      // a formula's strings in capitals or with characters replaced
+  AbsoluteReferences = 1 << 8,  // $A$1 written as A1
 };
 
 // A set of changes.
 class CellChanges {
  public:
-  void Add(CellChange change) { bits_ |= static_cast<std::uint8_t>(change); }
-  bool Has(CellChange change) const { return (bits_ & static_cast<std::uint8_t>(change)) != 0; }
+  void Add(CellChange change) { bits_ |= static_cast<std::uint16_t>(change); }
+  bool Has(CellChange change) const { return (bits_ & static_cast<std::uint16_t>(change)) != 0; }
   void Clear() { bits_ = 0; }
 
  private:
-  std::uint8_t bits_ = 0;
+  std::uint16_t bits_ = 0;
 };
 
 // How a sheet names a change of its cells.

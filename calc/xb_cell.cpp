@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "calc/formula_rewrites.h"
+#include "calc/xb_formula.h"
 #include "calc/xb_text.h"
 #include "encoding/calculator_numbers.h"
 #include "encoding/xb_tokens.h"
@@ -218,14 +219,7 @@ void XbCell::EncodeFormula(const IntermediateCell& record) {
   // The value is the formula's last result, which the calculator works
   // out again: one beyond the reals' range is written as zero.
   if (!EncodeReal(record.Data, text_)) text_ = ZeroReal();
-  std::string formula = record.Data2.value_or(std::string());
-  IntermediateNamesToXb(formula);
-  // Two bytes for each character always suffice.
-  std::vector<std::uint8_t> tokens(2 * formula.size());
-  tokens.resize(XbTextToTokens(tokens.data(), tokens.size(), formula));
-  if (XbLettersBeforeParenthesis(tokens.data(), tokens.size())) {
-    changes_.Add(CellChange::UnknownFunction);
-  }
+  std::vector<std::uint8_t> tokens = XbFormulaTokens(record.Data2.value_or(std::string()), changes_);
   if (tokens.size() > XB_MAX_FORMULA) {
     changes_.Add(CellChange::FormulaTooLong);
     tokens.clear();

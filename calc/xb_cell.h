@@ -69,7 +69,9 @@ class XbCell : public SpreadsheetCell {
   // beyond the reals' range written as the text stating it. A formula
   // whose tokens do not fit its record (FormulaTooLong), or that calls a
   // function the XB Plus does not have, which it would read as a product
-  // of variables (UnknownFunction), must not be written.
+  // of variables (UnknownFunction), or holds characters outside its
+  // strings that the calculator has no token for (FormulaCharacters), must
+  // not be written.
   const CellChanges& Changes() const { return changes_; }
 
   // Frees the record bytes once they have been written.

@@ -24,6 +24,15 @@ const ChangeKind kFormulaTooLong{
 const ChangeKind kUnknownFunction{
     "These formulas call functions the XB Plus does not have, which it would read as products "
     "of variables, and were left out"};
+const ChangeKind kFormulaCharacters{
+    "These formulas hold characters the XB Plus has no form for (such as &, % or #), which it "
+    "would read as \"?\" and compute something else, and were left out"};
+const ChangeKind kFormulaStrings{
+    "These formulas hold strings with small letters or characters the XB Plus has no form for, "
+    "which became capitals, \"?\" or spaces"};
+const ChangeKind kAbsoluteReferences{
+    "These formulas lost the $ of their absolute references ($A$1 became A1), which the XB Plus "
+    "does not have; they refer to the same cells"};
 const ChangeKind kNumberOutOfRange{
     "These numbers lie beyond what an XB Plus holds (1E-99 to 9.9999999999999E99) and were "
     "kept as texts stating them"};
@@ -40,6 +49,8 @@ const CellChangeKind kCellChanges[] = {
     {CellChange::TextCut, &kTextCut},
     {CellChange::CharactersReplaced, &kCharactersReplaced},
     {CellChange::Capitals, &kCapitals},
+    {CellChange::FormulaStrings, &kFormulaStrings},
+    {CellChange::AbsoluteReferences, &kAbsoluteReferences},
 };
 
 constexpr std::size_t kNameAt = 6;
@@ -158,7 +169,8 @@ void XbSheet::TranslateFromIntermediate() {
       }
       cell.TranslateFromIntermediate(origin);
       const CellChanges& cellChanges = cell.Changes();
-      const ChangeKind* leftOut = cellChanges.Has(CellChange::FormulaTooLong) ? &kFormulaTooLong
+      const ChangeKind* leftOut = cellChanges.Has(CellChange::FormulaCharacters) ? &kFormulaCharacters
+                                  : cellChanges.Has(CellChange::FormulaTooLong)  ? &kFormulaTooLong
                                   : cellChanges.Has(CellChange::UnknownFunction) ? &kUnknownFunction
                                                                                  : nullptr;
       if (leftOut) {

@@ -49,6 +49,11 @@ std::string_view TwoByteName(std::uint8_t first, std::uint8_t second) {
   return entry ? entry->name : XbTokenNames1[second];
 }
 
+std::string_view TokenName(std::uint16_t code) {
+  return code > 0xFF ? TwoByteName(static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code & 0xFF))
+                     : XbTokenNames1[code];
+}
+
 bool IsAsmProgram(const std::uint8_t* tokens, std::size_t count) {
   return count >= 4 && tokens[2] == 0xBB && tokens[3] == 0x6D;
 }
@@ -74,6 +79,11 @@ HRESULT XbTokensToText(const std::uint8_t* tokens, std::size_t count, std::strin
 }
 
 std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_view text) {
+  return XbTextToTokens(out, capacity, text, nullptr);
+}
+
+std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_view text,
+                           std::vector<XbTokenizeNote>* notes) {
   std::size_t n = 0;
   const auto put = [&](std::uint16_t code) {
     const std::size_t size = code > 0xFF ? 2 : 1;
@@ -87,11 +97,13 @@ std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_
   while (pos < text.size()) {
     const char c = text[pos];
     if (c == '\n') {
+      if (notes) notes->push_back({pos, XbTokenizeNote::Respelled});
       ++pos;
       continue;
     }
     if (static_cast<unsigned char>(c) >= 0x80) {
       if (!put(kSpaceToken)) break;
+      if (notes) notes->push_back({pos, XbTokenizeNote::NoForm});
       ++pos;
       continue;
     }
@@ -112,6 +124,13 @@ std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_
       }
     }
     if (!put(code)) break;
+    if (notes) {
+      if (code == kUnknownToken && c != '?') {
+        notes->push_back({pos, XbTokenizeNote::NoForm});
+      } else if (TokenName(code) != rest.substr(0, length)) {
+        notes->push_back({pos, XbTokenizeNote::Respelled});
+      }
+    }
     pos += length;
   }
   return n;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "encoding/xb_token_tables.h"
 #include "model/hresult.h"
@@ -29,6 +30,20 @@ HRESULT XbTokensToText(const std::uint8_t* tokens, std::size_t count, std::strin
 // token that does not fit in `capacity` bytes; two bytes per character of
 // text always suffice. No terminator is written.
 std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_view text);
+
+// A place where the tokens written do not spell the text they were made
+// from: no name starts there (the calculator's "?" or a space was
+// written), or it is spelled otherwise (a line feed dropped; "o" of the
+// letter O, "if" of If).
+struct XbTokenizeNote {
+  enum Kind : std::uint8_t { NoForm, Respelled };
+  std::size_t at;  // in the text
+  Kind kind;
+};
+
+// The same, noting in `notes` (in text order) each such place.
+std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_view text,
+                           std::vector<XbTokenizeNote>* notes);
 
 // Whether two or more letter tokens stand directly before an opening
 // parenthesis: the name of a function the calculator does not have, which

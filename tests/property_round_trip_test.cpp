@@ -198,6 +198,63 @@ TEST_F(RoundTripTest, CellsOffTheCalculatorSheetAreTheOnlyOnesLeftOut) {
   EXPECT_EQ(xd, (Grid{{{1, 1}, "1."}, {{1, 2}, "2."}, {{2, 27}, "\"beyond z\""}, {{3, 1}, "3."}}));
 }
 
+// A formula of spreadsheet pieces, some of which the XB Plus has no form
+// for: characters outside strings, strings with small letters or
+// characters beyond its own, absolute references.
+std::string RandomXbFormula(Random& random) {
+  static const char* const kOperands[] = {"A1", "B22", "$A$1", "C$3", "12", "2.5", "PI()", "(A2)"};
+  static const char* const kOperators[] = {"+", "-", "*", "/", "^", "&", "%+", "#", ";", "\xE9"};
+  static const char* const kCalls[] = {"SUM(", "SQRT(", "ABS(", "INT(", "MAX(", "ROUND("};
+  static const char kStringCharacters[] = {'a', 'o', 'p', 'Z', '1', ' ', '&', '%', '$', '\xE9', '?'};
+  std::string formula = "=";
+  const int terms = random.Between(1, 3);
+  for (int i = 0; i < terms; ++i) {
+    if (i > 0) formula += random.Pick(kOperators);
+    const int what = random.Between(0, 5);
+    if (what == 0) {
+      formula += "IF(A1>0,\"";
+      for (int n = random.Between(0, 4); n > 0; --n) formula += random.Pick(kStringCharacters);
+      formula += "\",0)";
+    } else if (what == 1) {
+      formula += std::string(random.Pick(kCalls)) + random.Pick(kOperands) + ")";
+    } else {
+      formula += random.Pick(kOperands);
+    }
+  }
+  return formula;
+}
+
+// Through an XB Plus file and back, a formula comes back as it went, or a
+// warning names what the calculator changed; a formula left out is named
+// as left out.
+TEST_F(RoundTripTest, AnXbPlusFormulaComesBackAsItWentOrItsChangeIsNamed) {
+  Random random(20261211);
+  int same = 0, changed = 0, leftOut = 0;
+  for (int i = 0; i < 600; ++i) {
+    const std::string formula = RandomXbFormula(random);
+    SCOPED_TRACE(formula);
+    boxes.boxes.clear();
+    const Grid back = Fields(Round(formula + "\t1", QZ_GRIDLET_XBP, "formula"));
+    std::string warnings;
+    for (const auto& box : boxes.boxes) warnings += box.text + "\n";
+    ASSERT_EQ(back.count({1, 2}), 1u) << "the cell beside it moved";
+    if (back.count({1, 1}) == 0) {
+      EXPECT_NE(warnings.find("left out"), std::string::npos) << "left out in silence";
+      ++leftOut;
+    } else if (back.at({1, 1}) != formula) {
+      EXPECT_NE(warnings, "") << "changed in silence to " << back.at({1, 1});
+      EXPECT_EQ(warnings.find("left out"), std::string::npos) << "named as left out, but written";
+      ++changed;
+    } else {
+      ++same;
+    }
+  }
+  // Each outcome is common enough to be tried.
+  EXPECT_GT(same, 60);
+  EXPECT_GT(changed, 60);
+  EXPECT_GT(leftOut, 60);
+}
+
 // ------------------------------------------------------------ writers read back
 
 // Bytes with many of the characters that matter to the readers.

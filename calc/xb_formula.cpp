@@ -1,0 +1,53 @@
+#include "calc/xb_formula.h"
+
+#include <algorithm>
+
+#include "calc/formula_rewrites.h"
+#include "encoding/xb_tokens.h"
+
+namespace gridlet {
+
+namespace {
+
+// Dollar signs outside the formula's strings.
+std::size_t DollarsOutsideStrings(const std::string& formula) {
+  std::size_t dollars = 0;
+  bool inString = false;
+  for (const char c : formula) {
+    if (c == '"') inString = !inString;
+    dollars += !inString && c == '$';
+  }
+  return dollars;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> XbFormulaTokens(std::string formula, CellChanges& changes) {
+  const std::size_t dollars = DollarsOutsideStrings(formula);
+  IntermediateNamesToXb(formula);
+  if (DollarsOutsideStrings(formula) < dollars) changes.Add(CellChange::AbsoluteReferences);
+
+  // Two bytes for each character always suffice.
+  std::vector<std::uint8_t> tokens(2 * formula.size());
+  std::vector<XbTokenizeNote> notes;
+  tokens.resize(XbTextToTokens(tokens.data(), tokens.size(), formula, &notes));
+
+  // Notes come in text order: one walk tells those inside strings.
+  bool inString = false;
+  std::size_t walked = 0;
+  for (const XbTokenizeNote& note : notes) {
+    inString ^= std::count(formula.begin() + walked, formula.begin() + note.at, '"') % 2 != 0;
+    walked = note.at;
+    if (inString) {
+      changes.Add(CellChange::FormulaStrings);
+    } else if (note.kind == XbTokenizeNote::NoForm) {
+      // Outside strings another spelling of a name ("if" for If) is the
+      // same token.
+      changes.Add(CellChange::FormulaCharacters);
+    }
+  }
+  if (XbLettersBeforeParenthesis(tokens.data(), tokens.size())) changes.Add(CellChange::UnknownFunction);
+  return tokens;
+}
+
+}  // namespace gridlet
