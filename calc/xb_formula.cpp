@@ -11,6 +11,7 @@ namespace {
 
 // Dollar signs outside the formula's strings.
 std::size_t DollarsOutsideStrings(const std::string& formula) {
+  if (formula.find('$') == std::string::npos) return 0;
   std::size_t dollars = 0;
   bool inString = false;
   for (const char c : formula) {

@@ -4,6 +4,7 @@
 #include "encoding/xb_token_tables.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 namespace gridlet {
@@ -120,12 +121,19 @@ TokenizeIndex BuildTokenizeIndex() {
       list.push_back({XbTokenNames1[code], static_cast<std::uint16_t>(code)});
     }
   }
+  // A two-byte token reads back with the first name its bytes have; the
+  // additional names are all other spellings.
+  std::set<std::uint16_t> named;
   for (const XbTokenName2& entry : XbTokenNames2) {
     if (!entry.name.empty()) {
-      list.push_back({entry.name, static_cast<std::uint16_t>(entry.first << 8 | entry.second)});
+      const auto code = static_cast<std::uint16_t>(entry.first << 8 | entry.second);
+      list.push_back({entry.name, code, !named.insert(code).second});
     }
   }
-  list.insert(list.end(), std::begin(kAdditionalNames), std::end(kAdditionalNames));
+  for (XbTokenizeEntry entry : kAdditionalNames) {
+    entry.respelled = true;
+    list.push_back(entry);
+  }
 
   const auto firstByte = [](const XbTokenizeEntry& e) {
     return static_cast<unsigned char>(e.name.front());

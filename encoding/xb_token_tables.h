@@ -39,6 +39,9 @@ constexpr bool IsXbPrefixByte(std::uint8_t byte) {
 struct XbTokenizeEntry {
   std::string_view name;
   std::uint16_t code;
+  // Another spelling of the token, which reads back with its table name
+  // ("if" of If, "o" of the letter O).
+  bool respelled = false;
 };
 
 // Every tokenizable name: the non-empty names of both tables (without the

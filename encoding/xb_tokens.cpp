@@ -49,11 +49,6 @@ std::string_view TwoByteName(std::uint8_t first, std::uint8_t second) {
   return entry ? entry->name : XbTokenNames1[second];
 }
 
-std::string_view TokenName(std::uint16_t code) {
-  return code > 0xFF ? TwoByteName(static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code & 0xFF))
-                     : XbTokenNames1[code];
-}
-
 bool IsAsmProgram(const std::uint8_t* tokens, std::size_t count) {
   return count >= 4 && tokens[2] == 0xBB && tokens[3] == 0x6D;
 }
@@ -112,6 +107,7 @@ std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_
     const std::string_view rest = text.substr(pos);
     std::uint16_t code = c == ' ' ? kSpaceToken : kUnknownToken;
     std::size_t length = 1;
+    bool respelled = false;
     for (const XbTokenizeEntry& entry : XbTokenizeGroup(c)) {
       // Every name of the group starts with c; its second byte rules most
       // names out before the comparison.
@@ -120,16 +116,13 @@ std::size_t XbTextToTokens(std::uint8_t* out, std::size_t capacity, std::string_
       if (rest.starts_with(name)) {
         code = entry.code;
         length = entry.name.size();
+        respelled = entry.respelled;
         break;
       }
     }
     if (!put(code)) break;
-    if (notes) {
-      if (code == kUnknownToken && c != '?') {
-        notes->push_back({pos, XbTokenizeNote::NoForm});
-      } else if (TokenName(code) != rest.substr(0, length)) {
-        notes->push_back({pos, XbTokenizeNote::Respelled});
-      }
+    if (notes && (respelled || (code == kUnknownToken && c != '?'))) {
+      notes->push_back({pos, respelled ? XbTokenizeNote::Respelled : XbTokenizeNote::NoForm});
     }
     pos += length;
   }
