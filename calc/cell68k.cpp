@@ -263,6 +263,8 @@ void Cell68k::EncodeText(std::string_view characters) {
 
 void Cell68k::EncodeFormula(const IntermediateCell& record) {
   std::string formula = UpToNul(record.Data2.value_or(std::string()));
+  ReplaceWindows1252OnlyInFormula(formula, changes_);
+  if (changes_.Has(CellChange::FormulaCharacters)) return;
   IntermediateNamesToSheet68k(formula);
   if (formula.size() > kSheet68kMaxFormula) {
     // Its record length would not fit the length byte, and a cut formula

@@ -48,10 +48,12 @@ class Cell68k : public SpreadsheetCell {
   // Encodes a record of a sheet of the given origin (see TextCharacters);
   // the record is left as it is. Changes() tells what the calculator
   // forced: a text cut, characters it does not have, a number beyond its
-  // range kept as the text stating it. A formula longer than
-  // kSheet68kMaxFormula characters (FormulaTooLong) leaves the length at 0:
-  // its record length would not fit its byte, and the cell must not be
-  // written.
+  // range kept as the text stating it, a formula's strings with characters
+  // replaced. A formula longer than kSheet68kMaxFormula characters
+  // (FormulaTooLong) leaves the length at 0: its record length would not
+  // fit its byte, and the cell must not be written; so does one holding,
+  // outside its strings, a character the calculators do not have
+  // (FormulaCharacters).
   void TranslateFromIntermediate(std::int16_t origin);
   // The record's L bytes. Raises std::invalid_argument("Type") for a cell
   // that holds no encoded type.

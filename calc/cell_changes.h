@@ -16,7 +16,7 @@ enum class CellChange : std::uint16_t {
   NumberOutOfRange = 1 << 3,    // kept as the text stating the number
   FormulaTooLong = 1 << 4,      // left out
   UnknownFunction = 1 << 5,     // left out
-  FormulaCharacters = 1 << 6,   // left out: characters without a token outside strings
+  FormulaCharacters = 1 << 6,   // left out: characters it has no form for outside strings
   FormulaStrings = 1 << 7,      // a formula's strings in capitals or with characters replaced
   AbsoluteReferences = 1 << 8,  // $A$1 written as A1
 };

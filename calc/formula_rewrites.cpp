@@ -218,7 +218,7 @@ constexpr std::int32_t kOpUnescape = 0;
 constexpr std::int32_t kSubUnescapeInto68k = 11;
 
 const CharEscapeTranslator& Translator68k() {
-  static const CharEscapeTranslator translator(NamedCharTable());
+  static const CharEscapeTranslator translator(NamedCharTable68k());
   return translator;
 }
 

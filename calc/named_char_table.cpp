@@ -233,4 +233,16 @@ std::span<const SpecialCharEntry, kNamedCharTableSize> NamedCharTable() {
   return kNamedCharTable;
 }
 
+std::span<const SpecialCharEntry, kNamedCharTableSize> NamedCharTable68k() {
+  static constexpr unsigned kFirstWindows1252Letter = 0xC0;
+  static const std::array<SpecialCharEntry, kNamedCharTableSize> table = [] {
+    std::array<SpecialCharEntry, kNamedCharTableSize> out = kNamedCharTable;
+    for (SpecialCharEntry& entry : out) {
+      if ((entry.codes[kColumn68k] & 0xFF) >= kFirstWindows1252Letter) entry.codes[kColumn68k] = 0;
+    }
+    return out;
+  }();
+  return table;
+}
+
 }  // namespace gridlet

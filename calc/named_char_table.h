@@ -18,4 +18,12 @@ inline constexpr std::size_t kColumn68k = 8;
 
 std::span<const SpecialCharEntry, kNamedCharTableSize> NamedCharTable();
 
+// The table as the 68k-class sheets translate with it. From 0xC0 up the
+// calculators' bytes are the letters Windows-1252 has there, as their texts
+// show (the ü of "Müller" is stored as 0xFC), while the table's 68k codes
+// in that range name other characters (0xE4, ä, as "_e`_"; 0xFC as "_>_").
+// Those codes are left out here: the bytes read as the letters they are,
+// and those escapes stay spelled out.
+std::span<const SpecialCharEntry, kNamedCharTableSize> NamedCharTable68k();
+
 }  // namespace gridlet

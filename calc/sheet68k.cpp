@@ -56,12 +56,19 @@ const ChangeKind kCharactersReplaced{
     "These texts hold characters the 68k-class calculators do not have, which were replaced: "
     "by the nearest they have (\x80 by EUR, curly quotes by straight ones) or \"?\", and the "
     "XB Plus's own characters by their names (_box_)"};
+const ChangeKind kFormulaCharacters{
+    "These formulas hold characters the 68k-class calculators do not have (\x80, curly quotes, "
+    "dashes), where they would read symbols of their own, and were left out"};
+const ChangeKind kFormulaStrings{
+    "These formulas hold strings with characters the 68k-class calculators do not have, which "
+    "were replaced by the nearest they have (\x80 by EUR, curly quotes by straight ones) or \"?\""};
 
 // The changes a cell's encoding names, in the order the warnings list them.
 const CellChangeKind kCellChanges[] = {
     {CellChange::NumberOutOfRange, &kNumberOutOfRange},
     {CellChange::TextCut, &kTextCut},
     {CellChange::CharactersReplaced, &kCharactersReplaced},
+    {CellChange::FormulaStrings, &kFormulaStrings},
 };
 
 
@@ -159,6 +166,10 @@ void Sheet68k::TranslateFromIntermediate() {
     }
     cell.TranslateFromIntermediate(origin);
     const CellChanges& cellChanges = cell.Changes();
+    if (cellChanges.Has(CellChange::FormulaCharacters)) {
+      changes.Add(kFormulaCharacters, record->Row, record->Column);
+      continue;
+    }
     if (cellChanges.Has(CellChange::FormulaTooLong)) {
       changes.Add(kFormulaTooLong, record->Row, record->Column);
       continue;

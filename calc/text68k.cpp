@@ -1,5 +1,6 @@
 #include "calc/text68k.h"
 
+#include <algorithm>
 #include <array>
 
 #include "calc/ascii_fallbacks.h"
@@ -30,7 +31,7 @@ constexpr std::int32_t kOpUnescape = 0;
 constexpr std::int32_t kSubUnescapeInto68k = 11;
 
 const CharEscapeTranslator& Translator68k() {
-  static const CharEscapeTranslator translator(NamedCharTable());
+  static const CharEscapeTranslator translator(NamedCharTable68k());
   return translator;
 }
 
@@ -91,6 +92,36 @@ std::string Text68kBytes(std::string_view characters, std::size_t capacity, Cell
     bytes.resize(capacity);
   }
   return bytes;
+}
+
+void ReplaceWindows1252OnlyInFormula(std::string& formula, CellChanges& changes) {
+  if (std::none_of(formula.begin(), formula.end(),
+                   [](char c) { return IsWindows1252Only(static_cast<unsigned char>(c)); })) {
+    return;
+  }
+  std::string out;
+  bool inString = false;
+  for (std::size_t at = 0; at <= formula.size();) {
+    const std::size_t quote = std::min(formula.find('"', at), formula.size());
+    std::string piece = formula.substr(at, quote - at);
+    if (inString) {
+      if (ReplaceWindows1252Only(piece)) {
+        changes.Add(CellChange::FormulaStrings);
+        // A curly double quote must not end the string: it becomes a
+        // single straight one.
+        std::replace(piece.begin(), piece.end(), '"', '\'');
+      }
+    } else if (std::any_of(piece.begin(), piece.end(),
+                           [](char c) { return IsWindows1252Only(static_cast<unsigned char>(c)); })) {
+      changes.Add(CellChange::FormulaCharacters);
+    }
+    out += piece;
+    if (quote == formula.size()) break;
+    out += '"';
+    inString = !inString;
+    at = quote + 1;
+  }
+  formula = std::move(out);
 }
 
 }  // namespace gridlet

@@ -25,4 +25,11 @@ std::string Text68kCharacters(std::string_view stored);
 // alone, which stay spelled out ("_box_").
 std::string Text68kBytes(std::string_view characters, std::size_t capacity, CellChanges& changes);
 
+// A formula's Windows-1252 characters from 0x80 to 0x9F, which the
+// calculators do not have: in its strings they become the nearest ASCII or
+// "?" (FormulaStrings); outside its strings the calculators would read
+// their own symbols at those bytes (FormulaCharacters: the formula must not
+// be written).
+void ReplaceWindows1252OnlyInFormula(std::string& formula, CellChanges& changes);
+
 }  // namespace gridlet

@@ -273,8 +273,23 @@ TEST(Sheet68kRewrites, ReadingDeviceBytes) {
   EXPECT_EQ(From68k("=\x01"), "=\x01");
 }
 
+// The calculators' bytes from 0xC0 up are Windows-1252's letters, in
+// formulas as in texts: each reads as itself, in a string and in a name,
+// and is stored again as it was.
+TEST(Sheet68kRewrites, BytesFrom0xC0ReadAsTheirWindows1252Letters) {
+  for (unsigned byte = 0xC0; byte <= 0xFF; ++byte) {
+    const std::string letter(1, static_cast<char>(byte));
+    const std::string inString = "=\"K" + letter + "se\"";
+    EXPECT_EQ(From68k(inString), inString);
+    EXPECT_EQ(To68k(From68k(inString)), inString);
+    const std::string inName = "=a" + letter + "*2";
+    EXPECT_EQ(From68k(inName), "=A" + letter + "*2");
+    EXPECT_EQ(To68k(From68k(inName)), inName);
+  }
+}
+
 // A calculator's name may hold an underscore ("_m", a unit), also right
-// after a character that reads as an escape ("\xD2_a1" reads "_O^__A1"):
+// after a character that reads as an escape ("\x8C_r" reads "_pi__R"):
 // such an underscore pairs with no other, and every function, operator and
 // constant of the vocabulary reads and writes beside it as it does alone.
 TEST(Sheet68kRewrites, TheVocabularyBesideUnderscoresOfNames) {
