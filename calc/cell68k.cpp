@@ -266,6 +266,8 @@ void Cell68k::EncodeFormula(const IntermediateCell& record) {
   ReplaceWindows1252OnlyInFormula(formula, changes_);
   if (changes_.Has(CellChange::FormulaCharacters)) return;
   IntermediateNamesToSheet68k(formula);
+  NoteEscapesLeftInFormula(formula, changes_);
+  if (changes_.Has(CellChange::FormulaCharacters)) return;
   if (formula.size() > kSheet68kMaxFormula) {
     // Its record length would not fit the length byte, and a cut formula
     // would compute something else: the cell is left out.

@@ -58,10 +58,12 @@ const ChangeKind kCharactersReplaced{
     "XB Plus's own characters by their names (_box_)"};
 const ChangeKind kFormulaCharacters{
     "These formulas hold characters the 68k-class calculators do not have (\x80, curly quotes, "
-    "dashes), where they would read symbols of their own, and were left out"};
+    "dashes, the XB Plus's own characters such as _box_), which they would read as other "
+    "symbols or names, and were left out"};
 const ChangeKind kFormulaStrings{
     "These formulas hold strings with characters the 68k-class calculators do not have, which "
-    "were replaced by the nearest they have (\x80 by EUR, curly quotes by straight ones) or \"?\""};
+    "were replaced by the nearest they have (\x80 by EUR, curly quotes by straight ones) or "
+    "\"?\", and the XB Plus's own characters by their names (_box_)"};
 
 // The changes a cell's encoding names, in the order the warnings list them.
 const CellChangeKind kCellChanges[] = {

@@ -54,6 +54,20 @@ const std::array<std::string_view, 256>& ByteSpellings() {
   return spellings;
 }
 
+// Calls fn(piece, inString) for each piece of the formula between its
+// double quotes, in order: outside a string, inside one, outside ...
+template <class Fn>
+void ForEachFormulaPiece(std::string_view formula, Fn fn) {
+  bool inString = false;
+  for (std::size_t at = 0;;) {
+    const std::size_t quote = std::min(formula.find('"', at), formula.size());
+    fn(std::string(formula.substr(at, quote - at)), inString);
+    if (quote == formula.size()) return;
+    inString = !inString;
+    at = quote + 1;
+  }
+}
+
 }  // namespace
 
 std::string Text68kCharacters(std::string_view stored) {
@@ -100,10 +114,8 @@ void ReplaceWindows1252OnlyInFormula(std::string& formula, CellChanges& changes)
     return;
   }
   std::string out;
-  bool inString = false;
-  for (std::size_t at = 0; at <= formula.size();) {
-    const std::size_t quote = std::min(formula.find('"', at), formula.size());
-    std::string piece = formula.substr(at, quote - at);
+  bool first = true;
+  ForEachFormulaPiece(formula, [&](std::string piece, bool inString) {
     if (inString) {
       if (ReplaceWindows1252Only(piece)) {
         changes.Add(CellChange::FormulaStrings);
@@ -115,13 +127,23 @@ void ReplaceWindows1252OnlyInFormula(std::string& formula, CellChanges& changes)
                            [](char c) { return IsWindows1252Only(static_cast<unsigned char>(c)); })) {
       changes.Add(CellChange::FormulaCharacters);
     }
+    if (!first) out += '"';  // the quote between this piece and the last
+    first = false;
     out += piece;
-    if (quote == formula.size()) break;
-    out += '"';
-    inString = !inString;
-    at = quote + 1;
-  }
+  });
   formula = std::move(out);
+}
+
+void NoteEscapesLeftInFormula(const std::string& formula, CellChanges& changes) {
+  if (formula.find('_') == std::string::npos) return;
+  ForEachFormulaPiece(formula, [&](std::string_view piece, bool inString) {
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+      if (piece[i] == '_' && EscapeLengthAt(piece, i) != 0) {
+        changes.Add(inString ? CellChange::FormulaStrings : CellChange::FormulaCharacters);
+        return;
+      }
+    }
+  });
 }
 
 }  // namespace gridlet

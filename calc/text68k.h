@@ -32,4 +32,10 @@ std::string Text68kBytes(std::string_view characters, std::size_t capacity, Cell
 // be written).
 void ReplaceWindows1252OnlyInFormula(std::string& formula, CellChanges& changes);
 
+// Escapes left in a formula once its characters became device bytes name
+// characters the calculators do not have (the XB Plus's own, "_box_"): in
+// its strings they stay spelled out (FormulaStrings); outside them the
+// formula must not be written (FormulaCharacters).
+void NoteEscapesLeftInFormula(const std::string& formula, CellChanges& changes);
+
 }  // namespace gridlet
