@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "calc/formula_names.h"
 #include "calc/formula_rewrites.h"
 #include "calc/text68k.h"
 #include "encoding/calculator_numbers.h"
@@ -263,6 +264,10 @@ void Cell68k::EncodeText(std::string_view characters) {
 
 void Cell68k::EncodeFormula(const IntermediateCell& record) {
   std::string formula = UpToNul(record.Data2.value_or(std::string()));
+  if (HoldsSheetReference(formula)) {
+    changes_.Add(CellChange::SheetReference);
+    return;
+  }
   ReplaceWindows1252OnlyInFormula(formula, changes_);
   if (changes_.Has(CellChange::FormulaCharacters)) return;
   IntermediateNamesToSheet68k(formula);

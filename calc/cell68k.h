@@ -53,7 +53,7 @@ class Cell68k : public SpreadsheetCell {
   // (FormulaTooLong) leaves the length at 0: its record length would not
   // fit its byte, and the cell must not be written; so does one holding,
   // outside its strings, a character the calculators do not have
-  // (FormulaCharacters).
+  // (FormulaCharacters), or referring to another worksheet (SheetReference).
   void TranslateFromIntermediate(std::int16_t origin);
   // The record's L bytes. Raises std::invalid_argument("Type") for a cell
   // that holds no encoded type.

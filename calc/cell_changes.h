@@ -19,6 +19,7 @@ enum class CellChange : std::uint16_t {
   FormulaCharacters = 1 << 6,   // left out: characters it has no form for outside strings
   FormulaStrings = 1 << 7,      // a formula's strings in capitals or with characters replaced
   AbsoluteReferences = 1 << 8,  // $A$1 written as A1
+  SheetReference = 1 << 9,      // left out: refers to another worksheet
 };
 
 // A set of changes.

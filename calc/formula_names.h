@@ -27,4 +27,10 @@ enum class LetterCase { Upper, Lower };
 // followed by "(" (a function's name).
 void SetNameCase(std::string& formula, LetterCase letterCase, bool calls);
 
+// Whether the formula refers to a cell of another worksheet, outside its
+// strings: a sheet's name, plain (Sheet2) or quoted ('My sheet'), then "!"
+// and a cell (Sheet2!A1, 'My sheet'!$B$2). A calculator would read it as a
+// product of variables and a factorial.
+bool HoldsSheetReference(std::string_view formula);
+
 }  // namespace gridlet

@@ -60,6 +60,9 @@ const ChangeKind kFormulaCharacters{
     "These formulas hold characters the 68k-class calculators do not have (\x80, curly quotes, "
     "dashes, the XB Plus's own characters such as _box_), which they would read as other "
     "symbols or names, and were left out"};
+const ChangeKind kSheetReference{
+    "These formulas refer to cells of other worksheets (Sheet2!A1), which a 68k-class sheet "
+    "cannot, and were left out"};
 const ChangeKind kFormulaStrings{
     "These formulas hold strings with characters the 68k-class calculators do not have, which "
     "were replaced by the nearest they have (\x80 by EUR, curly quotes by straight ones) or "
@@ -168,6 +171,10 @@ void Sheet68k::TranslateFromIntermediate() {
     }
     cell.TranslateFromIntermediate(origin);
     const CellChanges& cellChanges = cell.Changes();
+    if (cellChanges.Has(CellChange::SheetReference)) {
+      changes.Add(kSheetReference, record->Row, record->Column);
+      continue;
+    }
     if (cellChanges.Has(CellChange::FormulaCharacters)) {
       changes.Add(kFormulaCharacters, record->Row, record->Column);
       continue;

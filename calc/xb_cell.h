@@ -70,8 +70,8 @@ class XbCell : public SpreadsheetCell {
   // whose tokens do not fit its record (FormulaTooLong), or that calls a
   // function the XB Plus does not have, which it would read as a product
   // of variables (UnknownFunction), or holds characters outside its
-  // strings that the calculator has no token for (FormulaCharacters), must
-  // not be written.
+  // strings that the calculator has no token for (FormulaCharacters), or
+  // refers to another worksheet (SheetReference), must not be written.
   const CellChanges& Changes() const { return changes_; }
 
   // Frees the record bytes once they have been written.

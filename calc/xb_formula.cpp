@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "calc/formula_names.h"
 #include "calc/formula_rewrites.h"
 #include "encoding/xb_tokens.h"
 
@@ -24,6 +25,7 @@ std::size_t DollarsOutsideStrings(const std::string& formula) {
 }  // namespace
 
 std::vector<std::uint8_t> XbFormulaTokens(std::string formula, CellChanges& changes) {
+  if (HoldsSheetReference(formula)) changes.Add(CellChange::SheetReference);
   const std::size_t dollars = DollarsOutsideStrings(formula);
   IntermediateNamesToXb(formula);
   if (DollarsOutsideStrings(formula) < dollars) changes.Add(CellChange::AbsoluteReferences);

@@ -16,9 +16,10 @@ namespace gridlet {
 // compute something else); UnknownFunction when it calls a function the
 // calculator does not have; FormulaStrings when a string's small letters
 // became capitals or its characters were replaced; AbsoluteReferences when
-// "$" signs were dropped (the calculator has none; the cells are the same).
-// The first two, and tokens beyond what a record holds (the caller's
-// FormulaTooLong), mean the formula must not be written.
+// "$" signs were dropped (the calculator has none; the cells are the same);
+// SheetReference when it refers to another worksheet. FormulaCharacters,
+// UnknownFunction, SheetReference and tokens beyond what a record holds
+// (the caller's FormulaTooLong) mean the formula must not be written.
 std::vector<std::uint8_t> XbFormulaTokens(std::string formula, CellChanges& changes);
 
 }  // namespace gridlet

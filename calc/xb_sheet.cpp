@@ -33,6 +33,9 @@ const ChangeKind kFormulaStrings{
 const ChangeKind kAbsoluteReferences{
     "These formulas lost the $ of their absolute references ($A$1 became A1), which the XB Plus "
     "does not have; they refer to the same cells"};
+const ChangeKind kSheetReference{
+    "These formulas refer to cells of other worksheets (Sheet2!A1), which an XB Plus sheet "
+    "cannot, and were left out"};
 const ChangeKind kNumberOutOfRange{
     "These numbers lie beyond what an XB Plus holds (1E-99 to 9.9999999999999E99) and were "
     "kept as texts stating them"};
@@ -169,7 +172,8 @@ void XbSheet::TranslateFromIntermediate() {
       }
       cell.TranslateFromIntermediate(origin);
       const CellChanges& cellChanges = cell.Changes();
-      const ChangeKind* leftOut = cellChanges.Has(CellChange::FormulaCharacters) ? &kFormulaCharacters
+      const ChangeKind* leftOut = cellChanges.Has(CellChange::SheetReference)      ? &kSheetReference
+                                  : cellChanges.Has(CellChange::FormulaCharacters) ? &kFormulaCharacters
                                   : cellChanges.Has(CellChange::FormulaTooLong)  ? &kFormulaTooLong
                                   : cellChanges.Has(CellChange::UnknownFunction) ? &kUnknownFunction
                                                                                  : nullptr;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "calc/cell_changes.h"
+#include "calc/formula_names.h"
 #include "calc/named_char_table.h"
 #include "calc/text68k.h"
 #include "model/spreadsheet_text_rewrites.h"
@@ -271,6 +272,17 @@ TEST(Sheet68kRewrites, ReadingDeviceBytes) {
   EXPECT_EQ(From68k("=\xA8(a1)"), "=SQRT(A1)");
   EXPECT_EQ(From68k("=a\xBB" "b"), "=A_->_B");
   EXPECT_EQ(From68k("=\x01"), "=\x01");
+}
+
+// References to other worksheets, which no calculator sheet can hold,
+// are told from factorials.
+TEST(FormulaNames, SheetReferencesAreToldFromFactorials) {
+  for (const char* formula : {"=Sheet2!A1", "='My sheet'!$B$2*2", "=SUM(data.x!A1:A3)", "=1+s_2!b3"}) {
+    EXPECT_TRUE(HoldsSheetReference(formula)) << formula;
+  }
+  for (const char* formula : {"=5!", "=A1!*2", "=(A1)!+B2", "=\"Sheet2!A1\"", "=_pi_!", "=3!A1"}) {
+    EXPECT_FALSE(HoldsSheetReference(formula)) << formula;
+  }
 }
 
 // The calculators' bytes from 0xC0 up are Windows-1252's letters, in

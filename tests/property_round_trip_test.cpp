@@ -204,7 +204,8 @@ TEST_F(RoundTripTest, CellsOffTheCalculatorSheetAreTheOnlyOnesLeftOut) {
 // calculators hold symbols of their own at), strings with small letters
 // and such characters, absolute references.
 std::string RandomCalculatorFormula(Random& random) {
-  static const char* const kOperands[] = {"A1", "B22", "$A$1", "C$3", "12", "2.5", "PI()", "(A2)", "_box_"};
+  static const char* const kOperands[] = {"A1", "B22", "$A$1", "C$3", "12", "2.5", "PI()", "(A2)", "_box_",
+                                          "Sheet2!A1", "'My sheet'!$B$2"};
   static const char* const kOperators[] = {"+", "-", "*", "/", "^", "&", "%+", "#", ";", "\xE9", "\x96", "\x80"};
   static const char* const kCalls[] = {"SUM(", "SQRT(", "ABS(", "INT(", "MAX(", "ROUND("};
   static const char kStringCharacters[] = {'a', 'o', 'p', 'Z', '1', ' ', '&', '%', '$', '\xE9', '\xE4', '\xFC',
