@@ -39,6 +39,15 @@ struct CellChangeKind {
   const ChangeKind* kind;
 };
 
+// The first change of `made` that the table names, or null: of the changes
+// that leave a cell out, the one its warning tells.
+inline const ChangeKind* FirstCellChange(std::span<const CellChangeKind> table, const CellChanges& made) {
+  for (const CellChangeKind& named : table) {
+    if (made.Has(named.change)) return named.kind;
+  }
+  return nullptr;
+}
+
 // Adds every change of `made` that the table names, in table order, for
 // the cell at row and column.
 inline void AddCellChanges(SheetChanges& changes, std::span<const CellChangeKind> table,

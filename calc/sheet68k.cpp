@@ -76,6 +76,13 @@ const CellChangeKind kCellChanges[] = {
     {CellChange::FormulaStrings, &kFormulaStrings},
 };
 
+// The changes that leave a cell out, the first of them named.
+const CellChangeKind kLeftOut[] = {
+    {CellChange::SheetReference, &kSheetReference},
+    {CellChange::FormulaCharacters, &kFormulaCharacters},
+    {CellChange::FormulaTooLong, &kFormulaTooLong},
+};
+
 
 }  // namespace
 
@@ -171,16 +178,8 @@ void Sheet68k::TranslateFromIntermediate() {
     }
     cell.TranslateFromIntermediate(origin);
     const CellChanges& cellChanges = cell.Changes();
-    if (cellChanges.Has(CellChange::SheetReference)) {
-      changes.Add(kSheetReference, record->Row, record->Column);
-      continue;
-    }
-    if (cellChanges.Has(CellChange::FormulaCharacters)) {
-      changes.Add(kFormulaCharacters, record->Row, record->Column);
-      continue;
-    }
-    if (cellChanges.Has(CellChange::FormulaTooLong)) {
-      changes.Add(kFormulaTooLong, record->Row, record->Column);
+    if (const ChangeKind* leftOut = FirstCellChange(kLeftOut, cellChanges)) {
+      changes.Add(*leftOut, record->Row, record->Column);
       continue;
     }
     // The whole sheet must stay within what its length fields can hold.

@@ -56,6 +56,14 @@ const CellChangeKind kCellChanges[] = {
     {CellChange::AbsoluteReferences, &kAbsoluteReferences},
 };
 
+// The changes that leave a cell out, the first of them named.
+const CellChangeKind kLeftOut[] = {
+    {CellChange::SheetReference, &kSheetReference},
+    {CellChange::FormulaCharacters, &kFormulaCharacters},
+    {CellChange::FormulaTooLong, &kFormulaTooLong},
+    {CellChange::UnknownFunction, &kUnknownFunction},
+};
+
 constexpr std::size_t kNameAt = 6;
 constexpr std::uint8_t kReserved13Fill = 0xAA;
 constexpr std::uint8_t kPlaceholder = 0x61;
@@ -172,12 +180,7 @@ void XbSheet::TranslateFromIntermediate() {
       }
       cell.TranslateFromIntermediate(origin);
       const CellChanges& cellChanges = cell.Changes();
-      const ChangeKind* leftOut = cellChanges.Has(CellChange::SheetReference)      ? &kSheetReference
-                                  : cellChanges.Has(CellChange::FormulaCharacters) ? &kFormulaCharacters
-                                  : cellChanges.Has(CellChange::FormulaTooLong)  ? &kFormulaTooLong
-                                  : cellChanges.Has(CellChange::UnknownFunction) ? &kUnknownFunction
-                                                                                 : nullptr;
-      if (leftOut) {
+      if (const ChangeKind* leftOut = FirstCellChange(kLeftOut, cellChanges)) {
         changes.Add(*leftOut, record->Row, record->Column);
         cell.ReleaseBytes();
         continue;
