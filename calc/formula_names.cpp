@@ -74,25 +74,27 @@ void SetNameCase(std::string& formula, LetterCase letterCase, bool calls) {
 }
 
 bool HoldsSheetReference(std::string_view formula) {
+  if (formula.find('!') == std::string_view::npos) return false;
   const auto isAsciiLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   const auto isNameCharacter = [&](char c) {
     return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.';
   };
-  bool inString = false;
-  for (std::size_t i = 0; i < formula.size(); ++i) {
-    if (formula[i] == '"') inString = !inString;
-    if (inString || formula[i] != '!' || i == 0) continue;
-    // A cell follows: a letter, or "$" and a letter.
-    std::size_t cell = i + 1;
-    if (cell < formula.size() && formula[cell] == '$') ++cell;
-    if (cell >= formula.size() || !isAsciiLetter(formula[cell])) continue;
-    if (formula[i - 1] == '\'') return true;  // a quoted sheet name
-    // A plain sheet name begins with a letter (a number's factorial does not).
-    std::size_t start = i;
-    while (start > 0 && isNameCharacter(formula[start - 1])) --start;
-    if (start < i && isAsciiLetter(formula[start])) return true;
-  }
-  return false;
+  bool found = false;
+  ForEachFormulaPiece(formula, [&](std::string_view piece, bool inString) {
+    for (std::size_t i = 1; !inString && !found && i < piece.size(); ++i) {
+      if (piece[i] != '!') continue;
+      // A cell follows: a letter, or "$" and a letter.
+      std::size_t cell = i + 1;
+      if (cell < piece.size() && piece[cell] == '$') ++cell;
+      if (cell >= piece.size() || !isAsciiLetter(piece[cell])) continue;
+      // A quoted sheet name, or a plain one, which begins with a letter (a
+      // number's factorial does not).
+      std::size_t start = i;
+      while (start > 0 && isNameCharacter(piece[start - 1])) --start;
+      found = piece[i - 1] == '\'' || (start < i && isAsciiLetter(piece[start]));
+    }
+  });
+  return found;
 }
 
 }  // namespace gridlet

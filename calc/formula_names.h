@@ -3,6 +3,7 @@
 // a formula's names leaves them alone.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -26,6 +27,21 @@ enum class LetterCase { Upper, Lower };
 // escapes keep theirs; with `calls` false, so does a name directly
 // followed by "(" (a function's name).
 void SetNameCase(std::string& formula, LetterCase letterCase, bool calls);
+
+// Calls fn(piece, inString) for each piece of the formula between its
+// double quotes, in order: outside a string, inside one, outside ... The
+// pieces are views into `formula`, without the quotes.
+template <class Fn>
+void ForEachFormulaPiece(std::string_view formula, Fn fn) {
+  bool inString = false;
+  for (std::size_t at = 0;;) {
+    const std::size_t quote = std::min(formula.find('"', at), formula.size());
+    fn(formula.substr(at, quote - at), inString);
+    if (quote == formula.size()) return;
+    inString = !inString;
+    at = quote + 1;
+  }
+}
 
 // Whether the formula refers to a cell of another worksheet, outside its
 // strings: a sheet's name, plain (Sheet2) or quoted ('My sheet'), then "!"

@@ -54,20 +54,6 @@ const std::array<std::string_view, 256>& ByteSpellings() {
   return spellings;
 }
 
-// Calls fn(piece, inString) for each piece of the formula between its
-// double quotes, in order: outside a string, inside one, outside ...
-template <class Fn>
-void ForEachFormulaPiece(std::string_view formula, Fn fn) {
-  bool inString = false;
-  for (std::size_t at = 0;;) {
-    const std::size_t quote = std::min(formula.find('"', at), formula.size());
-    fn(std::string(formula.substr(at, quote - at)), inString);
-    if (quote == formula.size()) return;
-    inString = !inString;
-    at = quote + 1;
-  }
-}
-
 }  // namespace
 
 std::string Text68kCharacters(std::string_view stored) {
@@ -115,7 +101,8 @@ void ReplaceWindows1252OnlyInFormula(std::string& formula, CellChanges& changes)
   }
   std::string out;
   bool first = true;
-  ForEachFormulaPiece(formula, [&](std::string piece, bool inString) {
+  ForEachFormulaPiece(formula, [&](std::string_view view, bool inString) {
+    std::string piece(view);
     if (inString) {
       if (ReplaceWindows1252Only(piece)) {
         changes.Add(CellChange::FormulaStrings);

@@ -14,11 +14,9 @@ namespace {
 std::size_t DollarsOutsideStrings(const std::string& formula) {
   if (formula.find('$') == std::string::npos) return 0;
   std::size_t dollars = 0;
-  bool inString = false;
-  for (const char c : formula) {
-    if (c == '"') inString = !inString;
-    dollars += !inString && c == '$';
-  }
+  ForEachFormulaPiece(formula, [&dollars](std::string_view piece, bool inString) {
+    if (!inString) dollars += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '$'));
+  });
   return dollars;
 }
 
@@ -35,20 +33,22 @@ std::vector<std::uint8_t> XbFormulaTokens(std::string formula, CellChanges& chan
   std::vector<XbTokenizeNote> notes;
   tokens.resize(XbTextToTokens(tokens.data(), tokens.size(), formula, &notes));
 
-  // Notes come in text order: one walk tells those inside strings.
-  bool inString = false;
-  std::size_t walked = 0;
-  for (const XbTokenizeNote& note : notes) {
-    inString ^= std::count(formula.begin() + walked, formula.begin() + note.at, '"') % 2 != 0;
-    walked = note.at;
-    if (inString) {
-      changes.Add(CellChange::FormulaStrings);
-    } else if (note.kind == XbTokenizeNote::NoForm) {
-      // Outside strings another spelling of a name ("if" for If) is the
-      // same token.
-      changes.Add(CellChange::FormulaCharacters);
+  // Notes come in text order: one walk over the pieces tells those inside
+  // strings.
+  std::size_t next = 0;
+  const auto classify = [&](std::string_view piece, bool inString) {
+    const auto end = static_cast<std::size_t>(piece.data() - formula.data()) + piece.size();
+    for (; next < notes.size() && notes[next].at < end; ++next) {
+      if (inString) {
+        changes.Add(CellChange::FormulaStrings);
+      } else if (notes[next].kind == XbTokenizeNote::NoForm) {
+        // Outside strings another spelling of a name ("if" for If) is the
+        // same token.
+        changes.Add(CellChange::FormulaCharacters);
+      }
     }
-  }
+  };
+  if (!notes.empty()) ForEachFormulaPiece(formula, classify);
   if (XbLettersBeforeParenthesis(tokens.data(), tokens.size())) changes.Add(CellChange::UnknownFunction);
   return tokens;
 }
